@@ -1,0 +1,175 @@
+#include "streams.h"
+
+#include "exceptions.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+int64_t TStream::GetSize() {
+    const int64_t position = Seek(0, TSeekOrigin::soCurrent);
+    const int64_t size = Seek(0, TSeekOrigin::soEnd);
+    Seek(position, TSeekOrigin::soBeginning);
+    return size;
+}
+
+void TStream::ReadBuffer(void* buffer, int64_t count) {
+    if (count != 0 && Read(buffer, count) != count) throw EReadError("Stream read error");
+}
+
+void TStream::WriteBuffer(const void* buffer, int64_t count) {
+    if (count != 0 && Write(buffer, count) != count) throw EWriteError("Stream write error");
+}
+
+int64_t TStream::CopyFrom(TStream& source, int64_t count) {
+    if (count == 0) {
+        source.SetPosition(0);
+        count = source.GetSize();
+    }
+    const int64_t total = count;
+    std::vector<uint8_t> chunk(static_cast<size_t>(std::min<int64_t>(count, 1 << 20)));
+    while (count > 0) {
+        const int64_t n = std::min<int64_t>(count, static_cast<int64_t>(chunk.size()));
+        source.ReadBuffer(chunk.data(), n);
+        WriteBuffer(chunk.data(), n);
+        count -= n;
+    }
+    return total;
+}
+
+// ---- TMemoryStream ----
+
+void TMemoryStream::Reserve(int64_t capacity) {
+    if (capacity <= static_cast<int64_t>(data_.size())) return;
+    // Geometric growth keeps repeated small writes linear in time.
+    int64_t grown = std::max<int64_t>(capacity, static_cast<int64_t>(data_.size()) * 3 / 2);
+    grown = std::max<int64_t>(grown, 256);
+    data_.resize(static_cast<size_t>(grown));
+}
+
+int64_t TMemoryStream::Read(void* buffer, int64_t count) {
+    if (count <= 0 || position_ >= size_) return 0;
+    const int64_t n = std::min(count, size_ - position_);
+    std::memcpy(buffer, data_.data() + position_, static_cast<size_t>(n));
+    position_ += n;
+    return n;
+}
+
+int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
+    if (count <= 0 || position_ < 0) return 0;
+    const int64_t end = position_ + count;
+    if (end > size_) {
+        Reserve(end);
+        if (position_ > size_)
+            std::memset(data_.data() + size_, 0, static_cast<size_t>(position_ - size_));
+        size_ = end;
+    }
+    std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
+    position_ = end;
+    return count;
+}
+
+int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
+    switch (origin) {
+    case TSeekOrigin::soBeginning: position_ = offset; break;
+    case TSeekOrigin::soCurrent: position_ += offset; break;
+    case TSeekOrigin::soEnd: position_ = size_ + offset; break;
+    }
+    return position_;
+}
+
+void TMemoryStream::SetSize(int64_t size) {
+    if (size < 0) size = 0;
+    if (size > size_) {
+        Reserve(size);
+        std::memset(data_.data() + size_, 0, static_cast<size_t>(size - size_));
+    }
+    size_ = size;
+    if (position_ > size_) position_ = size_;
+}
+
+void TMemoryStream::Clear() {
+    data_.clear();
+    data_.shrink_to_fit();
+    size_ = 0;
+    position_ = 0;
+}
+
+void TMemoryStream::LoadFromStream(TStream& source) {
+    source.SetPosition(0);
+    const int64_t n = source.GetSize();
+    SetSize(n);
+    if (n > 0) source.ReadBuffer(data_.data(), n);
+    position_ = 0;
+}
+
+void TMemoryStream::LoadFromFile(const std::string& fileName) {
+    TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(file);
+}
+
+void TMemoryStream::SaveToStream(TStream& target) {
+    if (size_ > 0) target.WriteBuffer(data_.data(), size_);
+}
+
+// ---- TFileStream ----
+
+TFileStream::TFileStream(const std::string& fileName, uint32_t mode) : fileName_(fileName) {
+    if ((mode & 0xFF00) == fmCreate) {
+        fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd_ < 0) throw EFCreateError("Cannot create file " + fileName);
+        return;
+    }
+    int flags = O_RDONLY;
+    if ((mode & 3) == fmOpenWrite) flags = O_WRONLY;
+    if ((mode & 3) == fmOpenReadWrite) flags = O_RDWR;
+    fd_ = ::open(fileName.c_str(), flags | O_CLOEXEC);
+    if (fd_ < 0)
+        throw EFOpenError("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
+}
+
+TFileStream::~TFileStream() { Close(); }
+
+bool TFileStream::Close() {
+    if (fd_ < 0) return true;
+    const int rc = ::close(fd_);
+    fd_ = -1;
+    return rc == 0;
+}
+
+int64_t TFileStream::Read(void* buffer, int64_t count) {
+    int64_t done = 0;
+    auto* out = static_cast<uint8_t*>(buffer);
+    while (fd_ >= 0 && done < count) {
+        const ssize_t n = ::read(fd_, out + done, static_cast<size_t>(std::min<int64_t>(count - done, 1 << 30)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += n;
+    }
+    return done;
+}
+
+int64_t TFileStream::Write(const void* buffer, int64_t count) {
+    int64_t done = 0;
+    const auto* in = static_cast<const uint8_t*>(buffer);
+    while (fd_ >= 0 && done < count) {
+        const ssize_t n = ::write(fd_, in + done, static_cast<size_t>(std::min<int64_t>(count - done, 1 << 30)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += n;
+    }
+    return done;
+}
+
+int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
+    const int whence = origin == TSeekOrigin::soBeginning ? SEEK_SET
+                       : origin == TSeekOrigin::soCurrent ? SEEK_CUR
+                                                          : SEEK_END;
+    return fd_ >= 0 ? static_cast<int64_t>(::lseek(fd_, offset, whence)) : -1;
+}
+
+void TFileStream::SetSize(int64_t size) {
+    if (fd_ < 0 || ::ftruncate(fd_, size) != 0) throw EWriteError("Stream write error");
+}

@@ -1,0 +1,51 @@
+#include "programmer_state.h"
+
+#include "exceptions.h"
+#include "message_table.h"
+#include "sysutils.h"
+#include "usb_bulk.h"
+#include "window_services.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+ProgrammerState::ProgrammerState(TComponent* linkOwner)
+    : ImageBuffer(new uint8_t[kImageBufferSize]) {
+    std::memset(ImageBuffer.get(), 0xFF, kImageBufferSize);
+    UsbLink = new TUsbBulk(linkOwner);
+    if (!linkOwner) ownedLink_.reset(UsbLink);
+}
+
+ProgrammerState::~ProgrammerState() = default;
+
+ChipRecord& ProgrammerState::SelectedChip() {
+    return ChipTable[static_cast<size_t>(std::clamp(ChipIndex, 0, kChipTableSlots - 1))];
+}
+
+std::string NextLogPrefix(ProgrammerState& state) {
+    return Format("%03d:", state.LogCounter++);
+}
+
+std::string ChipDatabasePath() { return ChangeFileExt(ApplicationExeName(), ".Dat"); }
+
+bool LoadChipDatabase(ProgrammerState& state, WindowServices& services) {
+    const std::string path = ChipDatabasePath();
+    if (!FileExists(path)) return true;
+    TFileStream file(path, fmOpenRead | fmShareDenyWrite);
+    const int64_t size = file.GetSize();
+    if (size < 0 || size % static_cast<int64_t>(kChipRecordSize) != 0) {
+        services.ShowMessage(Message(MsgDatabaseDamaged, state.Language));
+        return false;
+    }
+    // A file of more than 1000 records gives its first 1000; the table is never written
+    // past its slots.
+    const int64_t records = std::min<int64_t>(size / kChipRecordSize, kChipTableSlots);
+    std::vector<uint8_t> bytes(static_cast<size_t>(records) * kChipRecordSize);
+    file.ReadBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    for (int64_t i = 0; i < records; ++i)
+        state.ChipTable[static_cast<size_t>(i)] =
+            ChipRecordFromBytes(bytes.data() + i * static_cast<int64_t>(kChipRecordSize));
+    services.SelectChip(state.KindIndex, state.MakerIndex, state.ModelIndex);
+    return true;
+}
