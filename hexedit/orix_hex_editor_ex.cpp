@@ -2,6 +2,10 @@
 
 TOrixHexEditorEx::TOrixHexEditorEx(QWidget* parent) : TCustomOrixHexEditor(parent) {
     FPrintFont = font();
+    // This editor is always built from its window's description, whose reading ends with
+    // Loaded: it starts as an empty "Untitled" document, so data loaded before the window is
+    // shown stays.
+    Loaded();
 }
 
 void TOrixHexEditorEx::EndUpdate() {
