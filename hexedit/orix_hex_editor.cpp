@@ -45,7 +45,7 @@ TCustomOrixHexEditor::TCustomOrixHexEditor(QWidget* parent) : TCustomGrid(parent
     setFont(font);
     setFrameShape(QFrame::Box);
     SetCursor(crIBeam);
-    for (int i = 0; i < 32; ++i) MaskedChars.set(static_cast<size_t>(i));
+    MaskedChars = ORIXH_DEFAULT_MASKED_CHARS;
     SetSelection(-1, -1, -1);
     ResetUndo();
     SetDefaultColWidth(0);
@@ -393,6 +393,7 @@ void TCustomOrixHexEditor::SetAllowInsertMode(bool value) {
 
 void TCustomOrixHexEditor::SetTranslation(TOrixHTranslationKind value) {
     if (value == Translation) return;
+    CheckTranslationAllowed(value, UnicodeChars);
     Translation = value;
     viewport()->update();
 }

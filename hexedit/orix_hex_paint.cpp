@@ -4,6 +4,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include "code_pages.h"
+
 namespace {
 // 3 x 5 pixel digits for the bookmark glyphs, one row per string, '#' set.
 const char* const kDigitArt[10][5] = {
@@ -14,10 +16,6 @@ const char* const kDigitArt[10][5] = {
     {"###", "#.#", "###", "#.#", "###"}, {"###", "#.#", "###", "..#", "###"},
 };
 
-#if !defined(PYROLAN_HEX_TRANSLATIONS)
-// Until the translation tables are in the tree the character field shows printable ASCII.
-char DisplayChar(uint8_t byte) { return byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : 0; }
-#endif
 } // namespace
 
 QImage TCustomOrixHexEditor::BuiltInBookmarkBitmap() {
@@ -92,14 +90,9 @@ QString TCustomOrixHexEditor::CharText(int32_t p) const {
         if (unit < 256 && MaskedChars.test(unit)) return QString(QChar::fromLatin1(MaskChar));
         return QString(QChar(unit));
     }
-    const uint8_t byte = data[p];
-    if (MaskedChars.test(byte)) return QString(QChar::fromLatin1(MaskChar));
-#if defined(PYROLAN_HEX_TRANSLATIONS)
-    return QString::fromUtf8(TranslateToAnsiCharText(Translation, byte, MaskChar));
-#else
-    const char c = DisplayChar(byte);
-    return QString(QChar::fromLatin1(c ? c : MaskChar));
-#endif
+    const uint8_t shown = TranslateCharToAnsi(Translation, MaskedChars,
+                                              static_cast<uint8_t>(MaskChar), data[p]);
+    return QString(QChar(Cp1252ToUnicode[shown]));
 }
 
 void TCustomOrixHexEditor::DrawCell(int32_t, int32_t, const TRect&) {}

@@ -32,14 +32,18 @@ void TOrixHMemoryStream::Move(int32_t fromPos, int32_t toPos, int32_t count) {
 std::string TOrixHMemoryStream::GetAsHex(int32_t pos, int32_t count, bool swapNibbles) {
     if (count <= 0) return {};
     CheckRange(pos, count);
-    static const char digits[] = "0123456789ABCDEF";
-    std::string text(static_cast<size_t>(count) * 2, '0');
-    const uint8_t* p = Memory() + pos;
-    for (int32_t i = 0; i < count; ++i) {
-        const char hi = digits[p[i] >> 4];
-        const char lo = digits[p[i] & 15];
-        text[static_cast<size_t>(i) * 2] = swapNibbles ? lo : hi;
-        text[static_cast<size_t>(i) * 2 + 1] = swapNibbles ? hi : lo;
-    }
+    std::string text(static_cast<size_t>(count) * 2 + 1, '\0');
+    ConvertBinToHex(Memory() + pos, text.data(), count, swapNibbles);
+    text.pop_back();
     return text;
+}
+
+void TOrixHMemoryStream::TranslateFromAnsi(TOrixHTranslationKind kind, int32_t pos, int32_t count) {
+    CheckRange(pos, count);
+    TranslateBufferFromAnsi(kind, Memory() + pos, Memory() + pos, count);
+}
+
+void TOrixHMemoryStream::TranslateToAnsi(TOrixHTranslationKind kind, int32_t pos, int32_t count) {
+    CheckRange(pos, count);
+    TranslateBufferToAnsi(kind, Memory() + pos, Memory() + pos, count);
 }

@@ -20,4 +20,7 @@ public:
     void Move(int32_t fromPos, int32_t toPos, int32_t count);
     // 2 x count upper-case hex digits; empty for count <= 0 without a range check.
     std::string GetAsHex(int32_t pos, int32_t count, bool swapNibbles);
+    // Translate the range in place.
+    void TranslateFromAnsi(TOrixHTranslationKind kind, int32_t pos, int32_t count);
+    void TranslateToAnsi(TOrixHTranslationKind kind, int32_t pos, int32_t count);
 };
