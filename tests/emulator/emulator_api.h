@@ -146,7 +146,8 @@ uint32_t emu_stream_address(void);
 int emu_four_byte_mode(void);
 
 // Faults: the nth transfer (0 = the next one) of class `xfer` from now on gets `fault`;
-// nth -1: every transfer of that class. Several faults may be pending.
+// nth -1: every transfer of that class. Several faults may be pending; when two fire on one
+// transfer, the one added first applies (both count the transfer).
 void emu_add_fault(int xfer, int nth, int fault, int param);
 void emu_clear_faults(void);
 long emu_transfer_count(void); // bulk and control transfers since emu_reset
