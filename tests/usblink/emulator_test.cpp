@@ -52,7 +52,8 @@ TEST_P(AddressOrder, SetAddressIsDecodedInTheVariantsByteOrderAndStreamsFromTher
     const int variant = GetParam();
     OpenWith(variant, EMU_FLASH25, 0x20000);
     std::vector<unsigned char> pattern(0x20000);
-    for (size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<unsigned char>(i * 7 + (i >> 8));
+    for (size_t i = 0; i < pattern.size(); ++i)
+        pattern[i] = static_cast<unsigned char>(i * 7 + (i >> 8));
     Emu().SetMemory(pattern);
 
     Block cmd = SetAddress(variant, 0x12345);
@@ -79,7 +80,9 @@ struct ProgramCase {
     unsigned char before, data, after;
 };
 
-void PrintTo(const ProgramCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ProgramCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Programming : public EmulatedChip, public ::testing::WithParamInterface<ProgramCase> {};
 
