@@ -202,13 +202,13 @@ void TUsbBulk::USB_bulk_close() {
     dev_handle = nullptr;
 }
 
-int TUsbBulk::USB_transmit(uint8_t direction, uint8_t request, const uint8_t* setup,
-                           uint8_t* data, int size) {
+int TUsbBulk::USB_transmit(uint8_t direction, uint8_t request, const uint8_t* setup, uint8_t* data,
+                           int size) {
     if (dev_handle == nullptr) return -1;
     const uint8_t none[4] = {};
     const uint8_t* s = setup != nullptr ? setup : none;
-    const int r = lib_->Control(dev_handle, 0x40 + direction * 0x80, request, s[1] * 256 + s[0],
-                                s[3] * 256 + s[2], reinterpret_cast<char*>(data), size,
-                                kTransmitTimeoutMs);
+    const int r =
+        lib_->Control(dev_handle, 0x40 + direction * 0x80, request, s[1] * 256 + s[0],
+                      s[3] * 256 + s[2], reinterpret_cast<char*>(data), size, kTransmitTimeoutMs);
     return r < 0 ? -1 : r;
 }

@@ -17,7 +17,9 @@ Device* At(int device) {
 
 extern "C" {
 
-void emu_reset(void) { State().Reset(); }
+void emu_reset(void) {
+    State().Reset();
+}
 
 void emu_remove_devices(void) {
     Emulator& s = State();
@@ -32,9 +34,13 @@ int emu_add_device(int vendor_id, int product_id, const char* manufacturer, cons
     return AddDevice(State(), vendor_id, product_id, manufacturer, product);
 }
 
-int emu_add_programmer(int variant) { return AddProgrammer(State(), variant); }
+int emu_add_programmer(int variant) {
+    return AddProgrammer(State(), variant);
+}
 
-int emu_device_count(void) { return static_cast<int>(State().devices.size()); }
+int emu_device_count(void) {
+    return static_cast<int>(State().devices.size());
+}
 
 void emu_set_device_option(int device, int option, int value) {
     Device* d = At(device);
@@ -84,42 +90,66 @@ void emu_unplug_after(int device, int transfers) {
     }
 }
 
-int emu_open_handle_count(void) { return static_cast<int>(State().handles.size()); }
+int emu_open_handle_count(void) {
+    return static_cast<int>(State().handles.size());
+}
 
 int emu_claimed_interface(int device) {
     const Device* d = At(device);
     return d != nullptr ? d->claimed : -1;
 }
 
-int emu_bad_handle_count(void) { return State().badHandles; }
+int emu_bad_handle_count(void) {
+    return State().badHandles;
+}
 
 void emu_set_chip(int family, uint32_t size, int page_size, uint32_t jedec_id) {
     SetChip(State(), family, std::min<uint32_t>(size, 0x4000000), page_size, jedec_id);
 }
 
-unsigned char* emu_chip_memory(void) { return State().chip.memory.data(); }
+unsigned char* emu_chip_memory(void) {
+    return State().chip.memory.data();
+}
 
-uint32_t emu_chip_size(void) { return static_cast<uint32_t>(State().chip.memory.size()); }
+uint32_t emu_chip_size(void) {
+    return static_cast<uint32_t>(State().chip.memory.size());
+}
 
-void emu_set_query_kind(int kind) { State().chip.queryKind = kind & 0xFF; }
+void emu_set_query_kind(int kind) {
+    State().chip.queryKind = kind & 0xFF;
+}
 
-void emu_set_busy_polls(int polls) { State().chip.busyPolls = std::max(polls, 0); }
+void emu_set_busy_polls(int polls) {
+    State().chip.busyPolls = std::max(polls, 0);
+}
 
-int emu_busy_polls_left(void) { return State().chip.busyLeft; }
+int emu_busy_polls_left(void) {
+    return State().chip.busyLeft;
+}
 
-uint32_t emu_stream_address(void) { return State().chip.address; }
+uint32_t emu_stream_address(void) {
+    return State().chip.address;
+}
 
-int emu_four_byte_mode(void) { return State().chip.fourByte ? 1 : 0; }
+int emu_four_byte_mode(void) {
+    return State().chip.fourByte ? 1 : 0;
+}
 
 void emu_add_fault(int xfer, int nth, int fault, int param) {
     State().faults.push_back(Fault{xfer, nth, fault, param});
 }
 
-void emu_clear_faults(void) { State().faults.clear(); }
+void emu_clear_faults(void) {
+    State().faults.clear();
+}
 
-long emu_transfer_count(void) { return State().transfers; }
+long emu_transfer_count(void) {
+    return State().transfers;
+}
 
-void emu_set_recording(int on) { State().recording = on != 0; }
+void emu_set_recording(int on) {
+    State().recording = on != 0;
+}
 
 void emu_set_record_limit(long records) {
     Emulator& s = State();
@@ -129,7 +159,9 @@ void emu_set_record_limit(long records) {
     s.recordTotal = 0;
 }
 
-long emu_record_count(void) { return State().recordTotal; }
+long emu_record_count(void) {
+    return State().recordTotal;
+}
 
 long emu_record_first(void) {
     const Emulator& s = State();
@@ -138,8 +170,7 @@ long emu_record_first(void) {
 
 int emu_get_record(long i, struct emu_record* out) {
     const Emulator& s = State();
-    if (out == nullptr || i < emu_record_first() || i >= s.recordTotal || s.ring.empty())
-        return 0;
+    if (out == nullptr || i < emu_record_first() || i >= s.recordTotal || s.ring.empty()) return 0;
     *out = s.ring[static_cast<size_t>(i) % s.recordLimit];
     return 1;
 }

@@ -106,9 +106,9 @@ struct emu_record {
     int request;
     int value;
     int index;
-    int64_t time_ns;  // monotonic clock when the call began
-    int data_length;  // bytes kept in data, at most 64: writes keep the bytes offered,
-                      // reads and control transfers the bytes delivered
+    int64_t time_ns; // monotonic clock when the call began
+    int data_length; // bytes kept in data, at most 64: writes keep the bytes offered,
+                     // reads and control transfers the bytes delivered
     unsigned char data[64];
 };
 
@@ -130,23 +130,24 @@ void emu_set_string_descriptor(int device, int index, const unsigned char* bytes
 // The device vanishes after `transfers` further transfers of any device (0: now, -1: never):
 // its handles then fail with -ENODEV (-19) and usb_find_devices no longer lists it.
 void emu_unplug_after(int device, int transfers);
-int emu_open_handle_count(void);           // handles opened and not closed
-int emu_claimed_interface(int device);     // the claimed interface, -1 when none
-int emu_bad_handle_count(void);            // calls with an unknown or closed handle
+int emu_open_handle_count(void);       // handles opened and not closed
+int emu_claimed_interface(int device); // the claimed interface, -1 when none
+int emu_bad_handle_count(void);        // calls with an unknown or closed handle
 
 // The chip in the socket. emu_set_chip resizes memory (filled with 0xFF); emu_chip_memory
 // points at it until the next emu_set_chip or emu_reset.
 void emu_set_chip(int family, uint32_t size, int page_size, uint32_t jedec_id);
 unsigned char* emu_chip_memory(void);
 uint32_t emu_chip_size(void);
-void emu_set_query_kind(int kind); // reply byte 0 of CmdQueryChip (0 none, 1 flash, 2, 3, ...)
+void emu_set_query_kind(int kind);  // reply byte 0 of CmdQueryChip (0 none, 1 flash, 2, 3, ...)
 void emu_set_busy_polls(int polls); // polls that report busy after a whole-chip erase
 int emu_busy_polls_left(void);
 uint32_t emu_stream_address(void);
 int emu_four_byte_mode(void);
 
 // Faults: the nth transfer (0 = the next one) of class `xfer` from now on gets `fault`;
-// nth -1: every transfer of that class. Several faults may be pending.
+// nth -1: every transfer of that class. Several faults may be pending; when two fire on one
+// transfer, the one added first applies (both count the transfer).
 void emu_add_fault(int xfer, int nth, int fault, int param);
 void emu_clear_faults(void);
 long emu_transfer_count(void); // bulk and control transfers since emu_reset
@@ -154,8 +155,8 @@ long emu_transfer_count(void); // bulk and control transfers since emu_reset
 // Records.
 void emu_set_recording(int on);
 void emu_set_record_limit(long records); // also clears the records; 0 keeps none
-long emu_record_count(void);   // records made since emu_reset or emu_clear_records
-long emu_record_first(void);   // the oldest record still kept
+long emu_record_count(void);             // records made since emu_reset or emu_clear_records
+long emu_record_first(void);             // the oldest record still kept
 int emu_get_record(long i, struct emu_record* out); // 1 when record i is kept
 void emu_clear_records(void);
 

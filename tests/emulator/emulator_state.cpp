@@ -230,7 +230,7 @@ std::vector<uint16_t> Utf16(const std::string& text) {
     const size_t n = text.size();
     for (size_t i = 0; i < n;) {
         uint32_t c = p[i];
-        const int extra = c < 0x80              ? 0
+        const int extra = c < 0x80             ? 0
                           : (c & 0xE0) == 0xC0 ? 1
                           : (c & 0xF0) == 0xE0 ? 2
                           : (c & 0xF8) == 0xF0 ? 3

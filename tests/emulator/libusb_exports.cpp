@@ -89,7 +89,9 @@ void CountTransfer() {
 
 extern "C" {
 
-void usb_init(void) { Record(NewRecord(EMU_CALL_INIT, -1), nullptr, 0); }
+void usb_init(void) {
+    Record(NewRecord(EMU_CALL_INIT, -1), nullptr, 0);
+}
 
 int usb_find_busses(void) {
     emu_record r = NewRecord(EMU_CALL_FIND_BUSSES, -1);

@@ -16,7 +16,9 @@ struct VariantCase {
     int read, write, cmd;
 };
 
-void PrintTo(const VariantCase& c, std::ostream* os) { *os << "variant " << c.variant; }
+void PrintTo(const VariantCase& c, std::ostream* os) {
+    *os << "variant " << c.variant;
+}
 
 class VariantTest : public LinkTest, public ::testing::WithParamInterface<VariantCase> {};
 
@@ -99,7 +101,9 @@ struct SkipCase {
     int option, value; // an EMU_OPT_ for the device, 0 for none
 };
 
-void PrintTo(const SkipCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const SkipCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SkipTest : public LinkTest, public ::testing::WithParamInterface<SkipCase> {};
 
@@ -136,13 +140,15 @@ INSTANTIATE_TEST_SUITE_P(
         SkipCase{"ProductCase", 0x1FC8, 0x310B, kVendor, "WinUSBComm device", 0, 0},
         SkipCase{"ProductCaseShort", 0x1FC8, 0x310B, kVendor, "winusbcomm", 0, 0},
         // U+0120 reads as "?", so the text can match neither variant.
-        SkipCase{"ProductAboveFF", 0x1FC8, 0x310B, kVendor, "WinUSBComm\xC4\xA0" "Device", 0, 0},
+        SkipCase{"ProductAboveFF", 0x1FC8, 0x310B, kVendor,
+                 "WinUSBComm\xC4\xA0"
+                 "Device",
+                 0, 0},
         SkipCase{"OtherProduct", 0x1FC8, 0x310B, kVendor, "WinUSB", 0, 0},
         SkipCase{"NoProduct", 0x1FC8, 0x310B, kVendor, nullptr, 0, 0},
         SkipCase{"ClaimFails", 0x1FC8, 0x310B, kVendor, "WinUSBComm", EMU_OPT_CLAIM_RESULT, -16},
         SkipCase{"OpenFails", 0x1FC8, 0x310B, kVendor, "WinUSBComm", EMU_OPT_OPEN_FAILS, 1},
-        SkipCase{"NoConfiguration", 0x1FC8, 0x310B, kVendor, "WinUSBComm", EMU_OPT_NO_CONFIG,
-                 1}),
+        SkipCase{"NoConfiguration", 0x1FC8, 0x310B, kVendor, "WinUSBComm", EMU_OPT_NO_CONFIG, 1}),
     [](const ::testing::TestParamInfo<SkipCase>& info) { return std::string(info.param.name); });
 
 TEST_F(LinkTest, NoLibraryMeansNotConnectedAndTheLibraryIsBoundAgainAtEveryOpen) {
@@ -252,7 +258,9 @@ struct FaultCase {
     size_t filled; // leading bytes of the buffer that the read replaced
 };
 
-void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FaultCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ResultTest : public LinkTest, public ::testing::WithParamInterface<FaultCase> {};
 
@@ -318,7 +326,9 @@ struct StringCase {
     std::string text;
 };
 
-void PrintTo(const StringCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const StringCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class StringTest : public LinkTest, public ::testing::WithParamInterface<StringCase> {};
 
@@ -338,17 +348,16 @@ INSTANTIATE_TEST_SUITE_P(
     Descriptors, StringTest,
     ::testing::Values(
         StringCase{"Plain", {8, 3, 'A', 0, 'B', 0, 'C', 0}, 256, 3, "ABC"},
-        StringCase{"LengthByteCutsExtraBytes", {6, 3, 'A', 0, 'B', 0, 'C', 0, 'D', 0}, 256, 2,
-                   "AB"},
+        StringCase{
+            "LengthByteCutsExtraBytes", {6, 3, 'A', 0, 'B', 0, 'C', 0, 'D', 0}, 256, 2, "AB"},
         StringCase{"OddLengthDropsLastByte", {7, 3, 'A', 0, 'B', 0, 'C', 0}, 256, 2, "AB"},
         StringCase{"FewerBytesThanLengthByte", {20, 3, 'A', 0, 'B', 0}, 256, 2, "AB"},
         StringCase{"OddBytesReceived", {20, 3, 'A', 0, 'B', 0, 'C'}, 256, 2, "AB"},
-        StringCase{"HighBytesBecomeQuestionMarks", {8, 3, 0xAC, 0x20, 'x', 0, 0xE9, 0}, 256, 3,
-                   "?x\xE9"},
+        StringCase{
+            "HighBytesBecomeQuestionMarks", {8, 3, 0xAC, 0x20, 'x', 0, 0xE9, 0}, 256, 3, "?x\xE9"},
         StringCase{"NotAStringDescriptor", {6, 1, 'A', 0, 'B', 0}, 256, 0, ""},
         StringCase{"BufferFull", {12, 3, 'A', 0, 'B', 0, 'C', 0, 'D', 0, 'E', 0}, 3, 2, "AB"},
-        StringCase{"HeadOnly", {2, 3}, 256, 0, ""},
-        StringCase{"NothingReceived", {}, 256, 0, ""}),
+        StringCase{"HeadOnly", {2, 3}, 256, 0, ""}, StringCase{"NothingReceived", {}, 256, 0, ""}),
     [](const ::testing::TestParamInfo<StringCase>& info) { return std::string(info.param.name); });
 
 TEST_F(LinkTest, StringReadErrorIsReturnedUnchanged) {
@@ -361,7 +370,8 @@ TEST_F(LinkTest, ManufacturerWhoseLengthByteCutsTrailingBytesStillMatches) {
     Emu().remove_devices();
     const int dev = Emu().add_programmer(0);
     std::vector<unsigned char> d = {0, 3};
-    for (const char* p = kProgrammerVendorString; *p != '\0'; ++p) d.insert(d.end(), {static_cast<unsigned char>(*p), 0});
+    for (const char* p = kProgrammerVendorString; *p != '\0'; ++p)
+        d.insert(d.end(), {static_cast<unsigned char>(*p), 0});
     d[0] = static_cast<unsigned char>(d.size());
     d.insert(d.end(), {'X', 0, 'Y', 0});
     Emu().set_string_descriptor(dev, 1, d.data(), static_cast<int>(d.size()));
