@@ -2,6 +2,9 @@
 // What the Intel HEX and S-record readers and writers share: the stream cell that carries
 // the file of a running read or write, the line reader, the hex field parser and formatter
 // and the error box of the image-file messages (English in every language).
+#include "image_output_file.h"
+#include "streams.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -9,9 +12,6 @@
 #include <string_view>
 #include <vector>
 
-class TStream;
-class TFileStream;
-class ImageOutputFile;
 class WindowServices;
 
 // Carries the file of one record read or write; the reader or writer opens the file into
