@@ -87,7 +87,11 @@ inline std::string ReadFileBytes(const std::string& path) {
 inline std::vector<uint8_t> RandomBytes(size_t count, uint32_t seed) {
     std::mt19937 generator(seed);
     std::vector<uint8_t> bytes(count);
-    for (auto& b : bytes) b = static_cast<uint8_t>(generator());
+    for (size_t i = 0; i < count; i += 4) {
+        const uint32_t word = generator();
+        for (size_t k = 0; k < 4 && i + k < count; ++k)
+            bytes[i + k] = static_cast<uint8_t>(word >> (8 * k));
+    }
     return bytes;
 }
 
