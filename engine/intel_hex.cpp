@@ -1,0 +1,159 @@
+#include "intel_hex.h"
+
+#include "image_output_file.h"
+#include "streams.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+void AppendByte(char*& out, uint8_t value) {
+    FormatHexDigits(value, out, 2);
+    out += 2;
+}
+
+bool AllErased(const uint8_t* bytes, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        if (bytes[i] != 0xFF) return false;
+    return true;
+}
+
+} // namespace
+
+int32_t ReadIntelHex(TStream& source, uint8_t* buffer, int32_t bufferSize,
+                     WindowServices& services) {
+    RecordLineReader reader(source, services);
+    const int64_t limit = bufferSize;
+    uint64_t segmentBase = 0;
+    uint64_t linearBase = 0;
+    int64_t highestEnd = 0;
+    std::string_view line;
+    for (;;) {
+        if (!reader.ReadRecordLine(line)) {
+            ShowFileError(services, "Error reading File");
+            return 0;
+        }
+        if (line.empty() || line[0] != ':') {
+            ShowFileError(services, "Illegal Line found");
+            return 0;
+        }
+        uint32_t count = 0, offset = 0, type = 0;
+        if (!ParseHexDigits(line, 1, 2, count, services) ||
+            !ParseHexDigits(line, 3, 4, offset, services) ||
+            !ParseHexDigits(line, 7, 2, type, services))
+            return 0;
+        uint32_t sum = count + type + (offset >> 8) + (offset & 0xFF);
+        if (type > 5) {
+            ShowFileError(services, "Invalid Record type");
+            return 0;
+        }
+        uint32_t checksum = 0;
+        switch (type) {
+        case 0: {
+            const uint64_t address = segmentBase + linearBase + offset;
+            const uint64_t end = address + count;
+            if (limit < 0 || end > static_cast<uint64_t>(limit)) {
+                ShowFileError(services, "File exceeds Maximum Size");
+                return 0;
+            }
+            highestEnd = std::max(highestEnd, static_cast<int64_t>(end));
+            if (!StoreHexBytes(line, 9, count, buffer + address, sum, services)) return 0;
+            if (!ParseHexDigits(line, 9 + 2 * static_cast<size_t>(count), 2, checksum, services))
+                return 0;
+            if (((sum + checksum) & 0xFF) != 0) {
+                ShowFileError(services, "Checksum Error type 0");
+                return 0;
+            }
+            break;
+        }
+        case 1:
+            if (!ParseHexDigits(line, 9, 2, checksum, services)) return 0;
+            if (count != 0 || offset != 0 || checksum != 0xFF) {
+                ShowFileError(services, "Invalid EOF Record");
+                return 0;
+            }
+            return static_cast<int32_t>(highestEnd);
+        case 2:
+        case 4: {
+            const std::string suffix = type == 2 ? "2" : "4";
+            if (count != 2) {
+                ShowFileError(services, "Invalid Record Length for type " + suffix);
+                return 0;
+            }
+            uint32_t value = 0;
+            if (!ParseHexDigits(line, 9, 4, value, services) ||
+                !ParseHexDigits(line, 13, 2, checksum, services))
+                return 0;
+            sum += (value >> 8) + (value & 0xFF) + checksum;
+            if ((sum & 0xFF) != 0) {
+                ShowFileError(services, "Checksum Error type " + suffix);
+                return 0;
+            }
+            if (type == 2)
+                segmentBase = static_cast<uint64_t>(value) * 16;
+            else
+                linearBase = static_cast<uint64_t>(value) * 65536;
+            break;
+        }
+        default: // 03 and 05: start addresses, of no use to a memory image
+            break;
+        }
+    }
+}
+
+int32_t ReadIntelHexFile(ImageStreamCell& cell, const std::string& fileName, uint8_t* buffer,
+                         int32_t bufferSize, WindowServices& services) {
+    cell.Input = OpenImageForReading(fileName);
+    const int32_t result = ReadIntelHex(*cell.Input, buffer, bufferSize, services);
+    cell.Input.reset();
+    return result;
+}
+
+bool WriteIntelHexFile(ImageStreamCell& cell, const std::string& fileName, const uint8_t* buffer,
+                       int32_t length) {
+    cell.Output = std::make_unique<ImageOutputFile>(fileName);
+    ImageOutputFile& out = *cell.Output;
+    const int64_t total = std::max<int32_t>(length, 0);
+    int64_t blockBase = 0;
+    char record[16 + 2 * 32];
+    for (int64_t p = 0; p < total; p += 32) {
+        if (p - blockBase > 0xFFFF) {
+            blockBase = p & ~int64_t{0xFFFF};
+            const auto upper = static_cast<uint32_t>(blockBase >> 16);
+            char* o = record;
+            std::memcpy(o, ":02000004", 9);
+            o += 9;
+            FormatHexDigits(upper, o, 4);
+            o += 4;
+            AppendByte(o, static_cast<uint8_t>(0x100 - (6 + (upper >> 8) + (upper & 0xFF))));
+            *o++ = '\r';
+            *o++ = '\n';
+            out.Write(record, static_cast<size_t>(o - record));
+        }
+        const auto n = static_cast<uint32_t>(std::min<int64_t>(total - p, 32));
+        const uint8_t* data = buffer + p;
+        if (AllErased(data, n)) continue;
+        const auto offset = static_cast<uint32_t>(p - blockBase);
+        uint32_t sum = n + (offset >> 8) + (offset & 0xFF);
+        char* o = record;
+        *o++ = ':';
+        AppendByte(o, static_cast<uint8_t>(n));
+        FormatHexDigits(offset, o, 4);
+        o += 4;
+        *o++ = '0';
+        *o++ = '0';
+        for (uint32_t i = 0; i < n; ++i) {
+            AppendByte(o, data[i]);
+            sum += data[i];
+        }
+        AppendByte(o, static_cast<uint8_t>(0x100 - (sum & 0xFF)));
+        *o++ = '\r';
+        *o++ = '\n';
+        out.Write(record, static_cast<size_t>(o - record));
+    }
+    out.Write(":00000001FF\r\n", 13);
+    const bool written = out.Commit();
+    cell.Output.reset();
+    return written;
+}

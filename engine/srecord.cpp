@@ -1,0 +1,114 @@
+#include "srecord.h"
+
+#include "image_output_file.h"
+#include "streams.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+void AppendByte(char*& out, uint8_t value) {
+    FormatHexDigits(value, out, 2);
+    out += 2;
+}
+
+bool AllErased(const uint8_t* bytes, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        if (bytes[i] != 0xFF) return false;
+    return true;
+}
+
+} // namespace
+
+int32_t ReadSRecord(TStream& source, uint8_t* buffer, int32_t bufferSize,
+                    WindowServices& services) {
+    RecordLineReader reader(source, services);
+    const int64_t limit = bufferSize;
+    int64_t highestEnd = 0;
+    std::string_view line;
+    for (;;) {
+        if (!reader.ReadRecordLine(line)) return 0;
+        if (line.empty() || line[0] != 'S') {
+            ShowFileError(services, "Illegal Line found");
+            return 0;
+        }
+        const char kind = line.size() > 1 ? line[1] : '\0';
+        if (kind == '7' || kind == '8' || kind == '9') return static_cast<int32_t>(highestEnd);
+        if (kind != '1' && kind != '2' && kind != '3') continue;
+        const int addressBytes = kind - '0' + 1;
+        uint32_t count = 0, address = 0;
+        if (!ParseHexDigits(line, 2, 2, count, services) ||
+            !ParseHexDigits(line, 4, 2 * addressBytes, address, services))
+            return 0;
+        uint32_t sum = count;
+        for (uint32_t a = address; a != 0; a >>= 8) sum += a & 0xFF;
+        // A count too small for its address holds no data.
+        const int64_t dataCount = static_cast<int64_t>(count) - addressBytes - 1;
+        const int64_t end = static_cast<int64_t>(address) + dataCount;
+        if (limit < 0 || end > limit) {
+            ShowFileError(services, "File exceeds Maximum Size");
+            return 0;
+        }
+        highestEnd = std::max(highestEnd, end);
+        const size_t dataColumn = 4 + 2 * static_cast<size_t>(addressBytes);
+        if (dataCount > 0 && !StoreHexBytes(line, dataColumn, static_cast<uint32_t>(dataCount),
+                                            buffer + address, sum, services))
+            return 0;
+        uint32_t checksum = 0;
+        if (!ParseHexDigits(line, 2 + 2 * static_cast<size_t>(count), 2, checksum, services))
+            return 0;
+        if (((sum + checksum) & 0xFF) != 0xFF) {
+            ShowFileError(services, "Checksum Error");
+            return 0;
+        }
+    }
+}
+
+int32_t ReadSRecordFile(ImageStreamCell& cell, const std::string& fileName, uint8_t* buffer,
+                        int32_t bufferSize, WindowServices& services) {
+    cell.Input = OpenImageForReading(fileName);
+    const int32_t result = ReadSRecord(*cell.Input, buffer, bufferSize, services);
+    cell.Input.reset();
+    return result;
+}
+
+bool WriteSRecordFile(ImageStreamCell& cell, const std::string& fileName, const uint8_t* buffer,
+                      int32_t length) {
+    cell.Output = std::make_unique<ImageOutputFile>(fileName);
+    ImageOutputFile& out = *cell.Output;
+    const int64_t total = std::max<int32_t>(length, 0);
+    // The address class is fixed once for the whole file by its length.
+    const int k = total <= 0xFFFF ? 1 : total <= 0xFFFFFF ? 2 : 3;
+    const int addressDigits = 2 * (k + 1);
+    out.Write("S00600004844521B\r\n", 18);
+    char record[16 + 2 * 16];
+    for (int64_t a = 0; a < total; a += 16) {
+        const auto n = static_cast<uint32_t>(std::min<int64_t>(total - a, 16));
+        const uint8_t* data = buffer + a;
+        if (AllErased(data, n)) continue;
+        const uint32_t count = n + static_cast<uint32_t>(k + 1) + 1;
+        const auto address = static_cast<uint32_t>(a);
+        uint32_t sum = count + (address >> 24) + (address >> 16 & 0xFF) + (address >> 8 & 0xFF) +
+                       (address & 0xFF);
+        char* o = record;
+        *o++ = 'S';
+        *o++ = static_cast<char>('0' + k);
+        AppendByte(o, static_cast<uint8_t>(count));
+        FormatHexDigits(address, o, addressDigits);
+        o += addressDigits;
+        for (uint32_t i = 0; i < n; ++i) {
+            AppendByte(o, data[i]);
+            sum += data[i];
+        }
+        AppendByte(o, static_cast<uint8_t>(0xFF - (sum & 0xFF)));
+        *o++ = '\r';
+        *o++ = '\n';
+        out.Write(record, static_cast<size_t>(o - record));
+    }
+    static const char* const kEnd[] = {"S9030000FC\r\n", "S804000000FB\r\n", "S70500000000FA\r\n"};
+    out.Write(kEnd[k - 1], std::strlen(kEnd[k - 1]));
+    const bool written = out.Commit();
+    cell.Output.reset();
+    return written;
+}
