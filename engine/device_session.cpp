@@ -5,7 +5,16 @@
 #include "usb_bulk.h"
 #include "window_services.h"
 
+#include <chrono>
 #include <cstring>
+#include <thread>
+
+namespace {
+
+// The programmer needs this long after a command before its reply can be read.
+constexpr std::chrono::milliseconds kReplyWait{50};
+
+} // namespace
 
 DeviceSession::DeviceSession(ProgrammerState& state, WindowServices& services)
     : state_(state), services_(services) {}
@@ -21,8 +30,13 @@ bool DeviceSession::Check(int result, uint32_t expected) {
 }
 
 bool DeviceSession::Command(CommandBlock& block, bool readReply) {
-    return Check(state_.UsbLink->USB_bulk_cmd(block.Data(), kCommandBlockSize, readReply ? 1 : 0),
-                 kCommandBlockSize);
+    // The command and its reply are checked one by one: a command that never arrived leaves
+    // no reply queued, and the read would then return chip data in its place.
+    if (!Check(state_.UsbLink->USB_bulk_cmd(block.Data(), kCommandBlockSize, 0), kCommandBlockSize))
+        return false;
+    if (!readReply) return true;
+    std::this_thread::sleep_for(kReplyWait);
+    return Check(state_.UsbLink->USB_bulk_read(block.Data(), kCommandBlockSize), kCommandBlockSize);
 }
 
 bool DeviceSession::ReadChunk(uint8_t* target, uint32_t length) {
@@ -68,10 +82,18 @@ QueryResult DeviceSession::QueryChip(uint8_t reply[4]) {
     services_.SetControlsEnabled(false);
     CommandBlock block =
         BuildQueryCommand(state_.SelectedChip(), services_.SpeedIndex(), BigEndian());
-    const int result = state_.UsbLink->USB_bulk_cmd(block.Data(), kCommandBlockSize, 1);
+    TUsbBulk& link = *state_.UsbLink;
+    bool answered = link.USB_bulk_cmd(block.Data(), kCommandBlockSize, 0) == kCommandBlockSize;
+    if (answered) {
+        std::this_thread::sleep_for(kReplyWait);
+        answered = link.USB_bulk_read(block.Data(), kCommandBlockSize) == kCommandBlockSize;
+    }
     EndSession();
     // The box comes after the link is closed: no message loop runs while QueryChip holds it.
-    if (!Check(result, kCommandBlockSize)) return QueryResult::Failed;
+    if (!answered) {
+        services_.ShowError(Message(MsgUsbTransferFailed, state_.Language));
+        return QueryResult::Failed;
+    }
     std::memcpy(reply, block.Bytes().data(), 4);
     return QueryResult::Answered;
 }
