@@ -1,0 +1,235 @@
+#include "chip_routines.h"
+
+#include "device_session.h"
+#include "message_table.h"
+#include "programmer_state.h"
+#include "sysutils.h"
+#include "window_services.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr uint16_t kChipEraseArgument = 0x8000;
+constexpr milliseconds kPollPause{50};
+constexpr milliseconds kEeprom24WritePause{100};
+
+uint64_t RoundUp(uint64_t value, uint64_t step) {
+    return (value + step - 1) / step * step;
+}
+
+// Hides the bar after a routine stops early; the error box has been shown already.
+RoutineResult Stop(WindowServices& ui, RoutineResult result) {
+    ui.SetProgressPosition(0);
+    ui.HideProgress();
+    return result;
+}
+
+// The bar over a data stream, and the 4-byte mode and start address in front of it.
+bool StartStream(DeviceSession& session, const ChipRecord& chip, uint32_t length, bool readReply) {
+    WindowServices& ui = session.Services();
+    if (chip.Capacity > k4ByteAddressThreshold && !session.SendSpiCommand(kSpiEnter4ByteMode))
+        return false;
+    ui.ShowProgress();
+    ui.SetProgressMax(length);
+    ui.SetProgressPosition(0);
+    return session.SetStartAddress(0, readReply);
+}
+
+// The routines guard their own buffers even when a caller skipped the record check.
+bool Refused(DeviceSession& session, const ChipRecord& chip) {
+    if (IsUsableChipRecord(chip)) return false;
+    session.Services().ShowError(Message(MsgBadChipRecord, session.State().Language));
+    return true;
+}
+
+} // namespace
+
+uint32_t ChunkSize(const ChipRecord& chip) {
+    return std::max<uint32_t>(chip.PageSize, kMinimumChunk);
+}
+
+bool IsUsableChipRecord(const ChipRecord& chip) {
+    if (chip.PageSize == 0 || chip.PageSize > kMaximumPageSize) return false;
+    return RoundUp(chip.Capacity, ChunkSize(chip)) <= kImageBufferSize;
+}
+
+RoutineResult EraseChip(DeviceSession& session, const ChipRecord& chip) {
+    if (Refused(session, chip)) return RoutineResult::Stopped;
+    WindowServices& ui = session.Services();
+    const int32_t language = session.State().Language;
+    ui.SetStatusText(Message(MsgErasing, language));
+    ui.ShowProgress();
+    ui.SetProgressPosition(0);
+    switch (chip.Family) {
+    case Flash25: {
+        ui.SetProgressMax(chip.Delay);
+        CommandBlock block = BuildEraseCommand(kChipEraseArgument, session.BigEndian());
+        if (!session.Command(block, false)) return Stop(ui, RoutineResult::Stopped);
+        // The poll goes out in the same block: the erase command's bytes before the first
+        // poll, the last reply's afterwards.
+        uint32_t counter = 0;
+        bool busy = false;
+        bool pollsRanOut = false;
+        do {
+            std::this_thread::sleep_for(kPollPause);
+            block.Put8(0, 0);
+            block.Put8(1, CmdPollStatus);
+            if (!session.Command(block, true)) return Stop(ui, RoutineResult::Stopped);
+            busy = (block.At(0) & 1) != 0;
+            if (chip.Delay < counter) {
+                pollsRanOut = true;
+                break;
+            }
+            ++counter;
+            ui.SetProgressPosition(counter);
+            ui.ProcessMessages();
+        } while (busy);
+        if (pollsRanOut && busy) {
+            ui.ShowError(Message(MsgEraseTimeout, language));
+            return Stop(ui, RoutineResult::Stopped);
+        }
+        break;
+    }
+    case Eeprom24:
+    case Eeprom25:
+    case Eeprom95: {
+        ui.SetProgressMax(chip.Capacity);
+        for (uint64_t a = 0; a < chip.Capacity; a += chip.PageSize) {
+            CommandBlock block =
+                BuildEraseCommand(static_cast<uint16_t>(a & 0xFFFF), session.BigEndian());
+            if (!session.Command(block, false)) return Stop(ui, RoutineResult::Stopped);
+            ui.SetProgressPosition(static_cast<uint32_t>(a));
+            ui.ProcessMessages();
+        }
+        break;
+    }
+    case Eeprom93: {
+        CommandBlock block = BuildEraseCommand(chip.Delay, session.BigEndian());
+        if (!session.Command(block, false)) return Stop(ui, RoutineResult::Stopped);
+        break;
+    }
+    default:
+        break;
+    }
+    ui.SetProgressPosition(0);
+    ui.HideProgress();
+    return RoutineResult::Done;
+}
+
+RoutineResult ReadChip(DeviceSession& session, const ChipRecord& chip) {
+    if (Refused(session, chip)) return RoutineResult::Stopped;
+    WindowServices& ui = session.Services();
+    ProgrammerState& state = session.State();
+    uint8_t* const buffer = state.ImageBuffer.get();
+    const uint32_t chunk = ChunkSize(chip);
+    ui.SetStatusText(Message(MsgReading, state.Language));
+    bool ok = StartStream(session, chip, chip.Capacity, true);
+    for (uint64_t pos = 0; ok && pos < chip.Capacity; pos += chunk) {
+        ok = session.ReadChunk(buffer + pos, chunk);
+        if (!ok) break;
+        ui.SetProgressPosition(static_cast<uint32_t>(pos));
+        ui.ProcessMessages();
+    }
+    if (!ok) {
+        // Half a chip must never pass for a backup: the buffer becomes empty and the view
+        // shows it so.
+        std::memset(buffer, 0xFF, RoundUp(chip.Capacity, chunk));
+        state.DataLength = 0;
+        ui.ReloadHexView(chip.Capacity);
+        return Stop(ui, RoutineResult::Stopped);
+    }
+    uint32_t n = chip.Capacity;
+    while (n > 0 && buffer[n - 1] == 0xFF) --n;
+    if (n % 2 != 0) ++n;
+    state.DataLength = static_cast<int32_t>(n);
+    ui.ReloadHexView(chip.Capacity);
+    ui.SetProgressPosition(0);
+    ui.HideProgress();
+    return RoutineResult::Done;
+}
+
+RoutineResult BlankCheckChip(DeviceSession& session, const ChipRecord& chip) {
+    if (Refused(session, chip)) return RoutineResult::Stopped;
+    WindowServices& ui = session.Services();
+    const int32_t language = session.State().Language;
+    const uint32_t chunk = ChunkSize(chip);
+    uint8_t chunkBuffer[kChunkBufferSize];
+    ui.SetStatusText(Message(MsgBlankChecking, language));
+    std::memset(chunkBuffer, 0xFF, sizeof chunkBuffer);
+    if (!StartStream(session, chip, chip.Capacity, true)) return Stop(ui, RoutineResult::Stopped);
+    for (uint64_t pos = 0; pos < chip.Capacity; pos += chunk) {
+        if (!session.ReadChunk(chunkBuffer, chunk)) return Stop(ui, RoutineResult::Stopped);
+        if (std::any_of(chunkBuffer, chunkBuffer + chunk, [](uint8_t b) { return b != 0xFF; })) {
+            ui.ShowError(Message(MsgNotBlank, language));
+            return Stop(ui, RoutineResult::Mismatch);
+        }
+        ui.SetProgressPosition(static_cast<uint32_t>(pos));
+        ui.ProcessMessages();
+    }
+    ui.SetProgressPosition(0);
+    ui.HideProgress();
+    return RoutineResult::Done;
+}
+
+RoutineResult VerifyChip(DeviceSession& session, const ChipRecord& chip) {
+    if (Refused(session, chip)) return RoutineResult::Stopped;
+    WindowServices& ui = session.Services();
+    ProgrammerState& state = session.State();
+    const uint8_t* const buffer = state.ImageBuffer.get();
+    const uint32_t chunk = ChunkSize(chip);
+    uint8_t chunkBuffer[kChunkBufferSize];
+    ui.SetStatusText(Message(MsgVerifying, state.Language));
+    const uint32_t length =
+        std::min<uint32_t>(chip.Capacity, static_cast<uint32_t>(std::max(state.DataLength, 0)));
+    if (!StartStream(session, chip, length, true)) return Stop(ui, RoutineResult::Stopped);
+    for (uint64_t pos = 0; pos < length; pos += chunk) {
+        if (!session.ReadChunk(chunkBuffer, chunk)) return Stop(ui, RoutineResult::Stopped);
+        // Whole chunks are compared, also the bytes behind the length in the last one.
+        const auto diff = std::mismatch(chunkBuffer, chunkBuffer + chunk, buffer + pos);
+        if (diff.first != chunkBuffer + chunk) {
+            const uint64_t address = pos + static_cast<uint64_t>(diff.first - chunkBuffer);
+            ui.ShowError(Message(MsgVerifyErrorAt, state.Language) +
+                         Format("%Xh", static_cast<unsigned>(address)));
+            return Stop(ui, RoutineResult::Mismatch);
+        }
+        ui.SetProgressPosition(static_cast<uint32_t>(pos));
+        ui.ProcessMessages();
+    }
+    ui.SetProgressPosition(0);
+    ui.HideProgress();
+    return RoutineResult::Done;
+}
+
+RoutineResult WriteChip(DeviceSession& session, const ChipRecord& chip) {
+    if (Refused(session, chip)) return RoutineResult::Stopped;
+    WindowServices& ui = session.Services();
+    ProgrammerState& state = session.State();
+    const uint8_t* const buffer = state.ImageBuffer.get();
+    const uint32_t chunk = ChunkSize(chip);
+    ui.SetStatusText(Message(MsgWriting, state.Language));
+    const uint32_t dataLength = static_cast<uint32_t>(std::max(state.DataLength, 0));
+    if (chip.PageSize != 0 && dataLength % chip.PageSize != 0)
+        state.DataLength = static_cast<int32_t>(
+            std::min<uint64_t>(RoundUp(dataLength, chip.PageSize), kImageBufferSize));
+    uint32_t length = static_cast<uint32_t>(state.DataLength);
+    if (chip.Capacity < length) {
+        if (!ui.AskYesNo(Message(MsgFileTooLarge, state.Language))) return RoutineResult::Stopped;
+        length = chip.Capacity;
+    }
+    if (!StartStream(session, chip, length, false)) return Stop(ui, RoutineResult::Stopped);
+    for (uint64_t pos = 0; pos < length; pos += chunk) {
+        if (!session.WriteChunk(buffer + pos, chunk)) return Stop(ui, RoutineResult::Stopped);
+        ui.SetProgressPosition(static_cast<uint32_t>(pos));
+        ui.ProcessMessages();
+    }
+    if (chip.Family == Eeprom24) std::this_thread::sleep_for(kEeprom24WritePause);
+    ui.SetProgressPosition(0);
+    ui.HideProgress();
+    return RoutineResult::Done;
+}
