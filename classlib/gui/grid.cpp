@@ -476,6 +476,9 @@ void TCustomGrid::GridTimedScroll() {
     else if (p.y() >= bottom)
         dr = 1;
     if (dc == 0 && dr == 0) return;
+    // The view scrolls by one cell and the current cell follows it by one.
+    if (dr != 0) SetTopRow(topRow_ + dr);
+    if (dc != 0) SetLeftCol(leftCol_ + dc);
     const int32_t c = std::clamp(col_ + dc, fixedCols_, ColCount() - 1);
     const int32_t r = std::clamp(row_ + dr, fixedRows_, rowCount_ - 1);
     if (c != col_ || r != row_) MoveColRow(c, r, false, true);

@@ -1,0 +1,98 @@
+// Cells and positions, the other field, Seek and the cell checks.
+#include "hex_test_env.h"
+
+#include <gtest/gtest.h>
+
+TEST(Cells, CellToPositionAndBack) {
+    TestApp();
+    TOrixHexEditor e;
+    LoadBytes(e, Pattern(0x60));
+    struct Case {
+        int col, row, pos;
+        bool inChar;
+    };
+    const Case cases[] = {{12, 4, 0x25, false}, {13, 4, 0x25, false}, {40, 4, 0x25, true},
+                          {34, 4, 0x30, false}, {2, 2, 0, false},     {35, 2, 0, true},
+                          {50, 3, 31, true},    {0, 0, 0, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.col << "," << c.row);
+        EXPECT_EQ(e.GetPosAtCursor(c.col, c.row), c.pos);
+        EXPECT_EQ(e.CaretInCharField(), c.inChar);
+    }
+    EXPECT_EQ(e.GetCursorAtPos(0x25, false), GridCoord(12, 4));
+    EXPECT_EQ(e.GetCursorAtPos(0x25, true), GridCoord(40, 4));
+    EXPECT_EQ(e.GetCursorAtPos(-7, true), GridCoord(2, 2));
+    EXPECT_EQ(e.GetOtherFieldColCheck(40), 12);
+    EXPECT_EQ(e.GetOtherFieldColCheck(13), 40);
+}
+
+TEST(Cells, UnicodeColumns) {
+    TestApp();
+    TOrixHexEditor e;
+    LoadBytes(e, Pattern(0x40));
+    e.SetUnicodeCharacters(true);
+    EXPECT_EQ(e.GetPosAtCursor(36, 2), 2);
+    EXPECT_EQ(e.GetOtherFieldCol(36), 6);
+    EXPECT_EQ(e.GetOtherFieldCol(9), 36);
+    EXPECT_EQ(e.GetCursorAtPos(3, true), GridCoord(36, 2));
+}
+
+TEST(Cells, EmptyData) {
+    TestApp();
+    TOrixHexEditor e;
+    e.CreateEmptyFile("");
+    EXPECT_FALSE(e.GetInCharField());
+    EXPECT_EQ(e.GetCursorPos(), 0);
+    EXPECT_EQ(e.GetCurrentValue(), -1);
+    EXPECT_EQ(e.Seek(0, 0), -1);
+    e.MoveColRow(35, 2, true, true); // first character column
+    EXPECT_EQ(e.Col(), 35);
+    e.MoveColRow(4, 2, true, true); // refused
+    EXPECT_EQ(e.Col(), 35);
+    e.MoveColRow(2, 2, true, true);
+    EXPECT_EQ(e.Col(), 2);
+}
+
+TEST(Cells, MovesPastTheEndLandOnValidCells) {
+    TestApp();
+    TOrixHexEditor e;
+    LoadBytes(e, Pattern(20));
+    e.MoveColRow(20, 3, true, true); // byte 25
+    EXPECT_EQ(e.Col(), 8);
+    EXPECT_EQ(e.Row(), 3);
+    e.SetInsertMode(true);
+    e.MoveColRow(20, 3, true, true);
+    EXPECT_EQ(e.Col(), 10); // the append position 20
+    e.MoveColRow(11, 3, true, true);
+    EXPECT_EQ(e.Col(), 10);
+    // The separator never takes the caret.
+    e.MoveColRow(4, 2, true, true);
+    e.MoveColRow(34, 2, true, true);
+    EXPECT_EQ(e.Col(), 4);
+    // Every move raises the grid error outside the grid.
+    EXPECT_THROW(e.MoveColRow(51, 2, true, true), EInvalidGridOperation);
+}
+
+TEST(Cells, Seek) {
+    TestApp();
+    TOrixHexEditor e;
+    LoadBytes(e, Pattern(40));
+    EXPECT_EQ(e.Seek(0, 2), 39);
+    EXPECT_EQ(e.GetCursorPos(), 39);
+    e.Seek(3, 0);
+    EXPECT_EQ(e.Seek(-5, 1), 0);
+    e.Seek(7, 0);
+    EXPECT_EQ(e.Seek(100, 7), 7);
+    EXPECT_EQ(e.Seek(1000, 0), 39);
+    EXPECT_EQ(e.Seek(INT32_MIN, 1), 0);
+}
+
+TEST(Cells, SetTopLeftPositionStaysInGrid) {
+    TestApp();
+    ShownEditor e(4000);
+    e->SetTopLeftPosition(16 * 100, false);
+    EXPECT_EQ(e->TopRow(), 102);
+    e->SetTopLeftPosition(INT32_MAX, true); // far past the data
+    EXPECT_LE(e->TopRow(), e->RowCount() - 1);
+    EXPECT_LE(e->LeftCol(), e->ColCount() - 1);
+}
