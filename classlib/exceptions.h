@@ -31,5 +31,8 @@ PYROLAN_EXCEPTION(EFileStreamError, EStreamError);
 PYROLAN_EXCEPTION(EFOpenError, EFileStreamError);
 PYROLAN_EXCEPTION(EFCreateError, EFileStreamError);
 PYROLAN_EXCEPTION(EInOutError, Exception);
+PYROLAN_EXCEPTION(EIntError, Exception);
+PYROLAN_EXCEPTION(EDivByZero, EIntError);
+PYROLAN_EXCEPTION(EIntOverflow, EIntError);
 
 #undef PYROLAN_EXCEPTION

@@ -57,6 +57,48 @@ bool ParseInt(const std::string& text, int32_t& value) {
     return true;
 }
 
+// The 64-bit twin of ParseInt: the same forms, hexadecimal up to 64 bits.
+bool ParseInt64(const std::string& text, int64_t& value) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    bool hex = false;
+    if (i < text.size() && text[i] == '$') {
+        hex = true;
+        ++i;
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        hex = true;
+        i += 2;
+    }
+    if (i >= text.size()) return false;
+    const uint64_t base = hex ? 16 : 10;
+    uint64_t magnitude = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        uint64_t digit;
+        if (c >= '0' && c <= '9')
+            digit = static_cast<uint64_t>(c - '0');
+        else if (hex && c >= 'a' && c <= 'f')
+            digit = static_cast<uint64_t>(c - 'a' + 10);
+        else if (hex && c >= 'A' && c <= 'F')
+            digit = static_cast<uint64_t>(c - 'A' + 10);
+        else
+            return false;
+        if (magnitude > (UINT64_MAX - digit) / base) return false;
+        magnitude = magnitude * base + digit;
+    }
+    if (!hex && magnitude > (negative ? 0x8000000000000000ull : 0x7FFFFFFFFFFFFFFFull))
+        return false;
+    // Two's complement in unsigned arithmetic; the conversion to signed is exact in C++20.
+    value = static_cast<int64_t>(negative ? 0u - magnitude : magnitude);
+    return true;
+}
+
 std::string& ExeNameCell() {
     static std::string name;
     return name;
@@ -69,6 +111,17 @@ bool TryStrToInt(const std::string& text, int32_t& value) { return ParseInt(text
 int32_t StrToInt(const std::string& text) {
     int32_t value = 0;
     if (!ParseInt(text, value)) throw EConvertError("'" + text + "' is not a valid integer value");
+    return value;
+}
+
+bool TryStrToInt64(const std::string& text, int64_t& value) {
+    return ParseInt64(text, value);
+}
+
+int64_t StrToInt64(const std::string& text) {
+    int64_t value = 0;
+    if (!ParseInt64(text, value))
+        throw EConvertError("'" + text + "' is not a valid integer value");
     return value;
 }
 

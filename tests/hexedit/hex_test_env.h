@@ -1,0 +1,51 @@
+#pragma once
+// Shared set-up of the hex editor tests: one QApplication (offscreen under CTest) and an
+// editor with some data, shown at a fixed size.
+#include "orix_hex_editor_ex.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+inline QApplication& TestApp() {
+    static int argc = 1;
+    static char name[] = "hexedit_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = QApplication::instance()
+                                   ? static_cast<QApplication*>(QApplication::instance())
+                                   : new QApplication(argc, argv);
+    return *app;
+}
+
+inline std::vector<uint8_t> Pattern(size_t size) {
+    std::vector<uint8_t> data(size);
+    for (size_t i = 0; i < size; ++i) data[i] = static_cast<uint8_t>(i * 7 + 3);
+    return data;
+}
+
+inline void LoadBytes(TCustomOrixHexEditor& editor, const std::vector<uint8_t>& data) {
+    TMemoryStream stream;
+    if (!data.empty()) stream.WriteBuffer(data.data(), static_cast<int64_t>(data.size()));
+    editor.LoadFromStream(stream);
+}
+
+struct ShownEditor {
+    std::unique_ptr<TOrixHexEditorEx> editor;
+    explicit ShownEditor(size_t bytes, int width = 700, int height = 360) {
+        TestApp();
+        // Errors in event handlers fail loudly instead of opening a box.
+        TCustomGrid::ReportException() = [](const std::exception& e) {
+            ADD_FAILURE() << "exception in event handler: " << e.what();
+        };
+        editor = std::make_unique<TOrixHexEditorEx>();
+        editor->resize(width, height);
+        LoadBytes(*editor, Pattern(bytes));
+        editor->show();
+        editor->activateWindow();
+        editor->setFocus();
+        QApplication::processEvents();
+    }
+    TOrixHexEditorEx* operator->() { return editor.get(); }
+    TOrixHexEditorEx& operator*() { return *editor; }
+};
