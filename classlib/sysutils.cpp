@@ -25,6 +25,9 @@ bool ParseInt(const std::string& text, int32_t& value) {
     } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         hex = true;
         i += 2;
+    } else if (i < text.size() && (text[i] == 'x' || text[i] == 'X')) {
+        hex = true;
+        ++i;
     }
     if (i >= text.size()) return false;
     uint64_t magnitude = 0;

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-// Decimal digits with an optional sign, or hexadecimal after "$", "0x" or "0X" (also with a
-// sign); blanks before the number are skipped. Hexadecimal takes up to 32 bits and wraps into
-// the signed range ("$FFFFFFFF" is -1). Anything else raises EConvertError
+// Decimal digits with an optional sign, or hexadecimal after "$", "x" or "0x" (either case of
+// the x; also with a sign); blanks before the number are skipped. Hexadecimal takes up to 32 bits
+// and wraps into the signed range ("$FFFFFFFF" is -1). Anything else raises EConvertError
 // "'%s' is not a valid integer value".
 int32_t StrToInt(const std::string& text);
 int32_t StrToIntDef(const std::string& text, int32_t fallback);

@@ -1,0 +1,189 @@
+#include "ini_file.h"
+
+#include "sysutils.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr size_t kMaxValueLength = 2047;
+
+std::string TrimBlanks(const std::string& text) {
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && (text[first] == ' ' || text[first] == '\t')) ++first;
+    while (last > first && (text[last - 1] == ' ' || text[last - 1] == '\t')) --last;
+    return text.substr(first, last - first);
+}
+
+// The section name of a "[name]" line, or false for any other line.
+bool SectionOf(const std::string& line, std::string& name) {
+    const std::string trimmed = TrimBlanks(line);
+    if (trimmed.size() < 2 || trimmed.front() != '[') return false;
+    const size_t close = trimmed.find(']');
+    if (close == std::string::npos) return false;
+    name = TrimBlanks(trimmed.substr(1, close - 1));
+    return true;
+}
+
+// The key and value of a "key=value" line, or false for any other line.
+bool KeyOf(const std::string& line, std::string& key, std::string& value) {
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos) return false;
+    key = TrimBlanks(line.substr(0, equals));
+    if (key.empty() || key.front() == ';') return false;
+    value = TrimBlanks(line.substr(equals + 1));
+    return true;
+}
+
+// Where a section's lines are: [first, end) after its header, or first == npos when absent.
+struct SectionSpan {
+    size_t header = std::string::npos;
+    size_t end = 0;
+};
+
+SectionSpan FindSection(const std::vector<std::string>& lines, const std::string& section) {
+    SectionSpan span;
+    std::string name;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!SectionOf(lines[i], name)) continue;
+        if (span.header != std::string::npos) {
+            span.end = i;
+            return span;
+        }
+        if (SameText(name, section)) span.header = i;
+    }
+    span.end = lines.size();
+    return span;
+}
+
+size_t FindKey(const std::vector<std::string>& lines, const SectionSpan& span,
+               const std::string& key, std::string* value) {
+    if (span.header == std::string::npos) return std::string::npos;
+    std::string k;
+    std::string v;
+    for (size_t i = span.header + 1; i < span.end; ++i) {
+        if (KeyOf(lines[i], k, v) && SameText(k, key)) {
+            if (value) *value = v;
+            return i;
+        }
+    }
+    return std::string::npos;
+}
+
+} // namespace
+
+TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
+    Load();
+}
+
+void TIniFile::Load() {
+    lines_.clear();
+    std::ifstream in(fileName_, std::ios::binary);
+    if (!in) return;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines_.push_back(line);
+    }
+}
+
+std::string TIniFile::ReadString(const std::string& section, const std::string& key,
+                                 const std::string& fallback) const {
+    std::string value;
+    if (FindKey(lines_, FindSection(lines_, section), key, &value) == std::string::npos)
+        return fallback;
+    // Profile values may be quoted as a whole; the quotes are not part of the value.
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    if (value.size() > kMaxValueLength) value.resize(kMaxValueLength);
+    return value;
+}
+
+int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key,
+                              int32_t fallback) const {
+    const std::string text = ReadString(section, key, "");
+    if (text.empty()) return fallback;
+    return StrToIntDef(text, fallback);
+}
+
+bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool fallback) const {
+    return ReadInteger(section, key, fallback ? 1 : 0) != 0;
+}
+
+void TIniFile::WriteString(const std::string& section, const std::string& key,
+                           const std::string& value) {
+    std::vector<std::string> lines = lines_;
+    const SectionSpan span = FindSection(lines, section);
+    const std::string entry = key + "=" + value;
+    if (span.header == std::string::npos) {
+        if (!lines.empty() && !TrimBlanks(lines.back()).empty()) lines.emplace_back();
+        lines.push_back("[" + section + "]");
+        lines.push_back(entry);
+    } else {
+        const size_t at = FindKey(lines, span, key, nullptr);
+        if (at != std::string::npos) {
+            lines[at] = entry;
+        } else {
+            // After the section's last non-blank line, so a blank line before the next
+            // section stays where it is.
+            size_t insert = span.end;
+            while (insert > span.header + 1 && TrimBlanks(lines[insert - 1]).empty()) --insert;
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insert), entry);
+        }
+    }
+    Store(lines);
+    lines_ = std::move(lines);
+}
+
+void TIniFile::WriteInteger(const std::string& section, const std::string& key, int32_t value) {
+    WriteString(section, key, IntToStr(value));
+}
+
+void TIniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
+    WriteString(section, key, value ? "1" : "0");
+}
+
+// The new contents go to a temporary file beside the old one, which then replaces it in
+// one rename: a failed write leaves the old file whole.
+void TIniFile::Store(const std::vector<std::string>& lines) const {
+    const auto fail = [this]() {
+        throw EIniFileException(Format("Unable to write to %s", fileName_.c_str()));
+    };
+    struct stat old {};
+    const bool exists = ::stat(fileName_.c_str(), &old) == 0;
+    // A read-only settings file stays as it is, also for a user whom the file system would
+    // let write it, as the platform's profile writer keeps it.
+    if (exists && (::access(fileName_.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0)) fail();
+
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+
+    std::string temp = fileName_ + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) fail();
+    bool ok = true;
+    size_t done = 0;
+    while (ok && done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0)
+            ok = false;
+        else
+            done += static_cast<size_t>(n);
+    }
+    const mode_t mode = exists ? (old.st_mode & 07777) : 0644;
+    ok = ok && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(temp.c_str(), fileName_.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        fail();
+    }
+}

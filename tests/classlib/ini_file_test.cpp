@@ -1,0 +1,111 @@
+#include "exceptions.h"
+#include "ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class IniFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/ini_test_XXXXXX";
+        dir_ = ::mkdtemp(pattern);
+        path_ = dir_ + "/Pyrolan.ini";
+    }
+    void TearDown() override {
+        ::chmod(dir_.c_str(), 0755);
+        std::filesystem::remove_all(dir_);
+    }
+    void Put(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
+    std::string Get() const {
+        std::ifstream in(path_, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    std::string dir_;
+    std::string path_;
+};
+
+TEST_F(IniFileTest, NamesIgnoreCaseAndFirstMatchWins) {
+    Put("[device]\r\nspeed = 3 \r\nSPEED=4\r\n[DEVICE]\r\nLangu=2\r\n");
+    TIniFile ini(path_);
+    EXPECT_EQ(ini.ReadInteger("DEVICE", "SPEED", 0), 3);
+    // Only the first section of a name counts.
+    EXPECT_EQ(ini.ReadInteger("Device", "LANGU", 7), 7);
+    EXPECT_EQ(ini.ReadString("Other", "SPEED", "none"), "none");
+}
+
+TEST_F(IniFileTest, IntegerFormsAndFallbacks) {
+    struct Case {
+        const char* text;
+        int32_t expected;
+    } cases[] = {
+        {"12", 12},  {"-5", -5}, {"$10", 16}, {"0x10", 16}, {"0X1f", 31}, {"x10", 16},  {"X3", 3},
+        {"abc", 99}, {"", 99},   {"1 2", 99}, {"0x", 99},   {"  7", 7},   {"\"5\"", 5},
+    };
+    for (const Case& c : cases) {
+        Put(std::string("[S]\nk=") + c.text + "\n");
+        TIniFile ini(path_);
+        EXPECT_EQ(ini.ReadInteger("S", "k", 99), c.expected) << c.text;
+    }
+    Put("[S]\nb=0x10\nz=0\nbad=abc\n");
+    TIniFile ini(path_);
+    EXPECT_TRUE(ini.ReadBool("S", "b", false));
+    EXPECT_FALSE(ini.ReadBool("S", "z", true));
+    EXPECT_FALSE(ini.ReadBool("S", "bad", false));
+    EXPECT_TRUE(ini.ReadBool("S", "missing", true));
+}
+
+TEST_F(IniFileTest, WritesKeepUnknownLinesAndReplaceInPlace) {
+    Put("; a comment\n[Environment]\nFormTop=5\nmystery line\n\n[Other]\nx=1\n");
+    TIniFile ini(path_);
+    ini.WriteInteger("environment", "formtop", 42);
+    ini.WriteInteger("Environment", "FormLeft", -3);
+    ini.WriteBool("NEW", "On", true);
+    EXPECT_EQ(Get(), "; a comment\n[Environment]\nformtop=42\nmystery line\nFormLeft=-3\n\n"
+                     "[Other]\nx=1\n\n[NEW]\nOn=1\n");
+    // A second object sees what the first wrote.
+    TIniFile again(path_);
+    EXPECT_EQ(again.ReadInteger("ENVIRONMENT", "FORMLEFT", 0), -3);
+}
+
+TEST_F(IniFileTest, FileCreatedByFirstWrite) {
+    TIniFile ini(path_);
+    EXPECT_FALSE(std::filesystem::exists(path_));
+    EXPECT_EQ(ini.ReadInteger("A", "b", 10), 10);
+    ini.WriteString("A", "b", "text");
+    EXPECT_EQ(Get(), "[A]\nb=text\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file is left behind";
+}
+
+TEST_F(IniFileTest, ReadOnlyFileIsRefusedEvenForRoot) {
+    // The read-only bit is honoured by the writer itself, not only by the file system.
+    Put("[A]\nb=1\n");
+    ::chmod(path_.c_str(), 0444);
+    TIniFile ini(path_);
+    try {
+        ini.WriteInteger("A", "b", 2);
+        FAIL() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Unable to write to " + path_);
+    }
+    EXPECT_EQ(Get(), "[A]\nb=1\n");
+}
+
+TEST_F(IniFileTest, UnwritableFolderRaises) {
+    TIniFile ini(dir_ + "/missing/folder/x.ini");
+    EXPECT_THROW(ini.WriteInteger("A", "b", 2), EIniFileException);
+}
+
+} // namespace

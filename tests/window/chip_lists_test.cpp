@@ -1,0 +1,148 @@
+#include "window_fixture.h"
+
+#include "chip_name_fields.h"
+#include "encoding.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+
+TEST(ChipNameFieldsTest, DelimitedTextSplit) {
+    struct Case {
+        const char* name;
+        const char* kind;
+        const char* maker;
+        const char* model;
+    } cases[] = {
+        {"24_EEPROM,ATMEL,AT24C02", "24_EEPROM", "ATMEL", "AT24C02"},
+        {"25 flash,W,X", "25", "flash", "W"}, // blanks separate too
+        {"  A , B ,C", "A", "B", "C"},
+        {"A,,C", "A", "", "C"},
+        {"\"25 flash\",W,X", "25 flash", "W", "X"},
+        {"A,B", "A", "B", ""},
+        {"A", "A", "", ""},
+        {"", "", "", ""},
+        {"A,B,C,D", "A", "B", "C"},
+    };
+    for (const Case& c : cases) {
+        const ChipNameFields f = SplitChipName(c.name);
+        EXPECT_EQ(f.Kind, c.kind) << c.name;
+        EXPECT_EQ(f.Maker, c.maker) << c.name;
+        EXPECT_EQ(f.Model, c.model) << c.name;
+    }
+}
+
+TEST(ChipNameFieldsTest, SizeListItem) {
+    struct Case {
+        uint32_t capacity;
+        int index;
+    } cases[] = {{64, 0}, {2 * 1024 * 1024, 15}, {3 * 1024 * 1024, 14}, {63, -1},
+                 {0, -1}, {0x4000000, 20},       {0x8000000, -1},       {0x8000040, 0}};
+    for (const Case& c : cases) EXPECT_EQ(SizeListIndex(c.capacity), c.index) << c.capacity;
+    EXPECT_STREQ(SizeListText(15), "2MB");
+}
+
+using ChipListTest = WindowTest;
+
+QStringList Items(const QComboBox* combo) {
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+    return items;
+}
+
+TEST_F(ChipListTest, ListsFollowTheTwoCompareRules) {
+    WriteDatabase({
+        {"25 flash,W,X", 1024},
+        {"25 flash,W,Y", 2048},
+        {"SPI,Win,A1", 4096},
+        {"spi,Win,A2", 8192},  // differs only in case: never selectable
+        {"SPI,Win,A1", 16384}, // duplicate model: the first one counts
+        {"SPI,Win,B1", 3 * 1024 * 1024, 16},
+        {"SPI", 32}, // fewer than three fields
+        {"SPI,Solo", 64},
+    });
+    Start();
+    TForm1& f = Main();
+    EXPECT_EQ(Items(f.ComboBox1), QStringList({"25", "SPI"}));
+    EXPECT_EQ(Items(f.ComboBox2), QStringList({"flash"}));
+    EXPECT_EQ(Items(f.ComboBox3), QStringList({"W"}));
+    EXPECT_EQ(f.State.ChipIndex, 0);
+
+    f.SelectChip(1, 0, 1);
+    EXPECT_EQ(Items(f.ComboBox2), QStringList({"Win", "Solo"}));
+    EXPECT_EQ(Items(f.ComboBox3), QStringList({"A1", "B1"}));
+    EXPECT_EQ(f.State.ChipIndex, 5);
+    EXPECT_EQ(f.Edit1->text(), "3145728");
+    EXPECT_EQ(f.ComboBox5->currentText(), "1MB");
+    EXPECT_EQ(f.Edit2->text(), "16");
+    EXPECT_EQ(f.State.EditorStream.GetSize(), 3 * 1024 * 1024);
+
+    f.SelectChip(1, 0, 0);
+    EXPECT_EQ(f.State.ChipIndex, 2) << "first record of a duplicate model";
+
+    // A manufacturer without models keeps the lists usable and selects nothing.
+    f.SelectChip(1, 1, 0);
+    EXPECT_EQ(Items(f.ComboBox3), QStringList());
+    EXPECT_EQ(f.State.ChipIndex, 2);
+    EXPECT_EQ(f.ComboBox3->currentIndex(), -1);
+}
+
+TEST_F(ChipListTest, PositionsBeyondTheListsSelectNothing) {
+    WriteDatabase({{"K,M,A", 4096, 256}, {"K,M,B", 32, 8}});
+    Start();
+    TForm1& f = Main();
+    f.SelectChip(0, 0, 1);
+    EXPECT_EQ(f.State.ChipIndex, 1);
+    EXPECT_EQ(f.ComboBox5->currentText(), "4KB") << "below 64 bytes the size list stays";
+    f.SelectChip(0, 0, 0);
+    for (auto [k, m, n] :
+         {std::tuple{0, 0, 7}, std::tuple{0, 3, 0}, std::tuple{5, 0, 0}, std::tuple{-1, -1, -1}}) {
+        f.State.EditorStream.Clear();
+        f.SelectChip(k, m, n);
+        EXPECT_EQ(f.State.ChipIndex, 0);
+        EXPECT_EQ(f.Edit1->text(), "4096");
+        EXPECT_EQ(f.State.EditorStream.GetSize(), 4096) << "reloaded with the previous chip";
+    }
+    EXPECT_EQ(f.ComboBox1->currentIndex(), -1);
+}
+
+TEST_F(ChipListTest, HandlersSelectTheFirstModelOfAPick) {
+    WriteDatabase({{"K1,M1,A", 64}, {"K1,M2,B", 128}, {"K1,M2,C", 256}, {"K2,M3,D", 512}});
+    Start();
+    TForm1& f = Main();
+    f.ComboBox1->setCurrentIndex(1);
+    f.ComboBox1Change();
+    EXPECT_EQ(f.State.ChipIndex, 3);
+    EXPECT_EQ(f.State.KindIndex, 1);
+    f.ComboBox1->setCurrentIndex(0);
+    f.ComboBox1Change();
+    f.ComboBox2->setCurrentIndex(1);
+    f.ComboBox2Change();
+    EXPECT_EQ(f.State.ChipIndex, 1);
+    f.ComboBox3->setCurrentIndex(1);
+    f.ComboBox3Change();
+    EXPECT_EQ(f.State.ChipIndex, 2);
+    EXPECT_EQ(std::tuple(f.State.KindIndex, f.State.MakerIndex, f.State.ModelIndex),
+              std::tuple(0, 1, 1));
+
+    // Typing in the model list leaves it without a selection: nothing is selected.
+    QTest::keyClicks(f.ComboBox3->lineEdit(), "x");
+    EXPECT_EQ(f.State.ModelIndex, -1);
+    EXPECT_EQ(f.State.ChipIndex, 2);
+}
+
+TEST_F(ChipListTest, ChineseNamesShowConvertedAndKeepTheirBytes) {
+    const std::string maker = Utf8ToCp936("华邦");
+    WriteDatabase({{"FLASH," + maker + ",W25Q80", 1024 * 1024}});
+    Start();
+    TForm1& f = Main();
+    EXPECT_EQ(f.ComboBox2->currentText(), "华邦");
+    EXPECT_EQ(f.ChipListText(ChipList::Maker), maker);
+    EXPECT_EQ(f.ChipListIndexOf(ChipList::Maker, maker), 0);
+    EXPECT_EQ(f.ChipListIndexOf(ChipList::Model, "w25q80"), 0) << "search ignores case";
+    EXPECT_EQ(f.ChipListIndexOf(ChipList::Model, "W25Q"), -1);
+}
+
+} // namespace

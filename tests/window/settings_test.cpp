@@ -1,0 +1,108 @@
+#include "window_fixture.h"
+
+#include "status_bar.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace {
+
+using SettingsTest = WindowTest;
+
+const std::vector<TestChip> kChips = {
+    {"25_SPI_FLASH,WINBOND,W25X10", 128 * 1024},
+    {"25_SPI_FLASH,WINBOND,W25Q64", 8 * 1024 * 1024},
+    {"25_SPI_FLASH,MXIC,MX25L1605", 2 * 1024 * 1024},
+    {"24_EEPROM,ATMEL,AT24C02", 256, 8},
+};
+
+TEST_F(SettingsTest, FirstRunUsesDefaultsAndWritesEveryKeyInOrder) {
+    WriteDatabase(kChips);
+    Start();
+    EXPECT_EQ(Main().size(), QSize(700, 500));
+    EXPECT_EQ(Main().ComboBox1->currentText(), "25_SPI_FLASH");
+    EXPECT_EQ(Main().ComboBox2->currentText(), "WINBOND");
+    EXPECT_EQ(Main().ComboBox3->currentText(), "W25X10");
+    EXPECT_EQ(Main().ComboBox4->currentText(), "12MHz");
+    EXPECT_EQ(Main().windowTitle(), "Halvex+ USB高速编程器");
+    EXPECT_FALSE(Main().ToolDeviceAction->isVisible());
+    EXPECT_FALSE(Main().N3->isVisible());
+
+    Main().ComboBox4->setCurrentIndex(4);
+    Main().close();
+    EXPECT_FALSE(Main().IniFile) << "the settings object is freed on close";
+    const std::string x = std::to_string(Main().x()), y = std::to_string(Main().y());
+    EXPECT_EQ(ReadFile("Pyrolan.ini"),
+              "[Environment]\nFormHeight=500\nFormWidth=700\nFormTop=" + y + "\nFormLeft=" + x +
+                  "\nFormMax=0\n\n[CHIP]\nINDEX1=0\nINDEX2=0\nINDEX3=0\n\n[DEVICE]\nSPEED=4\n"
+                  "LANGU=0\n");
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(SettingsTest, ValuesAreReadBeforeTheWindowShows) {
+    WriteDatabase(kChips);
+    WriteSettings("[environment]\nFormHeight=560\nFormWidth=640\n[Chip]\nindex1=0\nINDEX2=1\n"
+                  "INDEX3=0\n[DEVICE]\nchip=0x10\nSPEED=0x3\nLANGU=2\nunknown=kept\n");
+    Start();
+    EXPECT_EQ(Main().size(), QSize(640, 560));
+    EXPECT_EQ(Main().ComboBox2->currentText(), "MXIC");
+    EXPECT_EQ(Main().ComboBox3->currentText(), "MX25L1605");
+    EXPECT_EQ(Main().ComboBox5->currentText(), "2MB");
+    EXPECT_EQ(Main().ComboBox4->currentText(), "1.5MHz");
+    EXPECT_EQ(Main().windowTitle(), "Halvex+ USB High Speed Programmer");
+    EXPECT_TRUE(Main().ToolDeviceAction->isVisible());
+    EXPECT_TRUE(Main().N3->isVisible());
+    Main().close();
+    const std::string written = ReadFile("Pyrolan.ini");
+    EXPECT_NE(written.find("chip=0x10\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("unknown=kept\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("INDEX2=1\n"), std::string::npos) << written;
+}
+
+TEST_F(SettingsTest, SwitchAndRangeCases) {
+    struct Case {
+        const char* device;
+        bool deviceShown;
+        int speed;
+        int language;
+    } cases[] = {
+        {"chip=1\nSPEED=5\nLANGU=1\n", true, 5, 1},
+        {"chip=abc\nSPEED=6\nLANGU=3\n", false, 0, 0},
+        {"chip=0\nSPEED=-1\nLANGU=-1\n", false, 0, 0},
+        {"chip=$1\nSPEED=x2\nLANGU=0x2\n", true, 2, 2},
+    };
+    for (const Case& c : cases) {
+        WriteSettings(std::string("[DEVICE]\n") + c.device);
+        Start();
+        EXPECT_EQ(Main().ToolDeviceAction->isVisible(), c.deviceShown) << c.device;
+        EXPECT_EQ(Main().ComboBox4->currentIndex(), c.speed) << c.device;
+        EXPECT_EQ(Main().State.Language, c.language) << c.device;
+        DestroyForms();
+    }
+}
+
+TEST_F(SettingsTest, FormMaxOpensMaximisedAndIgnoresTheBounds) {
+    WriteSettings("[Environment]\nFormMax=1\nFormWidth=300\nFormHeight=200\n");
+    CreateForms();
+    EXPECT_TRUE(Main().windowState() & Qt::WindowMaximized);
+    EXPECT_NE(Main().size(), QSize(300, 200));
+    Main().close();
+    EXPECT_NE(ReadFile("Pyrolan.ini").find("FormMax=1\n"), std::string::npos);
+}
+
+TEST_F(SettingsTest, ReadOnlySettingsFileShowsItsErrorOnceAndTheWindowCloses) {
+    WriteSettings("[DEVICE]\nLANGU=2\n");
+    ::chmod(Path("Pyrolan.ini").c_str(), 0444);
+    Start();
+    Main().close();
+    EXPECT_FALSE(Main().isVisible());
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].Text, "Unable to write to " + Path("Pyrolan.ini") + ".");
+    EXPECT_EQ(boxes_[0].Caption, "Pyrolan");
+    EXPECT_EQ(boxes_[0].Icon, BoxIcon::Stop);
+    EXPECT_EQ(ReadFile("Pyrolan.ini"), "[DEVICE]\nLANGU=2\n");
+}
+
+} // namespace

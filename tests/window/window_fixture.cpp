@@ -1,0 +1,95 @@
+#include "window_fixture.h"
+
+#include "status_bar.h"
+#include "sysutils.h"
+
+#include <QTimer>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+QApplication& TestApplication() {
+    static int argc = 1;
+    static char name[] = "window_tests";
+    static char* argv[] = {name, nullptr};
+    // Kept to the end of the process: Qt's test input devices are freed after static
+    // objects and must find the application still there.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+void WindowTest::SetUp() {
+    TestApplication();
+    char pattern[] = "/tmp/pyrolan_window_XXXXXX";
+    dir_ = ::mkdtemp(pattern);
+    SetApplicationExeName(dir_ + "/Pyrolan");
+    SetMessageBoxHook([this](const MessageBoxRequest& request) {
+        boxes_.push_back(request);
+        return answer_;
+    });
+}
+
+void WindowTest::TearDown() {
+    DestroyForms();
+    SetMessageBoxHook({});
+    std::filesystem::permissions(dir_, std::filesystem::perms::owner_all);
+    std::filesystem::remove_all(dir_);
+}
+
+void WindowTest::WriteFile(const std::string& name, const std::string& bytes) const {
+    std::ofstream(Path(name), std::ios::binary) << bytes;
+}
+
+std::string WindowTest::ReadFile(const std::string& name) const {
+    std::ifstream in(Path(name), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WindowTest::WriteDatabase(const std::vector<TestChip>& chips) const {
+    std::string bytes;
+    for (const TestChip& chip : chips) {
+        ChipRecord record{};
+        SetChipName(record, chip.Name);
+        record.Capacity = chip.Capacity;
+        record.PageSize = chip.PageSize;
+        uint8_t raw[kChipRecordSize];
+        ChipRecordToBytes(record, raw);
+        bytes.append(reinterpret_cast<const char*>(raw), kChipRecordSize);
+    }
+    bytes.append(kChipRecordSize, '\0');
+    WriteFile("Pyrolan.Dat", bytes);
+}
+
+void WindowTest::Start() {
+    CreateForms();
+    Form1->show();
+}
+
+void WindowTest::CloseNextModal(std::function<void(QWidget*)> inspect) {
+    QTimer::singleShot(0, [inspect] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr) << "no modal dialog opened";
+        if (inspect) inspect(modal);
+        modal->close();
+    });
+}
+
+QString WindowTest::Panel(int index) const {
+    return Form1->StatusBar1->PanelText(index);
+}
+
+bool WindowTest::PanelOneIsRed() const {
+    TStatusBar* bar = Form1->StatusBar1;
+    bar->resize(std::max(bar->width(), 400), std::max(bar->height(), 22));
+    const QImage image = bar->grab().toImage();
+    const QRect panel = bar->PanelRect(1);
+    for (int y = panel.top(); y <= panel.bottom(); ++y)
+        for (int x = panel.left(); x <= panel.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 200 && c.green() < 80 && c.blue() < 80) return true;
+        }
+    return false;
+}

@@ -1,0 +1,54 @@
+#pragma once
+// Runs the program's five windows on the offscreen platform over a temporary folder that
+// stands in for the program's own (settings file and chip database beside it). Message
+// boxes are recorded instead of shown.
+#include "chip_record.h"
+#include "dialogs_message.h"
+#include "forms.h"
+#include "main_form.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QImage>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QToolButton>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+QApplication& TestApplication();
+
+struct TestChip {
+    std::string Name;
+    uint32_t Capacity = 4096;
+    uint16_t PageSize = 256;
+};
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+    void WriteFile(const std::string& name, const std::string& bytes) const;
+    std::string ReadFile(const std::string& name) const;
+    void WriteSettings(const std::string& text) const { WriteFile("Pyrolan.ini", text); }
+    void WriteDatabase(const std::vector<TestChip>& chips) const;
+    // Creates the five windows and shows the main window (FormShow, FormActivate).
+    void Start();
+    // Closes the modal dialog that opens next, after running inspect on it.
+    void CloseNextModal(std::function<void(QWidget*)> inspect = {});
+
+    TForm1& Main() { return *Form1; }
+    QString Panel(int index) const;
+    // Whether status panel 1 is drawn with red text.
+    bool PanelOneIsRed() const;
+
+    std::vector<MessageBoxRequest> boxes_;
+    int answer_ = IDOK;
+    std::string dir_;
+};

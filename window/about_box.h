@@ -1,0 +1,9 @@
+#pragma once
+// TAboutBox: the program's name and version.
+#include <QDialog>
+
+class TAboutBox : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutBox(QWidget* parent);
+};

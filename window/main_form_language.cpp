@@ -1,0 +1,104 @@
+// The language menu and the captions of the four windows.
+#include "caption_table.h"
+#include "chip_editor_form.h"
+#include "chip_search_form.h"
+#include "fill_form.h"
+#include "forms.h"
+#include "main_form.h"
+#include "status_bar.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+
+namespace {
+
+// The first object of that name that belongs to the form itself, not to a dialog it owns.
+QObject* FindInForm(QWidget* form, const char* name) {
+    for (QObject* object : form->findChildren<QObject*>(name)) {
+        QObject* p = object->parent();
+        while (p && p != form && !qobject_cast<QDialog*>(p)) p = p->parent();
+        if (p == form) return object;
+    }
+    return nullptr;
+}
+
+// Sets the caption of a window's control (or of the window itself for an empty name).
+void SetCaption(QWidget* form, const char* target, const QString& text) {
+    if (!form) return;
+    if (!*target) {
+        form->setWindowTitle(text);
+        return;
+    }
+    QObject* object = FindInForm(form, target);
+    if (auto* menu = qobject_cast<QMenu*>(object))
+        menu->setTitle(text);
+    else if (auto* action = qobject_cast<QAction*>(object))
+        action->setText(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(object))
+        button->setText(text);
+    else if (auto* label = qobject_cast<QLabel*>(object))
+        label->setText(text);
+    else if (auto* group = qobject_cast<QGroupBox*>(object))
+        group->setTitle(text);
+}
+
+} // namespace
+
+void TForm1::ApplyLanguage() {
+    const int32_t language = State.Language;
+    if (language < 0 || language > 2) return;
+    Enlish->setChecked(language == 2);
+    China->setChecked(language == 0);
+    fanti->setChecked(language == 1);
+    for (const CaptionRow& row : CaptionTable) {
+        const QString text = QString::fromUtf8(row.Text[language]);
+        QWidget* form = nullptr;
+        switch (row.Form) {
+        case CaptionForm::TForm1:
+            form = this;
+            break;
+        case CaptionForm::TForm2:
+            form = Form2;
+            break;
+        case CaptionForm::TForm3:
+            form = Form3;
+            break;
+        case CaptionForm::TForm4:
+            form = Form4;
+            break;
+        }
+        const std::string target = row.Target;
+        if (row.Form == CaptionForm::TForm1 && target.rfind("StatusBar1#", 0) == 0)
+            StatusBar1->SetPanelText(target.back() - '0', text);
+        else
+            SetCaption(form, row.Target, text);
+    }
+}
+
+void TForm1::ChinaClick() {
+    Enlish->setChecked(false);
+    China->setChecked(true);
+    fanti->setChecked(false);
+    State.Language = 0;
+    ApplyLanguage();
+}
+
+void TForm1::fantiClick() {
+    Enlish->setChecked(false);
+    China->setChecked(false);
+    fanti->setChecked(true);
+    State.Language = 1;
+    ApplyLanguage();
+}
+
+void TForm1::EnlishClick() {
+    Enlish->setChecked(true);
+    China->setChecked(false);
+    fanti->setChecked(false);
+    State.Language = 2;
+    ApplyLanguage();
+}

@@ -1,0 +1,105 @@
+// The window side of the services the engine asks for.
+#include "app_application.h"
+#include "dialogs_message.h"
+#include "main_form.h"
+#include "status_bar.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTextCursor>
+#include <QToolBar>
+#include <algorithm>
+
+void TForm1::SetStatusText(const std::string& text) {
+    StatusBar1->SetPanelText(1, QString::fromStdString(text));
+}
+
+void TForm1::ShowProgress() {
+    Progress->setVisible(true);
+}
+
+void TForm1::HideProgress() {
+    Progress->setVisible(false);
+}
+
+// QProgressBar counts in int; larger values are scaled into its range together.
+void TForm1::SetProgressMax(uint32_t maximum) {
+    Progress->setMinimum(0);
+    Progress->setMaximum(static_cast<int>(std::min<uint32_t>(maximum, INT32_MAX)));
+}
+
+void TForm1::SetProgressPosition(uint32_t position) {
+    Progress->setValue(static_cast<int>(std::min<uint32_t>(position, INT32_MAX)));
+}
+
+void TForm1::SetElapsedText(const std::string& text) {
+    StatusBar1->SetPanelText(3, QString::fromStdString(text));
+}
+
+std::string TForm1::NextLogPrefix() {
+    return ::NextLogPrefix(State);
+}
+
+void TForm1::AddLogLine(const std::string& line) {
+    QTextCursor cursor(RichEdit1->document());
+    cursor.movePosition(QTextCursor::Start);
+    const QString text = QString::fromStdString(line);
+    cursor.insertText(RichEdit1->document()->isEmpty() ? text : text + "\n");
+    RichEdit1->moveCursor(QTextCursor::Start);
+}
+
+void TForm1::ShowError(const std::string& text) {
+    ShowMessageBox(text, "Error", MB_OK | MB_ICONSTOP);
+}
+
+bool TForm1::AskYesNo(const std::string& text) {
+    return ShowMessageBox(text, "Info", MB_YESNO | MB_ICONQUESTION) != IDNO;
+}
+
+void TForm1::ShowInformation(const std::string& text) {
+    ShowMessageBox(text, "Information", MB_OK | MB_ICONINFORMATION);
+}
+
+void TForm1::ShowMessage(const std::string& text) {
+    ::ShowMessage(text);
+}
+
+void TForm1::ProcessMessages() {
+    Application.ProcessMessages();
+}
+
+void TForm1::Beep() {
+    Application.Beep();
+}
+
+void TForm1::SetControlsEnabled(bool enabled) {
+    ToolBar1->setEnabled(enabled);
+    Panel1->setEnabled(enabled);
+    sessionActive_ = !enabled;
+}
+
+int32_t TForm1::SpeedIndex() {
+    return ComboBox4->currentIndex();
+}
+
+AutoOptionSet TForm1::AutoOptions() {
+    return {CheckBox1->isChecked(), CheckBox2->isChecked(), CheckBox3->isChecked()};
+}
+
+void TForm1::ReloadHexView(uint32_t count) {
+    LoadHexView(State.EditorStream, count);
+}
+
+void TForm1::LoadHexView(TMemoryStream& stream, uint64_t count) {
+    const int64_t bytes = static_cast<int64_t>(std::min<uint64_t>(count, kImageBufferSize));
+    stream.Clear();
+    stream.WriteBuffer(State.ImageBuffer.get(), bytes);
+    stream.SetPosition(0);
+    // The hex view (FlashEditor) takes the stream here once it is placed.
+}
+
+void TForm1::TakeHexViewEdits() {
+    // Without the hex view placed there are no view edits to take over.
+}
