@@ -9,6 +9,7 @@
 #include "dialogs_message.h"
 #include "forms.h"
 #include "message_table.h"
+#include "orix_hex_editor_ex.h"
 #include "status_bar.h"
 #include "sysutils.h"
 #include "tool_icons.h"
@@ -200,17 +201,15 @@ void TForm1::CreateControls() {
     leftLayout->addWidget(GroupBox2);
     leftLayout->addStretch();
 
-    // The hex view's place; the log below it.
-    FlashEditorPlace = new QWidget(Panel1);
-    auto* editorLayout = new QVBoxLayout(FlashEditorPlace);
-    editorLayout->setContentsMargins(0, 0, 0, 0);
+    // The hex view of the image buffer; the log below it.
+    FlashEditor = Named(new TOrixHexEditorEx(Panel1), "FlashEditor");
     RichEdit1 = Named(new QPlainTextEdit(Panel1), "RichEdit1");
     RichEdit1->setReadOnly(true);
     RichEdit1->setFixedHeight(91);
     RichEdit1->setLineWrapMode(QPlainTextEdit::NoWrap);
 
     auto* right = new QVBoxLayout;
-    right->addWidget(FlashEditorPlace, 1);
+    right->addWidget(FlashEditor, 1);
     right->addWidget(RichEdit1);
     auto* panelLayout = new QHBoxLayout(Panel1);
     panelLayout->setContentsMargins(4, 4, 4, 4);

@@ -29,6 +29,7 @@ class QToolBar;
 class QToolButton;
 class TDeviceChangeMonitor;
 class TStatusBar;
+class TOrixHexEditorEx;
 
 class TForm1 : public QMainWindow, public TComponent, public WindowServices {
     Q_OBJECT
@@ -50,7 +51,7 @@ public:
     QPushButton *BitBtn1, *BitBtn2, *BitBtn3;
     QCheckBox *CheckBox1, *CheckBox2, *CheckBox3;
     QLineEdit *Edit1, *Edit2;
-    QWidget* FlashEditorPlace; // where the hex view goes
+    TOrixHexEditorEx* FlashEditor;
     QPlainTextEdit* RichEdit1;
     TStatusBar* StatusBar1;
     QProgressBar* Progress;

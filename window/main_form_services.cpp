@@ -2,6 +2,7 @@
 #include "app_application.h"
 #include "dialogs_message.h"
 #include "main_form.h"
+#include "orix_hex_editor_ex.h"
 #include "status_bar.h"
 
 #include <QCheckBox>
@@ -97,9 +98,16 @@ void TForm1::LoadHexView(TMemoryStream& stream, uint64_t count) {
     stream.Clear();
     stream.WriteBuffer(State.ImageBuffer.get(), bytes);
     stream.SetPosition(0);
-    // The hex view (FlashEditor) takes the stream here once it is placed.
+    FlashEditor->LoadFromStream(stream);
 }
 
 void TForm1::TakeHexViewEdits() {
-    // Without the hex view placed there are no view edits to take over.
+    if (!FlashEditor->GetModified()) return;
+    // Never more than the chip holds, and never more than the buffer holds.
+    const uint64_t size = static_cast<uint64_t>(std::max<int32_t>(0, FlashEditor->GetDataSize()));
+    const uint64_t count =
+        std::min<uint64_t>({size, State.SelectedChip().Capacity, uint64_t{kImageBufferSize}});
+    State.DataLength = static_cast<int32_t>(count);
+    FlashEditor->ReadBuffer(State.ImageBuffer.get(), 0, State.DataLength);
+    FlashEditor->SetModified(false);
 }

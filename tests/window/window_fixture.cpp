@@ -19,8 +19,15 @@ QApplication& TestApplication() {
     return *app;
 }
 
+EmulatorApi& Emu() {
+    static EmulatorApi api;
+    return api;
+}
+
 void WindowTest::SetUp() {
     TestApplication();
+    Emu().reset();
+    Emu().remove_devices();
     char pattern[] = "/tmp/pyrolan_window_XXXXXX";
     dir_ = ::mkdtemp(pattern);
     SetApplicationExeName(dir_ + "/Pyrolan");

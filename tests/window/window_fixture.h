@@ -4,6 +4,7 @@
 // boxes are recorded instead of shown.
 #include "chip_record.h"
 #include "dialogs_message.h"
+#include "emulator/emulator_api.h"
 #include "forms.h"
 #include "main_form.h"
 
@@ -21,6 +22,8 @@
 #include <vector>
 
 QApplication& TestApplication();
+// The programmer emulator, which the link binds as its USB library.
+EmulatorApi& Emu();
 
 struct TestChip {
     std::string Name;
@@ -43,6 +46,8 @@ protected:
     // Closes the modal dialog that opens next, after running inspect on it.
     void CloseNextModal(std::function<void(QWidget*)> inspect = {});
 
+    // Puts a good programmer into the emulator (none is there at the start of a test).
+    void PlugProgrammer() { Emu().add_programmer(0); }
     TForm1& Main() { return *Form1; }
     QString Panel(int index) const;
     // Whether status panel 1 is drawn with red text.
