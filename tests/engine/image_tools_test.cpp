@@ -116,7 +116,7 @@ TEST_F(ImageTools, OurFilesReadBackThroughTheTools) {
         const std::vector<uint8_t> random = RandomBytes(randomPart, 5);
         std::copy(random.begin(), random.end(), image.begin());
         std::fill(image.begin() + 0x1000, image.begin() + 0x1900, 0xFF);
-        std::fill(image.begin() + 0x10000, image.begin() + 0x10100, 0xFF);
+        if (c.length > 0x10100) std::fill(image.begin() + 0x10000, image.begin() + 0x10100, 0xFF);
         image[c.length - 1] = 0x42;
         const auto length = static_cast<int32_t>(c.length);
         ImageStreamCell cell;
