@@ -63,6 +63,7 @@ TCustomOrixHexEditor::~TCustomOrixHexEditor() {
     FCursorStack.clear();
     FreeStorage(false);
     FreeStorage(true);
+    FDataStore.Clear();
 }
 
 const std::vector<TOrixHPublishedProperty>& TCustomOrixHexEditor::PublishedProperties() {
@@ -128,7 +129,9 @@ void TCustomOrixHexEditor::ResetUndo() { FUndoUpdateLevel = 0; }
 
 void TCustomOrixHexEditor::FreeStorage(bool undo) {
     if (undo) return; // the undo storage holds nothing yet
-    FDataStore.Clear();
+    // The memory block stays for the next load: reloading the same amount then touches no
+    // new pages.
+    FDataStore.SetSize(0);
 }
 
 void TCustomOrixHexEditor::Stream2Stream(TStream& source, TStream& dest,

@@ -19,15 +19,19 @@ void TCanvas::FillRect(const TRect& rect, TColor color) {
 
 void TCanvas::TextRect(const TRect& clip, int x, int y, const QString& text) {
     if (!painter_ || clip.IsEmpty()) return;
-    painter_->save();
-    painter_->setClipRect(clip.ToQRect());
-    painter_->fillRect(clip.ToQRect(), ToQColor(TextBackground));
-    if (!text.isEmpty()) {
-        painter_->setFont(Font);
-        painter_->setPen(ToQColor(FontColor));
-        painter_->drawText(x, y + QFontMetrics(Font).ascent(), text);
+    const QRect r = clip.ToQRect();
+    painter_->fillRect(r, ToQColor(TextBackground));
+    if (text.isEmpty()) return;
+    if (!(Font == painterFont_)) {
+        painterFont_ = Font;
+        painterAscent_ = QFontMetrics(Font).ascent();
     }
-    painter_->restore();
+    if (!(painter_->font() == Font)) painter_->setFont(Font);
+    const QColor color = ToQColor(FontColor);
+    if (painter_->pen().color() != color) painter_->setPen(color);
+    painter_->setClipRect(r);
+    painter_->drawText(x, y + painterAscent_, text);
+    painter_->setClipping(false);
 }
 
 void TCanvas::MoveTo(int x, int y) {

@@ -40,6 +40,8 @@ public:
 
 private:
     QPainter* painter_;
+    QFont painterFont_;
+    int painterAscent_ = 0;
     int penX_ = 0;
     int penY_ = 0;
 };

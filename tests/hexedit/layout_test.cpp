@@ -160,5 +160,7 @@ TEST(Layout, AutoBytesPerRow) {
     EXPECT_EQ(b % 2, 0);
     const int available = e.ClientWidth() - e.ColWidth(0) - e.ColWidth(1) - 8;
     EXPECT_GE(available, e.RowPixelWidth(b));
-    if (b < 256) EXPECT_LT(available, e.RowPixelWidth(b + 2));
+    if (b < 256) {
+        EXPECT_LT(available, e.RowPixelWidth(b + 2));
+    }
 }

@@ -1,0 +1,133 @@
+// The hex editor with 64 MiB loaded: loading against a plain copy, one full paint of a
+// 1920 x 1080 view at the start, middle and end of the data and with 1 KiB, and the jump to
+// the last row. The memory the control uses beyond its copy of the data is printed once.
+#include "orix_hex_editor_ex.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+namespace {
+constexpr int64_t kBig = 64 << 20;
+
+TMemoryStream& Source(int64_t size) {
+    static std::map<int64_t, std::unique_ptr<TMemoryStream>> streams;
+    auto& s = streams[size];
+    if (!s) {
+        s = std::make_unique<TMemoryStream>();
+        s->SetSize(size);
+        for (int64_t i = 0; i < size; ++i) s->Memory()[i] = static_cast<uint8_t>(i * 13 + 7);
+    }
+    return *s;
+}
+
+TOrixHexEditorEx& Editor(int64_t size) {
+    static std::map<int64_t, std::unique_ptr<TOrixHexEditorEx>> editors;
+    auto& e = editors[size];
+    if (!e) {
+        e = std::make_unique<TOrixHexEditorEx>();
+        e->SetShowRuler(true);
+        e->resize(1920, 1080);
+        e->LoadFromStream(Source(size));
+        e->show();
+        e->setFocus();
+        QApplication::processEvents();
+    }
+    return *e;
+}
+
+void BM_LoadFromStream64MiB(benchmark::State& state) {
+    TOrixHexEditorEx editor;
+    TMemoryStream& source = Source(kBig);
+    for (auto _ : state) editor.LoadFromStream(source);
+    state.SetBytesProcessed(state.iterations() * kBig);
+}
+BENCHMARK(BM_LoadFromStream64MiB)->Unit(benchmark::kMillisecond);
+
+void BM_Memcpy64MiB(benchmark::State& state) {
+    TMemoryStream& source = Source(kBig);
+    std::vector<uint8_t> target(static_cast<size_t>(kBig));
+    for (auto _ : state) {
+        std::memcpy(target.data(), source.Memory(), static_cast<size_t>(kBig));
+        benchmark::DoNotOptimize(target.data());
+    }
+    state.SetBytesProcessed(state.iterations() * kBig);
+}
+BENCHMARK(BM_Memcpy64MiB)->Unit(benchmark::kMillisecond);
+
+// where: 0 start, 1 middle, 2 end.
+void Paint(benchmark::State& state, int64_t size, int where) {
+    TOrixHexEditorEx& e = Editor(size);
+    const int32_t pos = where == 0 ? 0 : where == 1 ? static_cast<int32_t>(size / 2)
+                                                    : static_cast<int32_t>(size - 1);
+    e.Seek(pos, 0);
+    e.NewSelection(pos, std::min<int32_t>(pos + 40, static_cast<int32_t>(size - 1)));
+    QImage image(e.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        e.viewport()->render(&image);
+        benchmark::DoNotOptimize(image.bits());
+    }
+}
+void BM_Paint1080pStart(benchmark::State& s) { Paint(s, kBig, 0); }
+void BM_Paint1080pMiddle(benchmark::State& s) { Paint(s, kBig, 1); }
+void BM_Paint1080pEnd(benchmark::State& s) { Paint(s, kBig, 2); }
+void BM_Paint1080p1KiB(benchmark::State& s) { Paint(s, 1024, 0); }
+BENCHMARK(BM_Paint1080pStart)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Paint1080pMiddle)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Paint1080pEnd)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Paint1080p1KiB)->Unit(benchmark::kMillisecond);
+
+void BM_JumpToLastRow(benchmark::State& state) {
+    TOrixHexEditorEx& e = Editor(kBig);
+    for (auto _ : state) {
+        e.Seek(0, 0);
+        e.Seek(0, 2);
+        benchmark::DoNotOptimize(e.TopRow());
+    }
+}
+BENCHMARK(BM_JumpToLastRow)->Unit(benchmark::kMicrosecond);
+
+int64_t ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    int64_t pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * 4096;
+}
+
+void ReportMemory() {
+    // The same control shown and painted empty, then with 64 MiB: the difference beyond the
+    // data is what the data costs the control.
+    TMemoryStream& source = Source(kBig);
+    auto e = std::make_unique<TOrixHexEditorEx>();
+    e->resize(1920, 1080);
+    e->show();
+    QImage image(e->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    QApplication::processEvents();
+    e->viewport()->render(&image);
+    const int64_t before = ResidentBytes();
+    e->LoadFromStream(source);
+    e->Seek(static_cast<int32_t>(kBig / 2), 0);
+    QApplication::processEvents();
+    e->viewport()->render(&image);
+    const int64_t after = ResidentBytes();
+    std::printf("control memory beyond its 64 MiB copy: %.1f MiB\n",
+                static_cast<double>(after - before - kBig) / (1 << 20));
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Source(kBig);
+    ReportMemory();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
