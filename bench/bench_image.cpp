@@ -23,31 +23,10 @@ namespace {
 
 constexpr int32_t kImageSize = 0x4000000;
 
-class QuietServices : public WindowServices {
+class QuietServices : public SilentWindowServices {
 public:
-    void SetStatusText(const std::string&) override {}
-    void ShowProgress() override {}
-    void HideProgress() override {}
-    void SetProgressMax(uint32_t) override {}
-    void SetProgressPosition(uint32_t) override {}
-    void SetElapsedText(const std::string&) override {}
-    std::string NextLogPrefix() override { return {}; }
-    void AddLogLine(const std::string&) override {}
     void ShowError(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
     bool AskYesNo(const std::string&) override { return true; }
-    void ShowInformation(const std::string&) override {}
-    void ShowMessage(const std::string&) override {}
-    void ProcessMessages() override {}
-    void Beep() override {}
-    void SetControlsEnabled(bool) override {}
-    int32_t SpeedIndex() override { return 0; }
-    AutoOptionSet AutoOptions() override { return {}; }
-    void SelectChip(int32_t, int32_t, int32_t) override {}
-    int32_t ChipListIndexOf(ChipList, const std::string&) override { return -1; }
-    int32_t ChipListItemIndex(ChipList) override { return -1; }
-    std::string ChipListText(ChipList) override { return {}; }
-    void ReloadHexView(uint32_t) override {}
-    void TakeHexViewEdits() override {}
 };
 
 struct Files {

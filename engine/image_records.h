@@ -80,6 +80,19 @@ inline void FormatHexDigits(uint32_t value, char* out, int digits) {
     }
 }
 
+// Appends one byte as two hex digits and moves the output on.
+inline void AppendHexByte(char*& out, uint8_t value) {
+    FormatHexDigits(value, out, 2);
+    out += 2;
+}
+
+// True when every byte is 0xFF: the writers skip such records, as an erased chip reads.
+inline bool AllErased(const uint8_t* bytes, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        if (bytes[i] != 0xFF) return false;
+    return true;
+}
+
 // Opens a file of the user's for reading. Only regular files are read: a folder, a device
 // or a pipe raises the class library's EFOpenError like a file that cannot be opened.
 std::unique_ptr<TFileStream> OpenImageForReading(const std::string& fileName);

@@ -6,21 +6,6 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
-
-void AppendByte(char*& out, uint8_t value) {
-    FormatHexDigits(value, out, 2);
-    out += 2;
-}
-
-bool AllErased(const uint8_t* bytes, size_t count) {
-    for (size_t i = 0; i < count; ++i)
-        if (bytes[i] != 0xFF) return false;
-    return true;
-}
-
-} // namespace
-
 int32_t ReadIntelHex(TStream& source, uint8_t* buffer, int32_t bufferSize,
                      WindowServices& services) {
     RecordLineReader reader(source, services);
@@ -126,7 +111,7 @@ bool WriteIntelHexFile(ImageStreamCell& cell, const std::string& fileName, const
             o += 9;
             FormatHexDigits(upper, o, 4);
             o += 4;
-            AppendByte(o, static_cast<uint8_t>(0x100 - (6 + (upper >> 8) + (upper & 0xFF))));
+            AppendHexByte(o, static_cast<uint8_t>(0x100 - (6 + (upper >> 8) + (upper & 0xFF))));
             *o++ = '\r';
             *o++ = '\n';
             out.Write(record, static_cast<size_t>(o - record));
@@ -138,16 +123,16 @@ bool WriteIntelHexFile(ImageStreamCell& cell, const std::string& fileName, const
         uint32_t sum = n + (offset >> 8) + (offset & 0xFF);
         char* o = record;
         *o++ = ':';
-        AppendByte(o, static_cast<uint8_t>(n));
+        AppendHexByte(o, static_cast<uint8_t>(n));
         FormatHexDigits(offset, o, 4);
         o += 4;
         *o++ = '0';
         *o++ = '0';
         for (uint32_t i = 0; i < n; ++i) {
-            AppendByte(o, data[i]);
+            AppendHexByte(o, data[i]);
             sum += data[i];
         }
-        AppendByte(o, static_cast<uint8_t>(0x100 - (sum & 0xFF)));
+        AppendHexByte(o, static_cast<uint8_t>(0x100 - (sum & 0xFF)));
         *o++ = '\r';
         *o++ = '\n';
         out.Write(record, static_cast<size_t>(o - record));

@@ -6,21 +6,6 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
-
-void AppendByte(char*& out, uint8_t value) {
-    FormatHexDigits(value, out, 2);
-    out += 2;
-}
-
-bool AllErased(const uint8_t* bytes, size_t count) {
-    for (size_t i = 0; i < count; ++i)
-        if (bytes[i] != 0xFF) return false;
-    return true;
-}
-
-} // namespace
-
 int32_t ReadSRecord(TStream& source, uint8_t* buffer, int32_t bufferSize,
                     WindowServices& services) {
     RecordLineReader reader(source, services);
@@ -94,14 +79,14 @@ bool WriteSRecordFile(ImageStreamCell& cell, const std::string& fileName, const 
         char* o = record;
         *o++ = 'S';
         *o++ = static_cast<char>('0' + k);
-        AppendByte(o, static_cast<uint8_t>(count));
+        AppendHexByte(o, static_cast<uint8_t>(count));
         FormatHexDigits(address, o, addressDigits);
         o += addressDigits;
         for (uint32_t i = 0; i < n; ++i) {
-            AppendByte(o, data[i]);
+            AppendHexByte(o, data[i]);
             sum += data[i];
         }
-        AppendByte(o, static_cast<uint8_t>(0xFF - (sum & 0xFF)));
+        AppendHexByte(o, static_cast<uint8_t>(0xFF - (sum & 0xFF)));
         *o++ = '\r';
         *o++ = '\n';
         out.Write(record, static_cast<size_t>(o - record));

@@ -25,36 +25,18 @@
 namespace {
 
 // Records what the loader asks of the window.
-class RecordingServices : public WindowServices {
+class RecordingServices : public SilentWindowServices {
 public:
     std::vector<std::string> messages;
     std::vector<std::array<int32_t, 3>> selections;
 
-    void SetStatusText(const std::string&) override {}
-    void ShowProgress() override {}
-    void HideProgress() override {}
-    void SetProgressMax(uint32_t) override {}
-    void SetProgressPosition(uint32_t) override {}
-    void SetElapsedText(const std::string&) override {}
     std::string NextLogPrefix() override { return "001:"; }
-    void AddLogLine(const std::string&) override {}
     void ShowError(const std::string& text) override { messages.push_back(text); }
-    bool AskYesNo(const std::string&) override { return false; }
     void ShowInformation(const std::string& text) override { messages.push_back(text); }
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    void ProcessMessages() override {}
-    void Beep() override {}
-    void SetControlsEnabled(bool) override {}
-    int32_t SpeedIndex() override { return 0; }
-    AutoOptionSet AutoOptions() override { return {}; }
     void SelectChip(int32_t kind, int32_t maker, int32_t model) override {
         selections.push_back({kind, maker, model});
     }
-    int32_t ChipListIndexOf(ChipList, const std::string&) override { return -1; }
-    int32_t ChipListItemIndex(ChipList) override { return -1; }
-    std::string ChipListText(ChipList) override { return ""; }
-    void ReloadHexView(uint32_t) override {}
-    void TakeHexViewEdits() override {}
 };
 
 const std::string kDatabase = PYROLAN_CHIPDB_FILE;
