@@ -2,7 +2,8 @@
 
 #include "grid.h"
 
-TOrixHColors::TOrixHColors(TCustomGrid* owner) : owner_(owner) {}
+// The colours are a child of their grid, so they go with it.
+TOrixHColors::TOrixHColors(TCustomGrid* owner) : QObject(owner), owner_(owner) {}
 
 void TOrixHColors::Assign(const QObject* source) {
     const auto* other = qobject_cast<const TOrixHColors*>(source);
