@@ -87,6 +87,11 @@ public:
     void ComboBox1Change();
     void ComboBox2Change();
     void ComboBox3Change();
+    // Rebuilds the three chip lists from ChipTable after it has changed (the chip database
+    // editor's Save): the chip shown before stays selected when the table still names it,
+    // else the first chip; ChipIndex, the lists, the displays, the hex view and the saved
+    // list positions then agree.
+    void ReloadChipLists();
 
     // The programmer probe: a found programmer adds a log line and shows "Ready".
     void CheckProgrammer();
@@ -140,10 +145,17 @@ private:
     void CreateMenu();
     void BindCommands();
     QComboBox* ListOf(ChipList list) const;
+    void ShowChipFields(const ChipRecord& chip);
+    // Three SelectChip passes that look the names (as the lists show them) up one by one;
+    // true when a record was selected.
+    bool SelectChipByName(const std::string& kind, const std::string& maker,
+                          const std::string& model);
     // A command that may reach the link or change the buffer or the selection runs only
     // outside a device session.
     void RunCommand(void (TForm1::*handler)());
 
     bool sessionActive_ = false;
+    // Whether the last SelectChip found a record at its positions.
+    bool chipSelected_ = false;
     bool shown_ = false;
 };
