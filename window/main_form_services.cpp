@@ -119,7 +119,10 @@ void TForm1::ReloadHexView(uint32_t count) {
 
 void TForm1::LoadHexView(TMemoryStream& stream, uint64_t count) {
     const int64_t bytes = static_cast<int64_t>(std::min<uint64_t>(count, kImageBufferSize));
-    stream.Clear();
+    // Emptied but not freed: a reload after every chip read would otherwise allocate and
+    // clear up to 64 MiB again.
+    stream.SetSize(0);
+    stream.SetPosition(0);
     stream.WriteBuffer(State.ImageBuffer.get(), bytes);
     stream.SetPosition(0);
     FlashEditor->LoadFromStream(stream);
