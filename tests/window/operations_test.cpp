@@ -217,8 +217,9 @@ TEST_F(OperationsTest, TheThrottleLosesNeitherTheLastPositionNorTheStatusText) {
     bool ran = false;
     QTimer::singleShot(0, [&ran] { ran = true; });
     f.ProcessMessages();
-    if (ProgressThrottle::Clock::now() - before < ProgressThrottle::kMessageInterval)
+    if (ProgressThrottle::Clock::now() - before < ProgressThrottle::kMessageInterval) {
         EXPECT_FALSE(ran);
+    }
     f.SetStatusText("Read Flash ...");
     f.ProcessMessages();
     EXPECT_TRUE(ran);
