@@ -1,6 +1,8 @@
 #pragma once
 // What the engine asks of the window. The engine never touches a control; the main window
-// implements these, and tests use a recording implementation. Texts are UTF-8.
+// implements these, and tests use a recording implementation. Texts are UTF-8, chip names
+// included: a name is code page 936 bytes only inside its ChipRecord and is converted for
+// every text that crosses here.
 #include <cstdint>
 #include <string>
 
@@ -44,9 +46,10 @@ public:
     // Refills the manufacturer and model lists, selects the record at the three list
     // positions (ChipIndex) and reloads the hex view with its Capacity bytes.
     virtual void SelectChip(int32_t kind, int32_t maker, int32_t model) = 0;
-    // First item equal to text without regard to letter case, -1 when absent.
+    // First item whose shown text equals text without regard to letter case, -1 when absent.
     virtual int32_t ChipListIndexOf(ChipList list, const std::string& text) = 0;
     virtual int32_t ChipListItemIndex(ChipList list) = 0;
+    // The text the list shows.
     virtual std::string ChipListText(ChipList list) = 0;
     // The hex view then holds exactly the first count bytes of ImageBuffer, unmodified.
     virtual void ReloadHexView(uint32_t count) = 0;

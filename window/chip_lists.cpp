@@ -1,4 +1,10 @@
 // The three cascading chip lists: kind, manufacturer, model.
+//
+// A list item shows its name field converted from code page 936 and keeps the field's bytes
+// beside it. Texts crossing WindowServices are the shown UTF-8 texts; the lists' search,
+// which ignores letter case, compares shown texts (in UTF-8 every byte of a Chinese
+// character is above 0x7F, so folding ASCII letters cannot merge two characters), and the
+// test for the selected entry compares the bytes.
 #include "chip_name_fields.h"
 #include "encoding.h"
 #include "main_form.h"
@@ -6,26 +12,65 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <vector>
 
 namespace {
 
-// Items keep the name's bytes (code page 936) beside the text they show.
-std::string RawItem(const QComboBox* combo, int index) {
-    if (index < 0 || index >= combo->count()) return {};
-    return combo->itemData(index).toByteArray().toStdString();
+// What a list shows of a field; plain ASCII needs no conversion.
+std::string ShownText(const std::string& bytes) {
+    for (const unsigned char c : bytes)
+        if (c >= 0x80) return Cp936ToUtf8(bytes);
+    return bytes;
 }
 
-// The combo box's exact-string search, without regard to letter case.
-int IndexOfRaw(const QComboBox* combo, const std::string& bytes) {
-    for (int i = 0; i < combo->count(); ++i)
-        if (SameText(RawItem(combo, i), bytes)) return i;
-    return -1;
+char FoldAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-void AddRaw(QComboBox* combo, const std::string& bytes) {
-    combo->addItem(QString::fromStdString(Cp936ToUtf8(bytes)),
-                   QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+bool SameTextAscii(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+    return true;
 }
+
+// A list's items as SelectChip builds them: the shown texts and the bytes, mirrored so that
+// the scan over up to 999 records does not ask the combo box for every compare.
+class ListItems {
+public:
+    explicit ListItems(QComboBox* combo) : combo_(combo) {
+        for (int i = 0; i < combo->count(); ++i) {
+            shown_.push_back(combo->itemText(i).toStdString());
+            bytes_.push_back(combo->itemData(i).toByteArray().toStdString());
+        }
+    }
+    int IndexOf(const std::string& shown) const {
+        for (size_t i = 0; i < shown_.size(); ++i)
+            if (SameTextAscii(shown_[i], shown)) return static_cast<int>(i);
+        return -1;
+    }
+    // The item's bytes; an empty text for a position outside the list.
+    const std::string& Bytes(int index) const {
+        static const std::string none;
+        return index >= 0 && static_cast<size_t>(index) < bytes_.size() ? bytes_[index] : none;
+    }
+    // Appends the field unless an item equal to it (letter case ignored) is there; true when
+    // it was appended.
+    bool AddIfAbsent(const std::string& bytes) {
+        std::string shown = ShownText(bytes);
+        if (IndexOf(shown) >= 0) return false;
+        combo_->addItem(QString::fromStdString(shown),
+                        QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        shown_.push_back(std::move(shown));
+        bytes_.push_back(bytes);
+        return true;
+    }
+
+private:
+    QComboBox* combo_;
+    std::vector<std::string> shown_;
+    std::vector<std::string> bytes_;
+};
 
 // ItemIndex of the class library's combo box: out-of-range positions select nothing.
 void SetItemIndex(QComboBox* combo, int index) {
@@ -52,7 +97,10 @@ QComboBox* TForm1::ListOf(ChipList list) const {
 }
 
 int32_t TForm1::ChipListIndexOf(ChipList list, const std::string& text) {
-    return IndexOfRaw(ListOf(list), text);
+    const QComboBox* combo = ListOf(list);
+    for (int i = 0; i < combo->count(); ++i)
+        if (SameTextAscii(combo->itemText(i).toStdString(), text)) return i;
+    return -1;
 }
 
 int32_t TForm1::ChipListItemIndex(ChipList list) {
@@ -60,33 +108,34 @@ int32_t TForm1::ChipListItemIndex(ChipList list) {
 }
 
 std::string TForm1::ChipListText(ChipList list) {
-    const QComboBox* combo = ListOf(list);
-    const int index = ItemIndex(combo);
-    if (index >= 0) return RawItem(combo, index);
-    return Utf8ToCp936(combo->currentText().toStdString());
+    return ListOf(list)->currentText().toStdString();
+}
+
+void TForm1::ShowChipFields(const ChipRecord& chip) {
+    Edit1->setText(QString::fromStdString(Format("%u", chip.Capacity)));
+    const int size = SizeListIndex(chip.Capacity);
+    if (size >= 0) ComboBox5->setCurrentIndex(size);
+    Edit2->setText(QString::fromStdString(Format("%hu", chip.PageSize)));
 }
 
 void TForm1::SelectChip(int32_t kind, int32_t maker, int32_t model) {
     ComboBox2->clear();
     ComboBox3->clear();
+    ListItems kinds(ComboBox1), makers(ComboBox2), models(ComboBox3);
+    chipSelected_ = false;
     int32_t counted = 0;
     for (int j = 0; j < kChipTableSlots && !IsEndRecord(State.ChipTable[j]); ++j) {
         const ChipNameFields fields = SplitChipName(ChipNameText(State.ChipTable[j]));
-        if (IndexOfRaw(ComboBox1, fields.Kind) < 0) AddRaw(ComboBox1, fields.Kind);
-        if (fields.Kind != RawItem(ComboBox1, kind)) continue;
-        if (!fields.Maker.empty() && IndexOfRaw(ComboBox2, fields.Maker) < 0)
-            AddRaw(ComboBox2, fields.Maker);
-        if (fields.Maker != RawItem(ComboBox2, maker)) continue;
+        kinds.AddIfAbsent(fields.Kind);
+        if (fields.Kind != kinds.Bytes(kind)) continue;
+        if (!fields.Maker.empty()) makers.AddIfAbsent(fields.Maker);
+        if (fields.Maker != makers.Bytes(maker)) continue;
         // The first record of a model name is the one that can be chosen.
-        if (!fields.Model.empty() && IndexOfRaw(ComboBox3, fields.Model) < 0) {
-            AddRaw(ComboBox3, fields.Model);
+        if (!fields.Model.empty() && models.AddIfAbsent(fields.Model)) {
             if (counted == model) {
-                const ChipRecord& chip = State.ChipTable[j];
                 State.ChipIndex = j;
-                Edit1->setText(QString::fromStdString(Format("%u", chip.Capacity)));
-                const int size = SizeListIndex(chip.Capacity);
-                if (size >= 0) ComboBox5->setCurrentIndex(size);
-                Edit2->setText(QString::fromStdString(Format("%hu", chip.PageSize)));
+                chipSelected_ = true;
+                ShowChipFields(State.ChipTable[j]);
             }
             ++counted;
         }
@@ -95,6 +144,38 @@ void TForm1::SelectChip(int32_t kind, int32_t maker, int32_t model) {
     SetItemIndex(ComboBox1, kind);
     SetItemIndex(ComboBox2, maker);
     SetItemIndex(ComboBox3, model);
+}
+
+bool TForm1::SelectChipByName(const std::string& kind, const std::string& maker,
+                              const std::string& model) {
+    // Each position is looked up when its list has been built by the pass before.
+    const int32_t k = ChipListIndexOf(ChipList::Kind, kind);
+    SelectChip(k, -1, -1);
+    const int32_t m = ChipListIndexOf(ChipList::Maker, maker);
+    SelectChip(k, m, -1);
+    const int32_t n = ChipListIndexOf(ChipList::Model, model);
+    SelectChip(k, m, n);
+    return chipSelected_;
+}
+
+void TForm1::ReloadChipLists() {
+    const std::string kind = ChipListText(ChipList::Kind);
+    const std::string maker = ChipListText(ChipList::Maker);
+    const std::string model = ChipListText(ChipList::Model);
+    // Kinds that the table no longer holds go too, so that every item selects a record.
+    ComboBox1->clear();
+    SelectChip(-1, -1, -1); // builds the kind list
+    if (!SelectChipByName(kind, maker, model)) {
+        SelectChip(0, 0, 0);
+        if (!chipSelected_) {
+            // An empty table: no record of the old one stays selected.
+            State.ChipIndex = 0;
+            ReloadHexView(State.SelectedChip().Capacity);
+        }
+    }
+    State.KindIndex = ItemIndex(ComboBox1);
+    State.MakerIndex = ItemIndex(ComboBox2);
+    State.ModelIndex = ItemIndex(ComboBox3);
 }
 
 void TForm1::ComboBox1Change() {

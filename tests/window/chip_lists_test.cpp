@@ -133,16 +133,66 @@ TEST_F(ChipListTest, HandlersSelectTheFirstModelOfAPick) {
     EXPECT_EQ(f.State.ChipIndex, 2);
 }
 
-TEST_F(ChipListTest, ChineseNamesShowConvertedAndKeepTheirBytes) {
+TEST_F(ChipListTest, ListsShowChineseNamesAndSpeakUtf8) {
     const std::string maker = Utf8ToCp936("华邦");
-    WriteDatabase({{"FLASH," + maker + ",W25Q80", 1024 * 1024}});
+    // A GBK trail byte can be an ASCII letter: 0xC4 0x61 and 0xC4 0x41 are two characters.
+    const std::string a = "\xC4\x61", b = "\xC4\x41";
+    WriteDatabase({{"FLASH," + maker + ",W25Q80", 1024 * 1024},
+                   {"FLASH," + maker + "," + a, 64},
+                   {"FLASH," + maker + "," + b, 128}});
     Start();
     TForm1& f = Main();
     EXPECT_EQ(f.ComboBox2->currentText(), "华邦");
-    EXPECT_EQ(f.ChipListText(ChipList::Maker), maker);
-    EXPECT_EQ(f.ChipListIndexOf(ChipList::Maker, maker), 0);
+    EXPECT_EQ(f.ChipListText(ChipList::Maker), "华邦");
+    EXPECT_EQ(f.ChipListIndexOf(ChipList::Maker, "华邦"), 0);
+    EXPECT_EQ(f.ChipListIndexOf(ChipList::Maker, maker), -1) << "texts are UTF-8, not bytes";
     EXPECT_EQ(f.ChipListIndexOf(ChipList::Model, "w25q80"), 0) << "search ignores case";
     EXPECT_EQ(f.ChipListIndexOf(ChipList::Model, "W25Q"), -1);
+    ASSERT_EQ(f.ComboBox3->count(), 3) << "no case folding inside a Chinese character";
+    f.SelectChip(0, 0, 2);
+    EXPECT_EQ(f.State.ChipIndex, 2);
+    EXPECT_EQ(f.ChipListText(ChipList::Model), Cp936ToUtf8(b));
+}
+
+TEST_F(ChipListTest, ReloadKeepsTheChipShownAfterTheTableChanged) {
+    WriteDatabase({{"K1,M,A", 64}, {"K2,M,B", 128}, {"K2,M,C", 256}});
+    WriteSettings("[CHIP]\nINDEX1=1\nINDEX2=0\nINDEX3=1\n");
+    Start();
+    TForm1& f = Main();
+    ASSERT_EQ(f.State.ChipIndex, 2);
+    // The editor saved a table without K1 and with a new record in front of C.
+    const auto put = [&f](int slot, const char* name, uint32_t capacity) {
+        ChipRecord& r = f.State.ChipTable[slot];
+        r = ChipRecord{};
+        SetChipName(r, name);
+        r.Capacity = capacity;
+    };
+    put(0, "K2,M,B", 128);
+    put(1, "K2,M,X", 512);
+    put(2, "K2,M,C", 1024);
+    put(3, "", 0);
+    f.ReloadChipLists();
+    EXPECT_EQ(Items(f.ComboBox1), QStringList({"K2"}));
+    EXPECT_EQ(Items(f.ComboBox3), QStringList({"B", "X", "C"}));
+    EXPECT_EQ(f.State.ChipIndex, 2);
+    EXPECT_EQ(f.ComboBox3->currentText(), "C");
+    EXPECT_EQ(f.Edit1->text(), "1024");
+    EXPECT_EQ(f.State.EditorStream.GetSize(), 1024);
+    EXPECT_EQ(std::tuple(f.State.KindIndex, f.State.MakerIndex, f.State.ModelIndex),
+              std::tuple(0, 0, 2));
+
+    // The chip shown is gone: the first chip.
+    put(2, "", 0);
+    f.ReloadChipLists();
+    EXPECT_EQ(f.State.ChipIndex, 0);
+    EXPECT_EQ(f.ComboBox3->currentText(), "B");
+
+    // Nothing left: no stale record stays selected.
+    put(0, "", 0);
+    f.State.ChipIndex = 1;
+    f.ReloadChipLists();
+    EXPECT_EQ(f.State.ChipIndex, 0);
+    EXPECT_EQ(f.ComboBox1->count(), 0);
 }
 
 } // namespace
