@@ -50,6 +50,9 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setColumnCount(0);
+    // The record index column is one pixel wide: there, but practically hidden.
+    ListView1->header()->setStretchLastSection(false);
+    ListView1->header()->setMinimumSectionSize(1);
     BitBtn1 = new QPushButton(QString::fromUtf8("选择"), this);
     BitBtn1->setObjectName("BitBtn1");
     BitBtn1->setEnabled(false);
