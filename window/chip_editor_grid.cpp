@@ -126,7 +126,11 @@ void TChipEditorGrid::mousePressEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
+    const QModelIndex before = currentIndex();
     QTableWidget::mousePressEvent(event);
+    // A click selects its cell also when it is the current one already.
+    if (index.isValid() && currentIndex() == before && index == before && OnSelectCell)
+        OnSelectCell(index.column(), index.row() + 1);
 }
 
 void TChipEditorGrid::mouseDoubleClickEvent(QMouseEvent* event) {
