@@ -164,6 +164,34 @@ TEST_F(ChipEditorTest, RowIntoTheControlsAndBack) {
     }
 }
 
+TEST_F(ChipEditorTest, TypedTextLeavesAListWithoutASelectedItem) {
+    StartWith({{"K,M,A", Flash25, 1, 4096}});
+    ShowEditor();
+    DoubleClickRow(1);
+    ASSERT_EQ(Editor().ComboBox8->currentText(), "SST SPI flash");
+    // A family typed that names none empties the algorithm list.
+    QTest::keyClicks(Editor().ComboBox4->lineEdit(), "x");
+    EXPECT_EQ(Editor().ComboBox4->currentIndex(), -1);
+    EXPECT_EQ(Editor().ComboBox8->count(), 0);
+    // A size and an EEPROM page typed that match no item.
+    for (QComboBox* list : {Editor().ComboBox5, Editor().ComboBox11}) {
+        QTest::keyClicks(list->lineEdit(), "7");
+        EXPECT_EQ(list->currentIndex(), -1);
+    }
+    Editor().BtnAddClick();
+    const EditorRow row = Grid().Cells(2);
+    EXPECT_EQ(row[4], "") << "no shift by a negative count";
+    EXPECT_EQ(row[11], "");
+    EXPECT_EQ(row[6], "-1");
+    EXPECT_EQ(row[7], "-1");
+    EXPECT_EQ(row[10], "0") << "the EEPROM size list kept its item";
+    // Picking an item again selects it and refills the algorithms.
+    Editor().ComboBox4->setCurrentIndex(Eeprom93);
+    emit Editor().ComboBox4->activated(Eeprom93);
+    EXPECT_EQ(Editor().ComboBox8->count(), 10);
+    EXPECT_EQ(Editor().ComboBox8->currentIndex(), 0);
+}
+
 TEST_F(ChipEditorTest, NameOfTwoPartsAndBlanks) {
     StartWith({{"A,B"}, {"  K , M ,X Y"}});
     ShowEditor();
