@@ -1,4 +1,4 @@
-target_link_libraries(${name} PRIVATE engine Qt6::Widgets)
+target_link_libraries(${name} PRIVATE engine window Qt6::Widgets)
 target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 if(TARGET usb_emulator)
   add_dependencies(${name} usb_emulator)

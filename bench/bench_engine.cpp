@@ -1,8 +1,13 @@
 // Host time per chunk of Read, Verify and Write of a 64 MiB chip (page 256) through the
-// emulated programmer, with a real progress bar, against a bare loop of the same libusb calls.
+// emulated programmer, against a bare loop of the same libusb calls: unthrottled (a real
+// progress bar moved and messages run at every chunk) and throttled (the main window's own
+// services, which move the bar by thousandths and run messages every 10 ms).
 //
 //   LD_LIBRARY_PATH=build/tests/emulator QT_QPA_PLATFORM=offscreen build/bin/bench_engine
 #include "chip_routines.h"
+#include "dialogs_message.h"
+#include "main_form.h"
+#include "sysutils.h"
 #include "device_session.h"
 #include "emulator/emulator_api.h"
 #include "programmer_state.h"
@@ -13,7 +18,8 @@
 #include <QProgressBar>
 #include <benchmark/benchmark.h>
 
-#include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <cstring>
 #include <memory>
 
@@ -23,74 +29,59 @@ constexpr uint32_t kCapacity = 0x4000000;
 constexpr uint32_t kChunk = 256;
 constexpr int64_t kChunks = kCapacity / kChunk;
 
-// The window's part as a real progress bar and a real message run; the rest does nothing.
-class ProgressBarServices : public WindowServices {
+// Unthrottled: a real progress bar moved at every chunk and a message run at every chunk.
+class ProgressBarServices : public SilentWindowServices {
 public:
     explicit ProgressBarServices(QProgressBar& bar) : bar_(bar) {}
-    void SetStatusText(const std::string&) override {}
     void ShowProgress() override { bar_.show(); }
     void HideProgress() override { bar_.hide(); }
     void SetProgressMax(uint32_t maximum) override { bar_.setMaximum(static_cast<int>(maximum)); }
     void SetProgressPosition(uint32_t position) override {
-        // Throttled: the bar moves only when the value changes by a thousandth of its range.
-        if (throttled && position != 0 &&
-            position - static_cast<uint32_t>(bar_.value()) <
-                static_cast<uint32_t>(bar_.maximum()) / 1000)
-            return;
         bar_.setValue(static_cast<int>(position));
     }
-    void SetElapsedText(const std::string&) override {}
-    std::string NextLogPrefix() override { return "001:"; }
-    void AddLogLine(const std::string&) override {}
     void ShowError(const std::string&) override { ++errors; }
     bool AskYesNo(const std::string&) override { return true; }
-    void ShowInformation(const std::string&) override {}
-    void ShowMessage(const std::string&) override {}
-    void ProcessMessages() override {
-        // Throttled: pending messages run at most every 10 ms, which still repaints smoothly.
-        if (throttled) {
-            const auto now = std::chrono::steady_clock::now();
-            if (now - lastRun_ < std::chrono::milliseconds(10)) return;
-            lastRun_ = now;
-        }
-        QCoreApplication::processEvents();
-    }
-    void Beep() override {}
-    void SetControlsEnabled(bool) override {}
-    int32_t SpeedIndex() override { return 0; }
-    AutoOptionSet AutoOptions() override { return {}; }
-    void SelectChip(int32_t, int32_t, int32_t) override {}
-    int32_t ChipListIndexOf(ChipList, const std::string&) override { return -1; }
-    int32_t ChipListItemIndex(ChipList) override { return -1; }
-    std::string ChipListText(ChipList) override { return {}; }
-    void ReloadHexView(uint32_t) override {}
-    void TakeHexViewEdits() override {}
+    void ProcessMessages() override { QCoreApplication::processEvents(); }
     int errors = 0;
-    bool throttled = false;
 
 private:
     QProgressBar& bar_;
-    std::chrono::steady_clock::time_point lastRun_{};
 };
+
+// The chip of every run: 64 MiB, page 256, in the emulator and in record 0 of a table.
+void PutChip(ProgrammerState& state) {
+    ChipRecord& chip = state.ChipTable[0];
+    SetChipName(chip, "bench,chip,64M");
+    chip.Capacity = kCapacity;
+    chip.PageSize = kChunk;
+    state.DataLength = static_cast<int32_t>(kCapacity);
+}
 
 struct World {
     World() {
         emu.reset();
         emu.set_recording(0);
         emu.set_chip(0, kCapacity, kChunk, 0xEF4020);
-        ChipRecord& chip = state.ChipTable[0];
-        SetChipName(chip, "bench,chip,64M");
-        chip.Capacity = kCapacity;
-        chip.PageSize = kChunk;
-        state.DataLength = static_cast<int32_t>(kCapacity);
+        PutChip(state);
         bar.setRange(0, 100);
         bar.show();
+        // Throttled: the main window itself, shown, with its own services.
+        SetMessageBoxHook([this](const MessageBoxRequest&) {
+            ++windowErrors;
+            return IDYES;
+        });
+        PutChip(form.State);
+        form.show();
+        QCoreApplication::processEvents();
     }
     EmulatorApi emu;
     ProgrammerState state;
     QProgressBar bar;
     ProgressBarServices ui{bar};
     DeviceSession session{state, ui};
+    TForm1 form;
+    DeviceSession windowSession{form.State, form};
+    int windowErrors = 0;
 };
 
 World* world = nullptr;
@@ -99,14 +90,16 @@ using Routine = RoutineResult (*)(DeviceSession&, const ChipRecord&);
 
 void RunRoutine(benchmark::State& st, Routine routine) {
     World& w = *world;
-    w.ui.throttled = st.range(0) != 0;
+    const bool throttled = st.range(0) != 0;
+    DeviceSession& session = throttled ? w.windowSession : w.session;
+    ProgrammerState& state = throttled ? w.form.State : w.state;
     for (auto _ : st) {
-        if (!w.session.BeginSession()) st.SkipWithError("no programmer");
-        w.state.DataLength = static_cast<int32_t>(kCapacity);
-        benchmark::DoNotOptimize(routine(w.session, w.state.ChipTable[0]));
-        w.session.EndSession();
+        if (!session.BeginSession()) st.SkipWithError("no programmer");
+        state.DataLength = static_cast<int32_t>(kCapacity);
+        benchmark::DoNotOptimize(routine(session, state.ChipTable[0]));
+        session.EndSession();
     }
-    if (w.ui.errors) st.SkipWithError("transfer failed");
+    if (w.ui.errors || w.windowErrors) st.SkipWithError("transfer failed");
     st.counters["ns_per_chunk"] =
         benchmark::Counter(static_cast<double>(kChunks) * static_cast<double>(st.iterations()),
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
@@ -179,6 +172,9 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
+    // The main window reads its settings beside its program: a folder of its own.
+    char folder[] = "/tmp/bench_engine_XXXXXX";
+    if (mkdtemp(folder) != nullptr) SetApplicationExeName(std::string(folder) + "/Pyrolan");
     try {
         World w;
         world = &w;
@@ -189,5 +185,6 @@ int main(int argc, char** argv) {
                 e.what());
     }
     benchmark::Shutdown();
+    std::filesystem::remove_all(folder);
     return 0;
 }

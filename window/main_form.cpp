@@ -10,6 +10,7 @@
 #include "forms.h"
 #include "message_table.h"
 #include "orix_hex_editor_ex.h"
+#include "programmer_operations.h"
 #include "status_bar.h"
 #include "sysutils.h"
 #include "tool_icons.h"
@@ -59,6 +60,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), TComponent(nullptr), Stat
     resize(881, 518);
     CreateControls();
     CreateMenu();
+    Operations = std::make_unique<ProgrammerOperations>(State, *this);
     BindCommands();
     RunFileDialog = [](QFileDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
 
@@ -279,10 +281,18 @@ void TForm1::CreateMenu() {
     N5 = item(H1, "N5");
 }
 
+bool TForm1::SessionActive() const {
+    return sessionActive_ || (Operations && Operations->SessionRunning());
+}
+
 void TForm1::RunCommand(void (TForm1::*handler)()) {
-    // Held off while a session owns the link: the request is ignored.
-    if (sessionActive_) return;
+    // Held off while an operation owns the link: the request is ignored.
+    if (SessionActive()) return;
     Application.Guard([this, handler] { (this->*handler)(); });
+    if (probePending_ && !SessionActive()) {
+        probePending_ = false;
+        Application.Guard([this] { CheckProgrammer(); });
+    }
 }
 
 void TForm1::BindCommands() {
@@ -293,6 +303,24 @@ void TForm1::BindCommands() {
         connect(sender, signal, this,
                 [this, handler] { Application.Guard([this, handler] { (this->*handler)(); }); });
     };
+    command(ToolOpen, &QToolButton::clicked, &TForm1::ToolOpenClick);
+    command(O2, &QAction::triggered, &TForm1::ToolOpenClick);
+    command(ToolSave, &QToolButton::clicked, &TForm1::ToolSaveClick);
+    command(S1, &QAction::triggered, &TForm1::ToolSaveClick);
+    command(ToolRead, &QToolButton::clicked, &TForm1::ToolReadClick);
+    command(R1, &QAction::triggered, &TForm1::ToolReadClick);
+    command(ToolErase, &QToolButton::clicked, &TForm1::ToolEraseClick);
+    command(E1, &QAction::triggered, &TForm1::ToolEraseClick);
+    command(ToolWrite, &QToolButton::clicked, &TForm1::ToolWriteClick);
+    command(W1, &QAction::triggered, &TForm1::ToolWriteClick);
+    command(ToolVerify, &QToolButton::clicked, &TForm1::ToolVerifyClick);
+    command(V1, &QAction::triggered, &TForm1::ToolVerifyClick);
+    command(ToolAuto, &QToolButton::clicked, &TForm1::ToolAutoClick);
+    command(A1, &QAction::triggered, &TForm1::ToolAutoClick);
+    command(BitBtn3, &QPushButton::clicked, &TForm1::ToolAutoClick);
+    command(ToolBank, &QToolButton::clicked, &TForm1::ToolBankClick);
+    command(N7, &QAction::triggered, &TForm1::ToolBankClick);
+    command(BitBtn1, &QPushButton::clicked, &TForm1::BitBtn1Click);
     command(ToolFill, &QToolButton::clicked, &TForm1::ToolFillClick);
     command(Fill, &QAction::triggered, &TForm1::ToolFillClick);
     command(ToolDevice, &QToolButton::clicked, &TForm1::ToolDeviceClick);
@@ -331,7 +359,10 @@ void TForm1::FormShow() {
 }
 
 void TForm1::FormActivate() {
-    if (sessionActive_) return;
+    if (SessionActive()) {
+        probePending_ = true;
+        return;
+    }
     CheckProgrammer();
 }
 
@@ -365,8 +396,7 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 }
 
 void TForm1::DeviceChange() {
-    if (sessionActive_) return;
-    Application.Guard([this] { CheckProgrammer(); });
+    Application.Guard([this] { FormActivate(); });
 }
 
 void TForm1::CheckProgrammer() {

@@ -5,6 +5,7 @@
 // of every service the engine asks for.
 #include "component.h"
 #include "ini_file.h"
+#include "progress_throttle.h"
 #include "programmer_state.h"
 #include "window_services.h"
 
@@ -27,6 +28,7 @@ class QProgressBar;
 class QPushButton;
 class QToolBar;
 class QToolButton;
+class ProgrammerOperations;
 class TDeviceChangeMonitor;
 class TStatusBar;
 class TOrixHexEditorEx;
@@ -39,6 +41,8 @@ public:
 
     ProgrammerState State;
     std::unique_ptr<TIniFile> IniFile;
+    // The device operations, run by the engine on State through this window's services.
+    std::unique_ptr<ProgrammerOperations> Operations;
 
     // Controls, named as the window description names them (also their objectName).
     QToolBar* ToolBar1;
@@ -77,6 +81,13 @@ public:
     void ToolOpenClick();
     void ToolSaveClick();
     void ToolFillClick();
+    void ToolReadClick();
+    void ToolEraseClick();
+    void ToolWriteClick();
+    void ToolVerifyClick();
+    void ToolAutoClick();
+    void ToolBankClick();
+    void BitBtn1Click();
     void ToolDeviceClick();
     void ToolAboutClick();
     void BitBtn2Click();
@@ -102,8 +113,9 @@ public:
     void SaveSettings(TIniFile& ini);
     // Shows one of the program's dialogs modally; its closing activates the main window.
     int ShowModalForm(QDialog& dialog);
-    // True from SetControlsEnabled(false) to SetControlsEnabled(true): a device session.
-    bool SessionActive() const { return sessionActive_; }
+    // True while a device operation runs (its session included): the probe and the commands
+    // that reach the link or change the buffer, the table or the selection are held off.
+    bool SessionActive() const;
     // Loads the hex view through stream with the first count bytes of the image buffer,
     // never more than the buffer holds.
     void LoadHexView(TMemoryStream& stream, uint64_t count);
@@ -146,6 +158,8 @@ private:
     void BindCommands();
     QComboBox* ListOf(ChipList list) const;
     void ShowChipFields(const ChipRecord& chip);
+    // Shows the progress position that the throttle kept back.
+    void FlushProgress();
     // Three SelectChip passes that look the names (as the lists show them) up one by one;
     // true when a record was selected.
     bool SelectChipByName(const std::string& kind, const std::string& maker,
@@ -155,6 +169,9 @@ private:
     void RunCommand(void (TForm1::*handler)());
 
     bool sessionActive_ = false;
+    // A device change or activation came while an operation ran: probe when it has ended.
+    bool probePending_ = false;
+    ProgressThrottle throttle_;
     // Whether the last SelectChip found a record at its positions.
     bool chipSelected_ = false;
     bool shown_ = false;

@@ -15,28 +15,41 @@
 
 void TForm1::SetStatusText(const std::string& text) {
     StatusBar1->SetPanelText(1, QString::fromStdString(text));
+    throttle_.Force();
 }
 
 void TForm1::ShowProgress() {
     Progress->setVisible(true);
+    throttle_.Force();
 }
 
 void TForm1::HideProgress() {
+    FlushProgress();
     Progress->setVisible(false);
 }
 
-// QProgressBar counts in int; larger values are scaled into its range together.
+// QProgressBar counts in int; the engine's values stay far below INT32_MAX (64 MiB).
 void TForm1::SetProgressMax(uint32_t maximum) {
+    FlushProgress();
     Progress->setMinimum(0);
     Progress->setMaximum(static_cast<int>(std::min<uint32_t>(maximum, INT32_MAX)));
+    throttle_.SetMaximum(maximum);
 }
 
 void TForm1::SetProgressPosition(uint32_t position) {
-    Progress->setValue(static_cast<int>(std::min<uint32_t>(position, INT32_MAX)));
+    if (throttle_.Move(position))
+        Progress->setValue(static_cast<int>(std::min<uint32_t>(position, INT32_MAX)));
+}
+
+void TForm1::FlushProgress() {
+    uint32_t position = 0;
+    if (throttle_.TakePending(position))
+        Progress->setValue(static_cast<int>(std::min<uint32_t>(position, INT32_MAX)));
 }
 
 void TForm1::SetElapsedText(const std::string& text) {
     StatusBar1->SetPanelText(3, QString::fromStdString(text));
+    throttle_.Force();
 }
 
 std::string TForm1::NextLogPrefix() {
@@ -49,25 +62,34 @@ void TForm1::AddLogLine(const std::string& line) {
     const QString text = QString::fromStdString(line);
     cursor.insertText(RichEdit1->document()->isEmpty() ? text : text + "\n");
     RichEdit1->moveCursor(QTextCursor::Start);
+    throttle_.Force();
 }
 
+// A box during a transfer shows the bar where the transfer stands.
 void TForm1::ShowError(const std::string& text) {
+    FlushProgress();
     ShowMessageBox(text, "Error", MB_OK | MB_ICONSTOP);
 }
 
 bool TForm1::AskYesNo(const std::string& text) {
+    FlushProgress();
     return ShowMessageBox(text, "Info", MB_YESNO | MB_ICONQUESTION) != IDNO;
 }
 
 void TForm1::ShowInformation(const std::string& text) {
+    FlushProgress();
     ShowMessageBox(text, "Information", MB_OK | MB_ICONINFORMATION);
 }
 
 void TForm1::ShowMessage(const std::string& text) {
+    FlushProgress();
     ::ShowMessage(text);
 }
 
+// Called once per chunk: the throttle keeps the message runs to one every 10 ms.
 void TForm1::ProcessMessages() {
+    if (!throttle_.MessagesDue(ProgressThrottle::Clock::now())) return;
+    FlushProgress();
     Application.ProcessMessages();
 }
 
@@ -76,6 +98,8 @@ void TForm1::Beep() {
 }
 
 void TForm1::SetControlsEnabled(bool enabled) {
+    FlushProgress();
+    throttle_.Force();
     ToolBar1->setEnabled(enabled);
     Panel1->setEnabled(enabled);
     sessionActive_ = !enabled;
@@ -95,7 +119,10 @@ void TForm1::ReloadHexView(uint32_t count) {
 
 void TForm1::LoadHexView(TMemoryStream& stream, uint64_t count) {
     const int64_t bytes = static_cast<int64_t>(std::min<uint64_t>(count, kImageBufferSize));
-    stream.Clear();
+    // Emptied but not freed: a reload after every chip read would otherwise allocate and
+    // clear up to 64 MiB again.
+    stream.SetSize(0);
+    stream.SetPosition(0);
     stream.WriteBuffer(State.ImageBuffer.get(), bytes);
     stream.SetPosition(0);
     FlashEditor->LoadFromStream(stream);

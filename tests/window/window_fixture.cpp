@@ -3,6 +3,7 @@
 #include "status_bar.h"
 #include "sysutils.h"
 
+#include <QFileDialog>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
@@ -62,6 +63,9 @@ void WindowTest::WriteDatabase(const std::vector<TestChip>& chips) const {
         SetChipName(record, chip.Name);
         record.Capacity = chip.Capacity;
         record.PageSize = chip.PageSize;
+        record.ChipId = chip.ChipId;
+        record.Family = chip.Family;
+        record.Delay = chip.Delay;
         uint8_t raw[kChipRecordSize];
         ChipRecordToBytes(record, raw);
         bytes.append(reinterpret_cast<const char*>(raw), kChipRecordSize);
@@ -73,6 +77,16 @@ void WindowTest::WriteDatabase(const std::vector<TestChip>& chips) const {
 void WindowTest::Start() {
     CreateForms();
     Form1->show();
+}
+
+void WindowTest::ChooseFile(const std::string& name) {
+    const std::string path = name.empty() ? std::string() : Path(name);
+    Form1->RunFileDialog = [this, path](QFileDialog& dialog) {
+        fileDialogs_.push_back(dialog.objectName().toStdString());
+        if (path.empty()) return false;
+        dialog.selectFile(QString::fromStdString(path));
+        return true;
+    };
 }
 
 void WindowTest::CloseNextModal(std::function<void(QWidget*)> inspect) {

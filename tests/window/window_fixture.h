@@ -26,9 +26,12 @@ QApplication& TestApplication();
 EmulatorApi& Emu();
 
 struct TestChip {
-    std::string Name;
+    std::string Name; // bytes as stored (code page 936)
     uint32_t Capacity = 4096;
     uint16_t PageSize = 256;
+    uint32_t ChipId = 0;
+    uint8_t Family = 0; // Flash25
+    uint16_t Delay = 100;
 };
 
 class WindowTest : public ::testing::Test {
@@ -43,6 +46,9 @@ protected:
     void WriteDatabase(const std::vector<TestChip>& chips) const;
     // Creates the five windows and shows the main window (FormShow, FormActivate).
     void Start();
+    // The next file dialog chooses this file (a path in the test folder); the dialogs run
+    // are counted in fileDialogs_.
+    void ChooseFile(const std::string& name);
     // Closes the modal dialog that opens next, after running inspect on it.
     void CloseNextModal(std::function<void(QWidget*)> inspect = {});
 
@@ -53,6 +59,7 @@ protected:
     // Whether status panel 1 is drawn with red text.
     bool PanelOneIsRed() const;
 
+    std::vector<std::string> fileDialogs_;
     std::vector<MessageBoxRequest> boxes_;
     int answer_ = IDOK;
     std::string dir_;
