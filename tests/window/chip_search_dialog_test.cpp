@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTreeWidget>
+#include <cstring>
 
 namespace {
 
@@ -109,6 +110,25 @@ TEST_F(ChipSearchTest, FilterIsAPartOfTheStoredNameInItsLetterCase) {
     EXPECT_EQ(Entries(), QStringList({"25_flash|W|Y|1"}));
     Search("华邦");
     EXPECT_EQ(Entries(), QStringList({"25_flash|华邦|W25Q80|4"}));
+}
+
+TEST_F(ChipSearchTest, NameWithoutItsNulIsReadNoFurtherThanItsField) {
+    ChipRecord full{};
+    const std::string name = "25_flash,W," + std::string(37, 'Z');
+    ASSERT_EQ(name.size(), sizeof full.Name);
+    std::memcpy(full.Name, name.data(), sizeof full.Name);
+    full.ChipId = 0x51515151; // "QQQQ" right behind the name
+    uint8_t raw[kChipRecordSize];
+    ChipRecordToBytes(full, raw);
+    WriteFile("Pyrolan.Dat", std::string(reinterpret_cast<const char*>(raw), kChipRecordSize) +
+                                 std::string(kChipRecordSize, '\0'));
+    Start();
+    Form3->FormShow();
+    EXPECT_EQ(Entries(), QStringList({"25_flash|W|" + QString(37, 'Z') + "|0"}));
+    Search("ZQ");
+    EXPECT_TRUE(Entries().isEmpty());
+    Search("ZZZZ");
+    EXPECT_EQ(Entries().size(), 1);
 }
 
 TEST_F(ChipSearchTest, SelectAndDoubleClickSelectTheChipInTheMainWindow) {
