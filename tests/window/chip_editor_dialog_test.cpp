@@ -299,6 +299,24 @@ TEST_F(ChipEditorTest, ACellThatDoesNotConvertChangesNothing) {
     EXPECT_EQ(Database(), file);
 }
 
+TEST_F(ChipEditorTest, AFileThatCannotBeReplacedChangesNothing) {
+    StartWith({{"K,M,A"}, {"K,M,B"}});
+    ShowEditor();
+    const ChipTableArray table = Main().State.ChipTable;
+    ClickCell(1, 1);
+    Editor().BtnDeleteClick();
+    // A folder in the file's place cannot be replaced by a file.
+    std::filesystem::remove(Path("Pyrolan.Dat"));
+    std::filesystem::create_directories(Path("Pyrolan.Dat") + "/keep");
+    Editor().BtnSave->click();
+    EXPECT_EQ(LastBox(), "Cannot create file " + Path("Pyrolan.Dat") + ".");
+    EXPECT_EQ(std::memcmp(&table, &Main().State.ChipTable, sizeof table), 0);
+    EXPECT_EQ(Main().ComboBox3->count(), 2);
+    for (const auto& entry : std::filesystem::directory_iterator(dir_))
+        EXPECT_EQ(entry.path().filename().string().find(".Pyrolan.Dat."), std::string::npos)
+            << "no temporary file is left behind";
+}
+
 TEST_F(ChipEditorTest, DamagedFileIsReportedInSimplifiedChinese) {
     StartWith({{"K,M,A"}, {"K,M,B"}}, "[DEVICE]\nLANGU=2\n");
     WriteFile("Pyrolan.Dat", std::string(67, 'x'));
