@@ -81,14 +81,15 @@ QComboBox* MakeCombo(QWidget* parent, const char* name) {
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setCompleter(nullptr);
-    QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo, [combo](const QString& text) {
-        if (combo->currentIndex() < 0) return;
-        const int cursor = combo->lineEdit()->cursorPosition();
-        const QSignalBlocker block(combo);
-        combo->setCurrentIndex(-1);
-        combo->setEditText(text);
-        combo->lineEdit()->setCursorPosition(cursor);
-    });
+    QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo,
+                     [combo](const QString& text) {
+                         if (combo->currentIndex() < 0) return;
+                         const int cursor = combo->lineEdit()->cursorPosition();
+                         const QSignalBlocker block(combo);
+                         combo->setCurrentIndex(-1);
+                         combo->setEditText(text);
+                         combo->lineEdit()->setCursorPosition(cursor);
+                     });
     return combo;
 }
 
@@ -189,9 +190,9 @@ void TForm2::CreateControls() {
 
     auto* fields = new QGridLayout(GroupBox1);
     const std::pair<QLabel*, QWidget*> pairs[] = {
-        {Label1, ComboBox1},  {Label2, ComboBox2},   {Label3, ComboBox3},   {Label10, ComboBox9},
-        {Label5, ComboBox4},  {Label9, ComboBox8},   {Label6, ComboBox5},   {Label7, ComboBox6},
-        {Label8, ComboBox7},  {Label4, Edit1},       {Label11, ComboBox10}, {Label12, ComboBox11},
+        {Label1, ComboBox1},  {Label2, ComboBox2}, {Label3, ComboBox3},   {Label10, ComboBox9},
+        {Label5, ComboBox4},  {Label9, ComboBox8}, {Label6, ComboBox5},   {Label7, ComboBox6},
+        {Label8, ComboBox7},  {Label4, Edit1},     {Label11, ComboBox10}, {Label12, ComboBox11},
         {Label13, ComboBox12}};
     for (int i = 0; i < static_cast<int>(std::size(pairs)); ++i) {
         fields->addWidget(pairs[i].first, i / 4, (i % 4) * 2);
@@ -233,8 +234,7 @@ bool TForm2::ReloadChipTable() {
     return false;
 }
 
-void TForm2::WriteBufferToFile(const std::string& fileName, const uint8_t* buffer,
-                               size_t length) {
+void TForm2::WriteBufferToFile(const std::string& fileName, const uint8_t* buffer, size_t length) {
     ImageOutputFile file(fileName);
     file.Write(buffer, length);
     if (!file.Commit()) throw EFCreateError(Format("Cannot create file %s", fileName.c_str()));

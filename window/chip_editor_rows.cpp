@@ -9,7 +9,7 @@
 #include <cstring>
 
 const std::array<const char*, kEditorColumns> EditorColumnCaptions = {
-    "芯片类型", "芯片厂家", "芯片型号", "芯片ID",   "FLASH",    "FLASH页", "类型",
+    "芯片类型", "芯片厂家", "芯片型号", "芯片ID", "FLASH",    "FLASH页", "类型",
     "子类型",   "延时",     "工作电压", "EEPROM", "EEPROM页", "关联XML"};
 const std::array<int, kEditorColumns> EditorColumnWidths = {75, 75, 75, 60, 60, 60, 60,
                                                             60, 60, 60, 75, 60, 60};
@@ -149,9 +149,8 @@ std::string EditorTableFullMessage(int32_t language) {
 }
 
 const std::vector<const char*>& EditorFamilyTexts() {
-    static const std::vector<const char*> texts = {"25 flash 系列", "24 eeprom 系列",
-                                                   "93 eeprom 系列", "25 eeprom 系列",
-                                                   "95 eeprom 系列"};
+    static const std::vector<const char*> texts = {
+        "25 flash 系列", "24 eeprom 系列", "93 eeprom 系列", "25 eeprom 系列", "95 eeprom 系列"};
     return texts;
 }
 
@@ -168,9 +167,9 @@ const std::vector<const char*>& EditorVoltageTexts() {
 
 const std::vector<const char*>& EditorEepromSizeTexts() {
     static const std::vector<const char*> texts = {
-        "0B",    "2B",    "4B",    "8B",   "16B",  "32B",  "64B",   "128B", "256B",
-        "512B",  "1KB",   "2KB",   "4KB",  "8KB",  "16KB", "32KB",  "64KB", "128KB",
-        "256KB", "512KB", "1MB",   "2MB",  "4MB",  "8MB",  "16MB",  "32MB", "64MB"};
+        "0B",    "2B",    "4B",  "8B",  "16B", "32B",  "64B",  "128B", "256B",
+        "512B",  "1KB",   "2KB", "4KB", "8KB", "16KB", "32KB", "64KB", "128KB",
+        "256KB", "512KB", "1MB", "2MB", "4MB", "8MB",  "16MB", "32MB", "64MB"};
     return texts;
 }
 

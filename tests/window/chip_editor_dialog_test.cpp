@@ -222,8 +222,8 @@ TEST_F(ChipEditorTest, AddWithTheDefaultsThenSave) {
     ASSERT_EQ(Grid().RowCount(), 3);
     EXPECT_EQ(Editor().SelectedRow, 2);
     EXPECT_EQ(Grid().Row(), 2);
-    EXPECT_EQ(Grid().Cells(2), (EditorRow{"K", "M", "A", "0", "64", "1", "-1", "0", "100", "-1",
-                                          "2", "4", ""}));
+    EXPECT_EQ(Grid().Cells(2),
+              (EditorRow{"K", "M", "A", "0", "64", "1", "-1", "0", "100", "-1", "2", "4", ""}));
 
     // The empty association cell stops Save before anything changes.
     const std::string file = Database();
@@ -295,7 +295,8 @@ TEST_F(ChipEditorTest, ACellThatDoesNotConvertChangesNothing) {
     Grid().SetCell(2, 2, std::string(44, 'x'));
     Main().State.Language = 2;
     Editor().BtnSave->click();
-    EXPECT_EQ(LastBox(), "The chip name is longer than 47 bytes: K,M," + std::string(44, 'x') + ".");
+    EXPECT_EQ(LastBox(),
+              "The chip name is longer than 47 bytes: K,M," + std::string(44, 'x') + ".");
     EXPECT_EQ(Database(), file);
 }
 

@@ -32,9 +32,9 @@ TEST(ChipEditorRowsTest, NameSplitsAtTheFirstTwoCommasOnly) {
 }
 
 TEST(ChipEditorRowsTest, HalvingCountIsTheListItemOfAPowerOfTwo) {
-    const std::pair<int32_t, int32_t> cases[] = {{-5, 0},  {0, 0},    {1, 0},         {2, 1},
-                                                 {3, 1},   {64, 6},   {100, 6},       {4096, 12},
-                                                 {65535, 15}, {0x4000000, 26}, {INT32_MAX, 30}};
+    const std::pair<int32_t, int32_t> cases[] = {
+        {-5, 0},  {0, 0},     {1, 0},      {2, 1},          {3, 1},         {64, 6},
+        {100, 6}, {4096, 12}, {65535, 15}, {0x4000000, 26}, {INT32_MAX, 30}};
     for (auto [v, n] : cases) EXPECT_EQ(HalvingCount(v), n) << v;
 }
 
@@ -51,9 +51,8 @@ TEST(ChipEditorRowsTest, RowOfARecord) {
     r.EepromSize = 4096;
     r.EepromPage = 32;
     r.Voltage = 2;
-    EXPECT_EQ(RowFromRecord(r),
-              (EditorRow{"SPI_FLASH", "WINBOND", "W25Q64", "0xEF4017", "8388608", "256", "0", "1",
-                         "65535", "2", "4096", "32", "7"}));
+    EXPECT_EQ(RowFromRecord(r), (EditorRow{"SPI_FLASH", "WINBOND", "W25Q64", "0xEF4017", "8388608",
+                                           "256", "0", "1", "65535", "2", "4096", "32", "7"}));
     // A name that fills all 48 bytes without its NUL is read no further.
     std::memset(r.Name, 'N', sizeof r.Name);
     EXPECT_EQ(RowFromRecord(r)[2], std::string(48, 'N'));
