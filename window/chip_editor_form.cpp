@@ -117,7 +117,8 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     setObjectName("Form2");
     setModal(true);
     setWindowTitle(QString::fromUtf8("芯片编辑"));
-    resize(880, 442);
+    // A dialog border: the window keeps its designed size.
+    setFixedSize(880, 442);
     CreateControls();
 
     StringGrid1->OnSelectCell = [this](int column, int row) { StringGrid1SelectCell(column, row); };
@@ -198,6 +199,7 @@ void TForm2::CreateControls() {
         fields->addWidget(pairs[i].first, i / 4, (i % 4) * 2);
         fields->addWidget(pairs[i].second, i / 4, (i % 4) * 2 + 1);
     }
+    for (int c = 1; c < 8; c += 2) fields->setColumnStretch(c, 1);
 
     Panel1 = new QWidget(this);
     Panel1->setObjectName("Panel1");

@@ -16,6 +16,7 @@ QString Shown(const std::string& bytes) {
 
 TChipEditorGrid::TChipEditorGrid(QWidget* parent) : QTableWidget(0, kEditorColumns, parent) {
     verticalHeader()->setVisible(false);
+    verticalHeader()->setDefaultSectionSize(24);
     horizontalHeader()->setSectionsClickable(false);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultSectionSize(75);

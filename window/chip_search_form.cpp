@@ -32,7 +32,7 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     setObjectName("Form3");
     setModal(true);
     setWindowTitle(QString::fromUtf8("芯片选择"));
-    resize(404, 320);
+    setFixedSize(404, 320);
 
     Label1 = new QLabel(QString::fromUtf8("查找"), this);
     Label1->setObjectName("Label1");
