@@ -29,23 +29,34 @@ std::string NextLogPrefix(ProgrammerState& state) {
 
 std::string ChipDatabasePath() { return ChangeFileExt(ApplicationExeName(), ".Dat"); }
 
-bool LoadChipDatabase(ProgrammerState& state, WindowServices& services) {
+ChipDatabaseRead ReadChipDatabase(ChipTableArray& table) {
     const std::string path = ChipDatabasePath();
-    if (!FileExists(path)) return true;
+    if (!FileExists(path)) return ChipDatabaseRead::Missing;
     TFileStream file(path, fmOpenRead | fmShareDenyWrite);
     const int64_t size = file.GetSize();
-    if (size < 0 || size % static_cast<int64_t>(kChipRecordSize) != 0) {
-        services.ShowMessage(Message(MsgDatabaseDamaged, state.Language));
-        return false;
-    }
+    if (size < 0 || size % static_cast<int64_t>(kChipRecordSize) != 0)
+        return ChipDatabaseRead::Damaged;
     // A file of more than 1000 records gives its first 1000; the table is never written
     // past its slots.
     const int64_t records = std::min<int64_t>(size / kChipRecordSize, kChipTableSlots);
     std::vector<uint8_t> bytes(static_cast<size_t>(records) * kChipRecordSize);
     file.ReadBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
     for (int64_t i = 0; i < records; ++i)
-        state.ChipTable[static_cast<size_t>(i)] =
+        table[static_cast<size_t>(i)] =
             ChipRecordFromBytes(bytes.data() + i * static_cast<int64_t>(kChipRecordSize));
+    return ChipDatabaseRead::Loaded;
+}
+
+bool LoadChipDatabase(ProgrammerState& state, WindowServices& services) {
+    switch (ReadChipDatabase(state.ChipTable)) {
+    case ChipDatabaseRead::Missing:
+        return true;
+    case ChipDatabaseRead::Damaged:
+        services.ShowMessage(Message(MsgDatabaseDamaged, state.Language));
+        return false;
+    case ChipDatabaseRead::Loaded:
+        break;
+    }
     services.SelectChip(state.KindIndex, state.MakerIndex, state.ModelIndex);
     return true;
 }

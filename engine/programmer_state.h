@@ -49,6 +49,13 @@ std::string NextLogPrefix(ProgrammerState& state);
 // The chip database: the program's own path with the extension ".Dat".
 std::string ChipDatabasePath();
 
+// What reading the chip database file found.
+enum class ChipDatabaseRead { Missing, Damaged, Loaded };
+// Copies the chip database file into table from slot 0 (at most its 1000 slots; slots behind
+// the file's records keep their contents). A file whose size is not a whole number of
+// records is Damaged and leaves table unchanged.
+ChipDatabaseRead ReadChipDatabase(ChipTableArray& table);
+
 // Loads the chip database into ChipTable and selects the saved chip through
 // services.SelectChip. True when the file is missing or was loaded, false when refused
 // as damaged (after MsgDatabaseDamaged through ShowMessage).
