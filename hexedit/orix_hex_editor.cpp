@@ -401,6 +401,20 @@ void TCustomOrixHexEditor::SetTranslation(TOrixHTranslationKind value) {
     viewport()->update();
 }
 
+uint8_t TCustomOrixHexEditor::TranslateFromAnsiChar(uint8_t c) const {
+    return TranslateCharFromAnsi(Translation, MaskedChars, c);
+}
+
+uint8_t TCustomOrixHexEditor::TranslateToAnsiChar(uint8_t b) const {
+    return TranslateCharToAnsi(Translation, MaskedChars, static_cast<uint8_t>(MaskChar), b);
+}
+
+void TCustomOrixHexEditor::SetMaskedChars(const TOrixHCharSet& value) {
+    if (value == MaskedChars) return;
+    MaskedChars = value;
+    viewport()->update();
+}
+
 // ---------------------------------------------------------------- behaviour properties
 
 uint32_t TCustomOrixHexEditor::GetDlgCode() const {

@@ -40,7 +40,9 @@ struct TOrixHOffsetFormat {
     int32_t OffsetMinWidth = 1;
     uint8_t OffsetFlags = 0;
     uint8_t OffsetRadix = 16;
-    uint8_t OffsetUnit = 1;
+    // Parsed units are 1, 2, 4 or 8; a unit that follows BytesPerRow or BytesPerColumn may reach
+    // 256, which must not wrap to 0.
+    int32_t OffsetUnit = 1;
 };
 
 struct TOrixHBookmark {
@@ -315,6 +317,10 @@ public:
     void SetFindProgress(bool value) { FindProgress = value; }
     TOrixHTranslationKind GetTranslation() const { return Translation; }
     void SetTranslation(TOrixHTranslationKind value);
+    uint8_t TranslateFromAnsiChar(uint8_t c) const;
+    uint8_t TranslateToAnsiChar(uint8_t b) const;
+    const TOrixHCharSet& GetMaskedChars() const { return MaskedChars; }
+    void SetMaskedChars(const TOrixHCharSet& value);
     uint32_t GetDlgCode() const override;
 
     // Stored-form streaming of MaskChar: "MaskChar" (text, read only) and

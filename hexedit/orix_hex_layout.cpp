@@ -86,8 +86,8 @@ void TCustomOrixHexEditor::SetBytesPerRow(int32_t value) {
         throw EOrixHexEditor("Invalid bytes per line argument");
     if (value == BytesPerRow) return;
     if (FParsedOffsetFormat.OffsetFlags & offCalcRow) {
-        // A unit of 0 (256 bytes per row) would divide by zero: the old unit stays.
-        if ((value & 0xFF) != 0) FParsedOffsetFormat.OffsetUnit = static_cast<uint8_t>(value);
+        // Kept whole: 256 bytes per row cut to 8 bits would make a unit of 0.
+        FParsedOffsetFormat.OffsetUnit = value;
     }
     const int32_t selFirst = FSelFirst, selAnchor = FSelAnchor, selLast = FSelLast;
     int32_t p = GetPosAtCursor(Col(), Row());
@@ -113,7 +113,7 @@ void TCustomOrixHexEditor::SetBytesPerColumn(int32_t value) {
         throw EOrixHexEditor("Invalid bytes per column argument");
     if (2 * value == FNibblesPerColumn) return;
     if (FParsedOffsetFormat.OffsetFlags & offCalcColumn) {
-        if ((value & 0xFF) != 0) FParsedOffsetFormat.OffsetUnit = static_cast<uint8_t>(value);
+        FParsedOffsetFormat.OffsetUnit = value;
     }
     FNibblesPerColumn = 2 * value;
     AdjustMetrics();

@@ -90,9 +90,7 @@ QString TCustomOrixHexEditor::CharText(int32_t p) const {
         if (unit < 256 && MaskedChars.test(unit)) return QString(QChar::fromLatin1(MaskChar));
         return QString(QChar(unit));
     }
-    const uint8_t shown = TranslateCharToAnsi(Translation, MaskedChars,
-                                              static_cast<uint8_t>(MaskChar), data[p]);
-    return QString(QChar(Cp1252ToUnicode[shown]));
+    return QString(QChar(Cp1252ToUnicode[TranslateToAnsiChar(data[p])]));
 }
 
 void TCustomOrixHexEditor::DrawCell(int32_t, int32_t, const TRect&) {}
@@ -333,10 +331,8 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
                           canvas.LineTo(cell.Left + 1, cell.Bottom - 1);
                           canvas.PenWidth = 1;
                       }
-                  } else {
-                      canvas.FillRect(cell, brush);
                   }
-                  // Frames.
+                  // Frames, also past the end of the data, where the cell keeps Color.
                   auto frame = [&](int x1, int x2, TColor color) {
                       const TRect fr{x1, cell.Top, x2, cell.Bottom - 1};
                       if (FocusFrame)

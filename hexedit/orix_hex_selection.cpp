@@ -154,9 +154,11 @@ bool TCustomOrixHexEditor::GetMouseOverSelection() {
 void TCustomOrixHexEditor::MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
     FSelecting = false;
     FResetSelOnMouseUp = false;
+    // Whether the press hit the selection is asked where the pointer really is, before the
+    // half-cell shift of insert mode.
+    const bool overSelection = button == TMouseButton::mbLeft && CursorOverSelection(x, y);
     TGridCoord cell{-1, -1};
     if (button == TMouseButton::mbLeft) cell = CheckMouseCoord(x, y);
-    const bool overSelection = button == TMouseButton::mbLeft && CursorOverSelection(x, y);
     const bool skipGrid = overSelection || MouseOverFixed(x, y) || cell.X < 0 || cell.Y < 0;
     if (skipGrid) {
         if (CanFocus()) setFocus(Qt::MouseFocusReason);
@@ -175,8 +177,7 @@ void TCustomOrixHexEditor::MouseDown(TMouseButton button, TShiftState shift, int
 
 void TCustomOrixHexEditor::MouseMove(TShiftState shift, int32_t x, int32_t y) {
     const int32_t x0 = x, y0 = y;
-    if ((shift & ~ssShift & ~ssCtrl & ~ssAlt) == ssLeft && (shift & (ssShift | ssCtrl | ssAlt)) == 0)
-        CheckMouseCoord(x, y);
+    if (shift == ssLeft) CheckMouseCoord(x, y);
     TCustomGrid::MouseMove(shift, x, y);
     if (FResetSelOnMouseUp) {
         int32_t cx = x0, cy = y0;

@@ -167,3 +167,17 @@ TEST(Colors, DefaultsAssignAndSystemColours) {
     EXPECT_EQ(TCustomOrixHexEditor::FadeToGray(clWhite), 0xFFFFFF);
     EXPECT_EQ(TCustomOrixHexEditor::FadeToGray(clBlack), 0);
 }
+
+TEST(Paint, CellsPastTheDataKeepTheControlColour) {
+    ShownEditor e(20);
+    e->Colors().SetActiveFieldBackground(clYellow);
+    const QImage image = Render(*e);
+    const QColor yellow(255, 255, 0);
+    // Row 1 holds bytes 16..19; the hex field is active, so its cells with data are yellow,
+    // the cells past the data show the control's Color (the Background).
+    EXPECT_EQ(TextBackground(*e, image, 2 + 2 * 1, 3), yellow);
+    EXPECT_EQ(TextBackground(*e, image, 2 + 2 * 6, 3), kWhite);
+    EXPECT_EQ(Gap(*e, image, 2 + 2 * 6 + 1, 3), kWhite);
+    // The character field is not active.
+    EXPECT_EQ(TextBackground(*e, image, 35 + 1, 3), kWhite);
+}
