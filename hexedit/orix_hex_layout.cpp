@@ -186,10 +186,10 @@ void TCustomOrixHexEditor::SetUnicodeCharacters(bool value) {
             throw EOrixHexEditor("Cannot use unicode mode with odd-sized files");
         Translation = TOrixHTranslationKind::tkAsIs;
     }
-    UnicodeChars = value;
-    // Fewer character columns: the current cell is kept inside the grid.
+    // The caret's byte, read in the old column layout: the new one may have fewer columns.
     const int32_t p = GetPosAtCursor(Col(), Row());
     const bool field = FCaretInCharField;
+    UnicodeChars = value;
     SetColCount(CalcColCount());
     SetBytesPerUnit(value ? 2 : 1);
     CalcSizes();

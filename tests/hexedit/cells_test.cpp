@@ -165,3 +165,17 @@ TEST(Cells, GapWithLeftButtonLandsOnTheLastDigit) {
     EXPECT_EQ(e->SelFirst(), 16 + 2);
     EXPECT_EQ(e->SelLast(), 31);
 }
+
+TEST(Cells, UnicodeModeKeepsTheCaretInTheShorterRow) {
+    TestApp();
+    TOrixHexEditor e;
+    LoadBytes(e, Pattern(0x40));
+    e.MoveColRow(e.GetLastCharCol(), 3, true, true); // the last character of row 1
+    ASSERT_EQ(e.GetCursorPos(), 31);
+    e.SetUnicodeCharacters(true);
+    EXPECT_LT(e.Col(), e.ColCount());
+    EXPECT_TRUE(e.GetInCharField());
+    EXPECT_EQ(e.GetCursorPos(), 30); // the unit of bytes 30 and 31
+    e.SetUnicodeCharacters(false);
+    EXPECT_EQ(e.GetCursorPos(), 30);
+}

@@ -131,6 +131,7 @@ TEST(DataStore, CancelledLoadLeavesEmptyData) {
     EXPECT_EQ(editor.GetDataSize(), 0);
     // The layout follows the empty data: one empty data row, the gutter for offset 0.
     EXPECT_EQ(editor.RowCount(), 3);
+    EXPECT_EQ(editor.OffsetTextWidth(), 4); // "0x0" and one
     EXPECT_EQ(editor.HexRulerText().size(), 32u);
     EXPECT_FALSE(editor.HasDiskFile());
 }
