@@ -29,9 +29,14 @@ TMemoryStream& Source(int64_t size) {
     return *s;
 }
 
-TOrixHexEditorEx& Editor(int64_t size) {
+// The shown editors, one per data size; emptied before the application object goes.
+std::map<int64_t, std::unique_ptr<TOrixHexEditorEx>>& Editors() {
     static std::map<int64_t, std::unique_ptr<TOrixHexEditorEx>> editors;
-    auto& e = editors[size];
+    return editors;
+}
+
+TOrixHexEditorEx& Editor(int64_t size) {
+    auto& e = Editors()[size];
     if (!e) {
         e = std::make_unique<TOrixHexEditorEx>();
         e->SetShowRuler(true);
@@ -145,5 +150,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    Editors().clear();
     return 0;
 }

@@ -236,19 +236,7 @@ void TCustomOrixHexEditor::LoadFromFile(const std::string& fileName) {
     FProgressName.clear();
 }
 
-void TCustomOrixHexEditor::SaveToStream(TStream& stream) {
-    WaitCursor();
-    try {
-        FDataStore.SetPosition(0);
-        Stream2Stream(FDataStore, stream, pkSave, -1);
-    } catch (...) {
-        viewport()->update();
-        OldCursor();
-        throw;
-    }
-    viewport()->update();
-    OldCursor();
-}
+void TCustomOrixHexEditor::SaveToStream(TStream& stream) { SaveRangeToStream(stream, 0, -1); }
 
 void TCustomOrixHexEditor::SaveRangeToStream(TStream& stream, int32_t position, int32_t count) {
     if (position < 0 || position > GetDataSize())

@@ -166,6 +166,8 @@ public:
     void SetTopLeftPosition(int32_t position, bool inCharField);
     void RecalcBytesPerRow();
     int32_t RowPixelWidth(int32_t bytesPerRow) const;
+    // Width of character column c of a row, without the rule for the row's last one.
+    int32_t CharColumnWidth(int32_t c) const;
     int32_t GetBytesPerRow() const { return BytesPerRow; }
     void SetBytesPerRow(int32_t value);
     int32_t GetBytesPerColumn() const { return FNibblesPerColumn / 2; }

@@ -12,6 +12,20 @@ void TCustomOrixHexEditor::DoSetCellWidth(int32_t column, int32_t width) {
     CheckSetCaret();
 }
 
+int32_t TCustomOrixHexEditor::CharColumnWidth(int32_t c) const {
+    const int32_t cw = FCharPixelWidth;
+    const int32_t u = FEffectiveRulerUnit;
+    const int32_t k = BytesPerBlock;
+    // The last character of a ruler unit is half a character wider.
+    int32_t w = (u > 1 && !UnicodeChars && c % u == u - 1) ? (3 * cw) / 2 + 1 : cw + 1;
+    if (SeparateBlocksInCharField && k > 1) {
+        const bool lastOfBlock = UnicodeChars ? (k / 2 > 0 && c % (k / 2) == k / 2 - 1)
+                                              : c % k == k - 1;
+        if (lastOfBlock) w += cw;
+    }
+    return w;
+}
+
 void TCustomOrixHexEditor::AdjustMetrics() {
     const QFontMetrics metrics(font());
     const int32_t cw = metrics.horizontalAdvance(QStringLiteral("w"));
@@ -34,16 +48,8 @@ void TCustomOrixHexEditor::AdjustMetrics() {
         if (j + 2 < ColCount()) DoSetCellWidth(j + 2, w);
     }
     const int32_t n = UnicodeChars ? b / 2 : b;
-    const int32_t u = FEffectiveRulerUnit;
-    for (int32_t c = 0; c < n; ++c) {
-        int32_t w = (u > 1 && !UnicodeChars && c % u == u - 1) ? (3 * cw) / 2 + 1 : cw + 1;
-        if (SeparateBlocksInCharField && k > 1) {
-            const bool lastOfBlock = UnicodeChars ? (k / 2 > 0 && c % (k / 2) == k / 2 - 1)
-                                                  : c % k == k - 1;
-            if (lastOfBlock) w += cw;
-        }
-        if (2 * b + 3 + c < ColCount()) DoSetCellWidth(2 * b + 3 + c, w);
-    }
+    for (int32_t c = 0; c < n; ++c)
+        if (2 * b + 3 + c < ColCount()) DoSetCellWidth(2 * b + 3 + c, CharColumnWidth(c));
     DoSetCellWidth(ColCount() - 1, 2 * cw + 1);
     const int32_t h = metrics.height();
     FCharPixelHeight = h + 2;
@@ -125,7 +131,6 @@ int32_t TCustomOrixHexEditor::RowPixelWidth(int32_t m) const {
     const int32_t cw = FCharPixelWidth;
     const int32_t g = FNibblesPerColumn;
     const int32_t k = BytesPerBlock;
-    const int32_t u = FEffectiveRulerUnit;
     int32_t sum = 0;
     for (int32_t i = 0; i <= 2 * m; ++i) {
         if (i == 2 * m - 1) {
@@ -137,15 +142,7 @@ int32_t TCustomOrixHexEditor::RowPixelWidth(int32_t m) const {
         }
     }
     const int32_t n = UnicodeChars ? m / 2 : m;
-    for (int32_t c = 0; c < n; ++c) {
-        int32_t w = (u > 1 && !UnicodeChars && c % u == u - 1) ? (3 * cw) / 2 + 1 : cw + 1;
-        if (SeparateBlocksInCharField && k > 1) {
-            const bool lastOfBlock = UnicodeChars ? (k / 2 > 0 && c % (k / 2) == k / 2 - 1)
-                                                  : c % k == k - 1;
-            if (lastOfBlock) w += cw;
-        }
-        sum += w;
-    }
+    for (int32_t c = 0; c < n; ++c) sum += CharColumnWidth(c);
     return sum;
 }
 
