@@ -112,10 +112,13 @@ TGridCoord TCustomOrixHexEditor::CheckMouseCoord(int32_t& x, int32_t& y) {
     if (!FInsertSwitch) return cell;
     const int32_t cw = FCharPixelWidth;
     TRect rect = CellRect(cell.X, cell.Y);
+    // A cell out of view (a captured pointer beyond the window) has no halves to tell apart.
+    if (rect == TRect{}) return cell;
     if (x >= rect.Left + cw / 2 && cell.X != FLastHexColumn && cell.X != GetLastCharCol()) {
         x = rect.Right + 1;
         cell.X += 1;
         rect = CellRect(cell.X, cell.Y);
+        if (rect == TRect{}) return cell;
     }
     if (cell.X == GetLastCharCol() && x - rect.Left > cw / 2) {
         y += DefaultRowHeight();
