@@ -160,7 +160,7 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
     const TColor fontColor = clWindowText;
 
     // Text of a fixed cell, through OnDrawCell.
-    auto drawCellText = [&](int32_t c, int32_t r, const TRect& cell, TColor brush, TColor textBg,
+    auto DrawCellText = [&](int32_t c, int32_t r, const TRect& cell, TColor brush, TColor textBg,
                             TColor text, QString str) {
         canvas.BrushColor = brush;
         canvas.FontColor = text;
@@ -179,7 +179,7 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
     };
 
     // Visits the cells of a range; fn(c, r, rect).
-    auto cellRange = [&](int32_t firstCol, int32_t firstRow, int32_t startX, int32_t startY,
+    auto PaintCellRange = [&](int32_t firstCol, int32_t firstRow, int32_t startX, int32_t startY,
                          int32_t stopX, int32_t stopY, auto&& fn) {
         int32_t y = startY;
         for (int32_t r = firstRow; r < RowCount() && y < stopY; ++r) {
@@ -201,12 +201,12 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
     };
 
     if (ShowRuler) {
-        cellRange(0, 0, 0, 0, info.FixedBoundaryX, info.FixedBoundaryY,
+        PaintCellRange(0, 0, 0, 0, info.FixedBoundaryX, info.FixedBoundaryY,
                   [&](int32_t c, int32_t r, const TRect& cell) {
-                      drawCellText(c, r, cell, colors.OffsetBackground(),
+                      DrawCellText(c, r, cell, colors.OffsetBackground(),
                                    colors.OffsetBackground(), colors.Offset(), QString());
                   });
-        cellRange(LeftCol(), 0, info.FixedBoundaryX, 0, info.GridBoundaryX, info.FixedBoundaryY,
+        PaintCellRange(LeftCol(), 0, info.FixedBoundaryX, 0, info.GridBoundaryX, info.FixedBoundaryY,
                   [&](int32_t c, int32_t r, const TRect& cell) {
                       if (r != 0) return;
                       QString text;
@@ -220,14 +220,14 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
                           if (i < FHexRulerText.size()) text = QChar::fromLatin1(FHexRulerText[i]);
                       }
                       const bool current = c == Col();
-                      drawCellText(c, r, cell, colors.OffsetBackground(),
+                      DrawCellText(c, r, cell, colors.OffsetBackground(),
                                    current ? colors.CurrentOffsetBackground()
                                            : colors.OffsetBackground(),
                                    current ? colors.CurrentOffset() : colors.Offset(), text);
                   });
     }
 
-    cellRange(0, TopRow(), 0, info.FixedBoundaryY, info.FixedBoundaryX, info.GridBoundaryY,
+    PaintCellRange(0, TopRow(), 0, info.FixedBoundaryY, info.FixedBoundaryX, info.GridBoundaryY,
               [&](int32_t c, int32_t r, const TRect& cell) {
                   if (c == 0) {
                       const bool current = r == Row();
@@ -235,7 +235,7 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
                                                 : colors.OffsetBackground();
                       const TColor fg = current ? colors.CurrentOffset() : colors.Offset();
                       const auto pos = static_cast<uint32_t>(static_cast<int64_t>(r - 2) * b);
-                      drawCellText(c, r, cell, bg, bg, fg,
+                      DrawCellText(c, r, cell, bg, bg, fg,
                                    QString::fromStdString(GetOffsetString(pos)));
                       for (int i = 0; i < 10; ++i) {
                           const TOrixHBookmark& mark = FBookmarks[static_cast<size_t>(i)];
@@ -256,7 +256,7 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
     const bool graySel = GraySelectionIfNotFocused && !focused;
     const int32_t caretOther = GetOtherFieldColCheck(Col());
     const int32_t g = FNibblesPerColumn;
-    cellRange(LeftCol(), TopRow(), info.FixedBoundaryX, info.FixedBoundaryY, info.GridBoundaryX,
+    PaintCellRange(LeftCol(), TopRow(), info.FixedBoundaryX, info.FixedBoundaryY, info.GridBoundaryX,
               info.GridBoundaryY, [&](int32_t c, int32_t r, const TRect& cell) {
                   if (c == 2 * b + 2) {
                       if (DrawGridLines) {
