@@ -71,8 +71,9 @@ BENCHMARK(BM_Memcpy64MiB)->Unit(benchmark::kMillisecond);
 // where: 0 start, 1 middle, 2 end.
 void Paint(benchmark::State& state, int64_t size, int where) {
     TOrixHexEditorEx& e = Editor(size);
-    const int32_t pos = where == 0 ? 0 : where == 1 ? static_cast<int32_t>(size / 2)
-                                                    : static_cast<int32_t>(size - 1);
+    const int32_t pos = where == 0   ? 0
+                        : where == 1 ? static_cast<int32_t>(size / 2)
+                                     : static_cast<int32_t>(size - 1);
     e.Seek(pos, 0);
     e.NewSelection(pos, std::min<int32_t>(pos + 40, static_cast<int32_t>(size - 1)));
     QImage image(e.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
@@ -81,10 +82,18 @@ void Paint(benchmark::State& state, int64_t size, int where) {
         benchmark::DoNotOptimize(image.bits());
     }
 }
-void BM_Paint1080pStart(benchmark::State& s) { Paint(s, kBig, 0); }
-void BM_Paint1080pMiddle(benchmark::State& s) { Paint(s, kBig, 1); }
-void BM_Paint1080pEnd(benchmark::State& s) { Paint(s, kBig, 2); }
-void BM_Paint1080p1KiB(benchmark::State& s) { Paint(s, 1024, 0); }
+void BM_Paint1080pStart(benchmark::State& s) {
+    Paint(s, kBig, 0);
+}
+void BM_Paint1080pMiddle(benchmark::State& s) {
+    Paint(s, kBig, 1);
+}
+void BM_Paint1080pEnd(benchmark::State& s) {
+    Paint(s, kBig, 2);
+}
+void BM_Paint1080p1KiB(benchmark::State& s) {
+    Paint(s, 1024, 0);
+}
 BENCHMARK(BM_Paint1080pStart)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Paint1080pMiddle)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Paint1080pEnd)->Unit(benchmark::kMillisecond);

@@ -19,8 +19,8 @@ int32_t TCustomOrixHexEditor::CharColumnWidth(int32_t c) const {
     // The last character of a ruler unit is half a character wider.
     int32_t w = (u > 1 && !UnicodeChars && c % u == u - 1) ? (3 * cw) / 2 + 1 : cw + 1;
     if (SeparateBlocksInCharField && k > 1) {
-        const bool lastOfBlock = UnicodeChars ? (k / 2 > 0 && c % (k / 2) == k / 2 - 1)
-                                              : c % k == k - 1;
+        const bool lastOfBlock =
+            UnicodeChars ? (k / 2 > 0 && c % (k / 2) == k / 2 - 1) : c % k == k - 1;
         if (lastOfBlock) w += cw;
     }
     return w;
@@ -64,7 +64,8 @@ void TCustomOrixHexEditor::CalcSizes() {
     if (FChangedByteMap.Size() > size) FChangedByteMap.SetSize(size);
     int32_t rows = 3;
     if (size > 0) {
-        rows = static_cast<int32_t>((static_cast<int64_t>(size) + BytesPerRow - 1) / BytesPerRow + 2);
+        rows =
+            static_cast<int32_t>((static_cast<int64_t>(size) + BytesPerRow - 1) / BytesPerRow + 2);
         if (size % BytesPerRow == 0 && GetInsertMode()) ++rows;
     }
     SetRowCount(rows);

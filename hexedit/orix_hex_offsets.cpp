@@ -6,7 +6,9 @@
 #include <cctype>
 
 namespace {
-bool IsHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+bool IsHexDigit(char c) {
+    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+}
 
 // Index of the first character that is not a hexadecimal digit.
 size_t FirstNonHex(const std::string& text) {
@@ -69,7 +71,8 @@ void TCustomOrixHexEditor::GenerateOffsetFormat(const std::string& text) {
         const size_t i = FirstNonHex(rest);
         if (i < rest.size() && rest[i] == '!') {
             // Kept to 8 bits, as the formatting uses it.
-            f.OffsetMinWidth = i == 0 ? 1 : static_cast<int32_t>(HexValue(rest.substr(0, i)) & 0xFF);
+            f.OffsetMinWidth =
+                i == 0 ? 1 : static_cast<int32_t>(HexValue(rest.substr(0, i)) & 0xFF);
             rest.erase(0, i + 1);
         } else {
             f.OffsetMinWidth = 1;
@@ -131,8 +134,7 @@ std::string TCustomOrixHexEditor::GetOffsetString(uint32_t position) {
 }
 
 std::string TCustomOrixHexEditor::GetAnyOffsetString(int32_t position) {
-    if (FParsedOffsetFormat.OffsetFormatText.empty())
-        return IntToRadix(position, 16);
+    if (FParsedOffsetFormat.OffsetFormatText.empty()) return IntToRadix(position, 16);
     return GetOffsetString(static_cast<uint32_t>(position));
 }
 

@@ -313,10 +313,9 @@ void TCustomOrixHexEditor::SyncView(TCustomOrixHexEditor& source, int32_t offset
             const TGridCoord cell = GetCursorAtPos(p, f);
             MoveColRow(cell.X, std::min(cell.Y, RowCount() - 1), true, true);
         } else {
-            const int32_t p = limit(
-                static_cast<int64_t>(source.GetPositionAtCursor(std::max(2, source.LeftCol()),
-                                                                source.TopRow())) +
-                offset);
+            const int32_t p = limit(static_cast<int64_t>(source.GetPositionAtCursor(
+                                        std::max(2, source.LeftCol()), source.TopRow())) +
+                                    offset);
             const TGridCoord cell = GetCursorAtPos(p, f);
             SetLeftCol(source.LeftCol());
             SetTopRow(cell.Y);

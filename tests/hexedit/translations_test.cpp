@@ -421,7 +421,8 @@ TEST(Translation, RangesOfTheStoreInPlace) {
     EXPECT_EQ(e.GetDataAt(2), 0xF0); // nothing translated before the refusal
     store.TranslateToAnsi(tkBCD, 1, 3);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(e.GetFastPointer(0, 4)), 4),
-              std::string("\xC1" "B0 "));
+              std::string("\xC1"
+                          "B0 "));
     store.TranslateFromAnsi(tkBCD, 0, 4);
     EXPECT_EQ(e.GetDataAt(0), 0x41); // the inverse half: ANSI 0xC1 is EBCDIC 0x41
     EXPECT_EQ(e.GetDataAt(1), 0xC2);
