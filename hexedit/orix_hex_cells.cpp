@@ -100,7 +100,7 @@ int32_t TCustomOrixHexEditor::Seek(int32_t offset, int32_t origin) {
 
 void TCustomOrixHexEditor::CenterCursorPosition() {
     const int32_t v = VisibleRowCount();
-    const int32_t row = GetCursorPos() / BytesPerRow + 2;
+    const int32_t row = GetRow(GetCursorPos());
     SetTopRow(std::max(2, std::min(row - v / 2, RowCount() - v)));
 }
 

@@ -188,7 +188,10 @@ public:
     // ---- cells and positions ----
     int32_t GetPosAtCursor(int32_t column, int32_t row);
     int32_t GetPositionAtCursor(int32_t column, int32_t row);
-    int32_t GetRow(int32_t position) const { return position / BytesPerRow + 2; }
+    int32_t GetRow(int32_t position) const {
+        const int64_t row = position / BytesPerRow + int64_t{2};
+        return static_cast<int32_t>(row > INT32_MAX ? INT32_MAX : row);
+    }
     TGridCoord GetCursorAtPos(int32_t position, bool inCharField) const;
     int32_t GetOtherFieldCol(int32_t column);
     int32_t GetOtherFieldColCheck(int32_t column) const;

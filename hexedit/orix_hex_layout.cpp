@@ -62,13 +62,13 @@ void TCustomOrixHexEditor::AdjustMetrics() {
 void TCustomOrixHexEditor::CalcSizes() {
     const int32_t size = GetDataSize();
     if (FChangedByteMap.Size() > size) FChangedByteMap.SetSize(size);
-    int32_t rows = 3;
+    int64_t rows = 3;
     if (size > 0) {
-        rows =
-            static_cast<int32_t>((static_cast<int64_t>(size) + BytesPerRow - 1) / BytesPerRow + 2);
+        rows = (static_cast<int64_t>(size) + BytesPerRow - 1) / BytesPerRow + 2;
         if (size % BytesPerRow == 0 && GetInsertMode()) ++rows;
     }
-    SetRowCount(rows);
+    // Near 2 GiB at one byte per row the rows no longer fit the grid's count.
+    SetRowCount(static_cast<int32_t>(std::min<int64_t>(rows, INT32_MAX)));
     SetColCount(CalcColCount());
     SetFixedCols(2);
     SetFixedRows(2);
