@@ -25,6 +25,10 @@ TEST(Cells, CellToPositionAndBack) {
     EXPECT_EQ(e.GetCursorAtPos(-7, true), GridCoord(2, 2));
     EXPECT_EQ(e.GetOtherFieldColCheck(40), 12);
     EXPECT_EQ(e.GetOtherFieldColCheck(13), 40);
+    // The last positions of a 2 GiB range at one byte per row give the last row, not an overflow.
+    e.SetBytesPerRow(1);
+    EXPECT_EQ(e.GetRow(INT32_MAX - 1), INT32_MAX);
+    EXPECT_EQ(e.GetRow(INT32_MAX), INT32_MAX);
 }
 
 TEST(Cells, UnicodeColumns) {
