@@ -16,7 +16,8 @@ class TOrixHColors : public QObject {
     Q_PROPERTY(int Offset READ Offset WRITE SetOffset)
     Q_PROPERTY(int OddColumn READ OddColumn WRITE SetOddColumn)
     Q_PROPERTY(int EvenColumn READ EvenColumn WRITE SetEvenColumn)
-    Q_PROPERTY(int CurrentOffsetBackground READ CurrentOffsetBackground WRITE SetCurrentOffsetBackground)
+    Q_PROPERTY(
+        int CurrentOffsetBackground READ CurrentOffsetBackground WRITE SetCurrentOffsetBackground)
     Q_PROPERTY(int OffsetBackground READ OffsetBackground WRITE SetOffsetBackground)
     Q_PROPERTY(int CurrentOffset READ CurrentOffset WRITE SetCurrentOffset)
     Q_PROPERTY(int Grid READ Grid WRITE SetGrid)

@@ -29,8 +29,7 @@ TGridCoord TCustomOrixHexEditor::GetCursorAtPos(int32_t position, bool inCharFie
     if (position < 0) return GridCoord(2, 2);
     const int32_t row = GetRow(position);
     const int32_t x = position % BytesPerRow;
-    if (inCharField)
-        return GridCoord((UnicodeChars ? x / 2 : x) + FHexColumnCount + 3, row);
+    if (inCharField) return GridCoord((UnicodeChars ? x / 2 : x) + FHexColumnCount + 3, row);
     return GridCoord(2 * x + 2, row);
 }
 
@@ -80,10 +79,18 @@ void TCustomOrixHexEditor::TruncMaxPosition(int32_t& position) const {
 int32_t TCustomOrixHexEditor::Seek(int32_t offset, int32_t origin) {
     int64_t t;
     switch (origin) {
-    case 0: t = offset; break;
-    case 1: t = static_cast<int64_t>(GetCursorPos()) + offset; break;
-    case 2: t = static_cast<int64_t>(GetDataSize()) - 1 + offset; break;
-    default: t = GetCursorPos(); break;
+    case 0:
+        t = offset;
+        break;
+    case 1:
+        t = static_cast<int64_t>(GetCursorPos()) + offset;
+        break;
+    case 2:
+        t = static_cast<int64_t>(GetDataSize()) - 1 + offset;
+        break;
+    default:
+        t = GetCursorPos();
+        break;
     }
     if (GetDataSize() < 1) return -1;
     t = std::min<int64_t>(std::max<int64_t>(0, t), GetDataSize() - 1);
@@ -93,7 +100,7 @@ int32_t TCustomOrixHexEditor::Seek(int32_t offset, int32_t origin) {
 
 void TCustomOrixHexEditor::CenterCursorPosition() {
     const int32_t v = VisibleRowCount();
-    const int32_t row = GetCursorPos() / BytesPerRow + 2;
+    const int32_t row = GetRow(GetCursorPos());
     SetTopRow(std::max(2, std::min(row - v / 2, RowCount() - v)));
 }
 
@@ -155,8 +162,8 @@ bool TCustomOrixHexEditor::CheckSelectCell(int32_t c, int32_t r) {
     if (!IsKeyDown(VK_SHIFT) && !IsKeyDown(VK_LBUTTON)) ResetSelection(true);
     const int32_t p = GetPosAtCursor(c, r);
     const int32_t size = GetDataSize();
-    const bool valid = p < size || (GetInsertMode() && p == size &&
-                                    (GetIsCharFieldCol(c) || c % 2 == 0));
+    const bool valid =
+        p < size || (GetInsertMode() && p == size && (GetIsCharFieldCol(c) || c % 2 == 0));
     if (valid) {
         if (c == FHexColumnCount + 2) {
             if (IsKeyDown(VK_LBUTTON)) MoveColRow(std::max(2, c - 1), r, true, true);
@@ -200,9 +207,15 @@ void TCustomOrixHexEditor::CreateCaretGlyph() {
     if (kind == ckAuto) kind = ReadOnlyView ? ckBottom : FInsertSwitch ? ckLeft : ckFull;
     QRect area;
     switch (kind) {
-    case ckLeft: area = QRect(0, 0, 2, h); break;
-    case ckBottom: area = QRect(0, h - 2, w, 2); break;
-    default: area = QRect(0, 0, w, h); break;
+    case ckLeft:
+        area = QRect(0, 0, 2, h);
+        break;
+    case ckBottom:
+        area = QRect(0, h - 2, w, 2);
+        break;
+    default:
+        area = QRect(0, 0, w, h);
+        break;
     }
     FCaretGlyph = QImage(w, h, QImage::Format_RGB32);
     FCaretGlyph.fill(Qt::black);

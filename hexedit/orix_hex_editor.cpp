@@ -125,7 +125,9 @@ void TCustomOrixHexEditor::SetModified(bool value) {
     }
 }
 
-void TCustomOrixHexEditor::ResetUndo() { FUndoUpdateLevel = 0; }
+void TCustomOrixHexEditor::ResetUndo() {
+    FUndoUpdateLevel = 0;
+}
 
 void TCustomOrixHexEditor::FreeStorage(bool undo) {
     if (undo) return; // the undo storage holds nothing yet
@@ -211,12 +213,14 @@ void TCustomOrixHexEditor::LoadFromFile(const std::string& fileName) {
     // Opened without blocking and checked first: a FIFO or device would block or never end.
     const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        throw EFOpenError(Format("Cannot open %s.\r\n(%s.)", fileName.c_str(), std::strerror(errno)));
+        throw EFOpenError(
+            Format("Cannot open %s.\r\n(%s.)", fileName.c_str(), std::strerror(errno)));
     struct stat st {};
     const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     ::close(fd);
     if (!regular)
-        throw EFOpenError(Format("Cannot open %s.\r\n(%s.)", fileName.c_str(), "Not a regular file"));
+        throw EFOpenError(
+            Format("Cannot open %s.\r\n(%s.)", fileName.c_str(), "Not a regular file"));
     const int rw = ::open(fileName.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (rw >= 0) {
         ::close(rw);
@@ -237,17 +241,7 @@ void TCustomOrixHexEditor::LoadFromFile(const std::string& fileName) {
 }
 
 void TCustomOrixHexEditor::SaveToStream(TStream& stream) {
-    WaitCursor();
-    try {
-        FDataStore.SetPosition(0);
-        Stream2Stream(FDataStore, stream, pkSave, -1);
-    } catch (...) {
-        viewport()->update();
-        OldCursor();
-        throw;
-    }
-    viewport()->update();
-    OldCursor();
+    SaveRangeToStream(stream, 0, -1);
 }
 
 void TCustomOrixHexEditor::SaveRangeToStream(TStream& stream, int32_t position, int32_t count) {
@@ -342,7 +336,9 @@ void TCustomOrixHexEditor::WriteBuffer(const void* buffer, int32_t index, int32_
     Changed();
 }
 
-uint8_t TCustomOrixHexEditor::GetDataAt(int32_t index) { return *FDataStore.GetAddress(index, 1); }
+uint8_t TCustomOrixHexEditor::GetDataAt(int32_t index) {
+    return *FDataStore.GetAddress(index, 1);
+}
 
 void TCustomOrixHexEditor::SetDataAt(int32_t index, uint8_t value) {
     *FDataStore.GetAddress(index, 1) = value;
@@ -398,6 +394,20 @@ void TCustomOrixHexEditor::SetTranslation(TOrixHTranslationKind value) {
     if (value == Translation) return;
     CheckTranslationAllowed(value, UnicodeChars);
     Translation = value;
+    viewport()->update();
+}
+
+uint8_t TCustomOrixHexEditor::TranslateFromAnsiChar(uint8_t c) const {
+    return TranslateCharFromAnsi(Translation, MaskedChars, c);
+}
+
+uint8_t TCustomOrixHexEditor::TranslateToAnsiChar(uint8_t b) const {
+    return TranslateCharToAnsi(Translation, MaskedChars, static_cast<uint8_t>(MaskChar), b);
+}
+
+void TCustomOrixHexEditor::SetMaskedChars(const TOrixHCharSet& value) {
+    if (value == MaskedChars) return;
+    MaskedChars = value;
     viewport()->update();
 }
 
@@ -467,10 +477,13 @@ void TCustomOrixHexEditor::showEvent(QShowEvent* event) {
     }
 }
 
-void TCustomOrixHexEditor::Loaded() { CreateEmptyFile("Untitled"); }
+void TCustomOrixHexEditor::Loaded() {
+    CreateEmptyFile("Untitled");
+}
 
 void TCustomOrixHexEditor::PostMessage(int message) {
-    QCoreApplication::postEvent(this, new TOrixHMessageEvent(message, message == CM_INTUPDATECARET ? 7 : 0));
+    QCoreApplication::postEvent(
+        this, new TOrixHMessageEvent(message, message == CM_INTUPDATECARET ? 7 : 0));
 }
 
 void TCustomOrixHexEditor::customEvent(QEvent* event) {

@@ -40,7 +40,9 @@ struct TOrixHOffsetFormat {
     int32_t OffsetMinWidth = 1;
     uint8_t OffsetFlags = 0;
     uint8_t OffsetRadix = 16;
-    uint8_t OffsetUnit = 1;
+    // Parsed units are 1, 2, 4 or 8; a unit that follows BytesPerRow or BytesPerColumn may reach
+    // 256, which must not wrap to 0.
+    int32_t OffsetUnit = 1;
 };
 
 struct TOrixHBookmark {
@@ -164,6 +166,8 @@ public:
     void SetTopLeftPosition(int32_t position, bool inCharField);
     void RecalcBytesPerRow();
     int32_t RowPixelWidth(int32_t bytesPerRow) const;
+    // Width of character column c of a row, without the rule for the row's last one.
+    int32_t CharColumnWidth(int32_t c) const;
     int32_t GetBytesPerRow() const { return BytesPerRow; }
     void SetBytesPerRow(int32_t value);
     int32_t GetBytesPerColumn() const { return FNibblesPerColumn / 2; }
@@ -184,7 +188,10 @@ public:
     // ---- cells and positions ----
     int32_t GetPosAtCursor(int32_t column, int32_t row);
     int32_t GetPositionAtCursor(int32_t column, int32_t row);
-    int32_t GetRow(int32_t position) const { return position / BytesPerRow + 2; }
+    int32_t GetRow(int32_t position) const {
+        const int64_t row = position / BytesPerRow + int64_t{2};
+        return static_cast<int32_t>(row > INT32_MAX ? INT32_MAX : row);
+    }
     TGridCoord GetCursorAtPos(int32_t position, bool inCharField) const;
     int32_t GetOtherFieldCol(int32_t column);
     int32_t GetOtherFieldColCheck(int32_t column) const;
@@ -315,6 +322,10 @@ public:
     void SetFindProgress(bool value) { FindProgress = value; }
     TOrixHTranslationKind GetTranslation() const { return Translation; }
     void SetTranslation(TOrixHTranslationKind value);
+    uint8_t TranslateFromAnsiChar(uint8_t c) const;
+    uint8_t TranslateToAnsiChar(uint8_t b) const;
+    const TOrixHCharSet& GetMaskedChars() const { return MaskedChars; }
+    void SetMaskedChars(const TOrixHCharSet& value);
     uint32_t GetDlgCode() const override;
 
     // Stored-form streaming of MaskChar: "MaskChar" (text, read only) and

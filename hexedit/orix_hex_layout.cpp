@@ -12,6 +12,20 @@ void TCustomOrixHexEditor::DoSetCellWidth(int32_t column, int32_t width) {
     CheckSetCaret();
 }
 
+int32_t TCustomOrixHexEditor::CharColumnWidth(int32_t c) const {
+    const int32_t cw = FCharPixelWidth;
+    const int32_t u = FEffectiveRulerUnit;
+    const int32_t k = BytesPerBlock;
+    // The last character of a ruler unit is half a character wider.
+    int32_t w = (u > 1 && !UnicodeChars && c % u == u - 1) ? (3 * cw) / 2 + 1 : cw + 1;
+    if (SeparateBlocksInCharField && k > 1) {
+        const bool lastOfBlock =
+            UnicodeChars ? (k / 2 > 0 && c % (k / 2) == k / 2 - 1) : c % k == k - 1;
+        if (lastOfBlock) w += cw;
+    }
+    return w;
+}
+
 void TCustomOrixHexEditor::AdjustMetrics() {
     const QFontMetrics metrics(font());
     const int32_t cw = metrics.horizontalAdvance(QStringLiteral("w"));
@@ -34,16 +48,8 @@ void TCustomOrixHexEditor::AdjustMetrics() {
         if (j + 2 < ColCount()) DoSetCellWidth(j + 2, w);
     }
     const int32_t n = UnicodeChars ? b / 2 : b;
-    const int32_t u = FEffectiveRulerUnit;
-    for (int32_t c = 0; c < n; ++c) {
-        int32_t w = (u > 1 && !UnicodeChars && c % u == u - 1) ? (3 * cw) / 2 + 1 : cw + 1;
-        if (SeparateBlocksInCharField && k > 1) {
-            const bool lastOfBlock = UnicodeChars ? (k / 2 > 0 && c % (k / 2) == k / 2 - 1)
-                                                  : c % k == k - 1;
-            if (lastOfBlock) w += cw;
-        }
-        if (2 * b + 3 + c < ColCount()) DoSetCellWidth(2 * b + 3 + c, w);
-    }
+    for (int32_t c = 0; c < n; ++c)
+        if (2 * b + 3 + c < ColCount()) DoSetCellWidth(2 * b + 3 + c, CharColumnWidth(c));
     DoSetCellWidth(ColCount() - 1, 2 * cw + 1);
     const int32_t h = metrics.height();
     FCharPixelHeight = h + 2;
@@ -56,12 +62,13 @@ void TCustomOrixHexEditor::AdjustMetrics() {
 void TCustomOrixHexEditor::CalcSizes() {
     const int32_t size = GetDataSize();
     if (FChangedByteMap.Size() > size) FChangedByteMap.SetSize(size);
-    int32_t rows = 3;
+    int64_t rows = 3;
     if (size > 0) {
-        rows = static_cast<int32_t>((static_cast<int64_t>(size) + BytesPerRow - 1) / BytesPerRow + 2);
+        rows = (static_cast<int64_t>(size) + BytesPerRow - 1) / BytesPerRow + 2;
         if (size % BytesPerRow == 0 && GetInsertMode()) ++rows;
     }
-    SetRowCount(rows);
+    // Near 2 GiB at one byte per row the rows no longer fit the grid's count.
+    SetRowCount(static_cast<int32_t>(std::min<int64_t>(rows, INT32_MAX)));
     SetColCount(CalcColCount());
     SetFixedCols(2);
     SetFixedRows(2);
@@ -86,8 +93,8 @@ void TCustomOrixHexEditor::SetBytesPerRow(int32_t value) {
         throw EOrixHexEditor("Invalid bytes per line argument");
     if (value == BytesPerRow) return;
     if (FParsedOffsetFormat.OffsetFlags & offCalcRow) {
-        // A unit of 0 (256 bytes per row) would divide by zero: the old unit stays.
-        if ((value & 0xFF) != 0) FParsedOffsetFormat.OffsetUnit = static_cast<uint8_t>(value);
+        // Kept whole: 256 bytes per row cut to 8 bits would make a unit of 0.
+        FParsedOffsetFormat.OffsetUnit = value;
     }
     const int32_t selFirst = FSelFirst, selAnchor = FSelAnchor, selLast = FSelLast;
     int32_t p = GetPosAtCursor(Col(), Row());
@@ -113,7 +120,7 @@ void TCustomOrixHexEditor::SetBytesPerColumn(int32_t value) {
         throw EOrixHexEditor("Invalid bytes per column argument");
     if (2 * value == FNibblesPerColumn) return;
     if (FParsedOffsetFormat.OffsetFlags & offCalcColumn) {
-        if ((value & 0xFF) != 0) FParsedOffsetFormat.OffsetUnit = static_cast<uint8_t>(value);
+        FParsedOffsetFormat.OffsetUnit = value;
     }
     FNibblesPerColumn = 2 * value;
     AdjustMetrics();
@@ -125,7 +132,6 @@ int32_t TCustomOrixHexEditor::RowPixelWidth(int32_t m) const {
     const int32_t cw = FCharPixelWidth;
     const int32_t g = FNibblesPerColumn;
     const int32_t k = BytesPerBlock;
-    const int32_t u = FEffectiveRulerUnit;
     int32_t sum = 0;
     for (int32_t i = 0; i <= 2 * m; ++i) {
         if (i == 2 * m - 1) {
@@ -137,15 +143,7 @@ int32_t TCustomOrixHexEditor::RowPixelWidth(int32_t m) const {
         }
     }
     const int32_t n = UnicodeChars ? m / 2 : m;
-    for (int32_t c = 0; c < n; ++c) {
-        int32_t w = (u > 1 && !UnicodeChars && c % u == u - 1) ? (3 * cw) / 2 + 1 : cw + 1;
-        if (SeparateBlocksInCharField && k > 1) {
-            const bool lastOfBlock = UnicodeChars ? (k / 2 > 0 && c % (k / 2) == k / 2 - 1)
-                                                  : c % k == k - 1;
-            if (lastOfBlock) w += cw;
-        }
-        sum += w;
-    }
+    for (int32_t c = 0; c < n; ++c) sum += CharColumnWidth(c);
     return sum;
 }
 
@@ -186,10 +184,10 @@ void TCustomOrixHexEditor::SetUnicodeCharacters(bool value) {
             throw EOrixHexEditor("Cannot use unicode mode with odd-sized files");
         Translation = TOrixHTranslationKind::tkAsIs;
     }
-    UnicodeChars = value;
-    // Fewer character columns: the current cell is kept inside the grid.
+    // The caret's byte, read in the old column layout: the new one may have fewer columns.
     const int32_t p = GetPosAtCursor(Col(), Row());
     const bool field = FCaretInCharField;
+    UnicodeChars = value;
     SetColCount(CalcColCount());
     SetBytesPerUnit(value ? 2 : 1);
     CalcSizes();

@@ -6,20 +6,9 @@
 #include <cctype>
 
 namespace {
-// Digits 0-9, A-F of value in the radix, left-padded with "0" to minLength.
-std::string RadixText(uint64_t value, int radix, int minLength) {
-    if (radix < 2 || radix > 16) throw EOrixHexEditor("Invalid radix");
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), "0123456789ABCDEF"[value % static_cast<unsigned>(radix)]);
-        value /= static_cast<unsigned>(radix);
-    } while (value != 0);
-    if (static_cast<int>(digits.size()) < minLength)
-        digits.insert(0, static_cast<size_t>(minLength) - digits.size(), '0');
-    return digits;
+bool IsHexDigit(char c) {
+    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
 }
-
-bool IsHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
 
 // Index of the first character that is not a hexadecimal digit.
 size_t FirstNonHex(const std::string& text) {
@@ -28,15 +17,9 @@ size_t FirstNonHex(const std::string& text) {
     return i;
 }
 
+// The hexadecimal number of a format part, in the low 32 bits.
 uint32_t HexValue(const std::string& digits) {
-    uint32_t value = 0;
-    for (char c : digits) {
-        const int d = std::isdigit(static_cast<unsigned char>(c))
-                          ? c - '0'
-                          : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10;
-        value = (value << 4) | static_cast<uint32_t>(d);
-    }
-    return value;
+    return static_cast<uint32_t>(RadixToInt(digits, 16));
 }
 
 std::string Lower(std::string text) {
@@ -57,24 +40,24 @@ void TCustomOrixHexEditor::GenerateOffsetFormat(const std::string& text) {
     if (head == "R%") {
         f.OffsetFlags |= offCalcRow;
         rest.erase(0, 2);
-        f.OffsetUnit = static_cast<uint8_t>(BytesPerRow);
+        f.OffsetUnit = BytesPerRow & 0xFF;
     } else if (head == "C%") {
         f.OffsetFlags |= offCalcColumn;
         rest.erase(0, 2);
-        f.OffsetUnit = static_cast<uint8_t>(GetBytesPerColumn());
+        f.OffsetUnit = GetBytesPerColumn() & 0xFF;
     } else {
         const size_t i = FirstNonHex(rest);
         if (i < rest.size() && rest[i] == '%') {
             if (i == 0) {
                 f.OffsetFlags |= offBytesPerUnit;
-                f.OffsetUnit = static_cast<uint8_t>(FEffectiveRulerUnit);
+                f.OffsetUnit = FEffectiveRulerUnit;
             } else {
-                f.OffsetUnit = static_cast<uint8_t>(HexValue(rest.substr(0, i)));
+                f.OffsetUnit = static_cast<int32_t>(HexValue(rest.substr(0, i)) & 0xFF);
             }
             rest.erase(0, i + 1);
         } else {
             f.OffsetFlags |= offBytesPerUnit;
-            f.OffsetUnit = static_cast<uint8_t>(FEffectiveRulerUnit);
+            f.OffsetUnit = FEffectiveRulerUnit;
         }
     }
     if (f.OffsetUnit != 1 && f.OffsetUnit != 2 && f.OffsetUnit != 4 && f.OffsetUnit != 8)
@@ -88,7 +71,8 @@ void TCustomOrixHexEditor::GenerateOffsetFormat(const std::string& text) {
         const size_t i = FirstNonHex(rest);
         if (i < rest.size() && rest[i] == '!') {
             // Kept to 8 bits, as the formatting uses it.
-            f.OffsetMinWidth = i == 0 ? 1 : static_cast<int32_t>(HexValue(rest.substr(0, i)) & 0xFF);
+            f.OffsetMinWidth =
+                i == 0 ? 1 : static_cast<int32_t>(HexValue(rest.substr(0, i)) & 0xFF);
             rest.erase(0, i + 1);
         } else {
             f.OffsetMinWidth = 1;
@@ -140,17 +124,17 @@ std::string TCustomOrixHexEditor::GetOffsetString(uint32_t position) {
     }
     const TOrixHOffsetFormat& f = FParsedOffsetFormat;
     if (f.OffsetFormatText.empty()) return {};
-    const uint32_t unit = f.OffsetUnit == 0 ? 1 : f.OffsetUnit;
+    const auto unit = static_cast<uint32_t>(std::max(1, f.OffsetUnit));
     std::string digits;
     if (!(f.OffsetMinWidth == 0 && position == 0))
-        digits = RadixText(position / unit, f.OffsetRadix, f.OffsetMinWidth & 0xFF);
+        digits = IntToRadixLen64(position / unit, f.OffsetRadix,
+                                 static_cast<uint8_t>(f.OffsetMinWidth & 0xFF));
     if (HexLowerCase) digits = Lower(digits);
     return f.OffsetPrefix + digits + f.OffsetSuffix;
 }
 
 std::string TCustomOrixHexEditor::GetAnyOffsetString(int32_t position) {
-    if (FParsedOffsetFormat.OffsetFormatText.empty())
-        return RadixText(static_cast<uint32_t>(position), 16, 1);
+    if (FParsedOffsetFormat.OffsetFormatText.empty()) return IntToRadix(position, 16);
     return GetOffsetString(static_cast<uint32_t>(position));
 }
 
@@ -163,8 +147,8 @@ void TCustomOrixHexEditor::SetOffsetDisplayWidth() {
     } else {
         TOrixHOffsetFormat& f = FParsedOffsetFormat;
         if ((f.OffsetFlags & offCalcWidth) && f.OffsetRadix >= 2 && f.OffsetRadix <= 16) {
-            const uint32_t unit = f.OffsetUnit == 0 ? 1 : f.OffsetUnit;
-            f.OffsetMinWidth = static_cast<int32_t>(RadixText(m / unit, f.OffsetRadix, 1).size());
+            const auto unit = static_cast<uint32_t>(std::max(1, f.OffsetUnit));
+            f.OffsetMinWidth = static_cast<int32_t>(IntToRadix64(m / unit, f.OffsetRadix).size());
         }
         length = GetOffsetString(m).size();
     }
@@ -202,7 +186,7 @@ void TCustomOrixHexEditor::SetBytesPerUnit(int32_t value) {
     BytesPerUnit = value;
     if (RulerBytesPerUnit == -1) FEffectiveRulerUnit = value;
     if (FParsedOffsetFormat.OffsetFlags & offBytesPerUnit)
-        FParsedOffsetFormat.OffsetUnit = static_cast<uint8_t>(FEffectiveRulerUnit);
+        FParsedOffsetFormat.OffsetUnit = FEffectiveRulerUnit;
     AdjustMetrics();
     SetRulerString();
     if (GetSelCount() % value != 0) ResetSelection(true);
@@ -217,7 +201,7 @@ void TCustomOrixHexEditor::SetRulerBytesPerUnit(int32_t value) {
     RulerBytesPerUnit = value;
     FEffectiveRulerUnit = value == -1 ? BytesPerUnit : value;
     if (FParsedOffsetFormat.OffsetFlags & offBytesPerUnit)
-        FParsedOffsetFormat.OffsetUnit = static_cast<uint8_t>(FEffectiveRulerUnit);
+        FParsedOffsetFormat.OffsetUnit = FEffectiveRulerUnit;
     AdjustMetrics();
     SetRulerString();
     viewport()->update();
@@ -236,10 +220,10 @@ void TCustomOrixHexEditor::SetRulerString() {
     const int32_t w = UnicodeChars ? u / 2 : u;
     std::string hex, chars;
     for (int32_t k = 0; k < n; ++k) {
-        std::string piece = RadixText(static_cast<uint64_t>(k), RulerNumberBase, 2 * u);
+        std::string piece = IntToRadixLen(k, RulerNumberBase, static_cast<uint8_t>(2 * u));
         if (static_cast<int32_t>(piece.size()) > 2 * u) piece = piece.substr(piece.size() - 2 * u);
         hex += piece;
-        std::string c = RadixText(static_cast<uint64_t>(k), RulerNumberBase, 1);
+        std::string c = IntToRadix(k, RulerNumberBase);
         if (static_cast<int32_t>(c.size()) > w)
             c = c.substr(c.size() - static_cast<size_t>(w));
         else

@@ -53,7 +53,8 @@ void TCustomOrixHexEditor::BookmarkBitmapChanged() {
     FBookmarkGlyphs.clear();
     const QRgb transparent = BookmarkBitmap.pixel(0, 0);
     for (int g = 0; g < 20; ++g) {
-        QImage glyph = BookmarkBitmap.copy(g * 10, 0, 10, 10).convertToFormat(QImage::Format_ARGB32);
+        QImage glyph =
+            BookmarkBitmap.copy(g * 10, 0, 10, 10).convertToFormat(QImage::Format_ARGB32);
         for (int y = 0; y < 10; ++y)
             for (int x = 0; x < 10; ++x)
                 if ((glyph.pixel(x, y) & 0xFFFFFF) == (transparent & 0xFFFFFF))
@@ -69,7 +70,9 @@ void TCustomOrixHexEditor::SetBookmarkRaw(int index, int32_t position, bool inCh
     viewport()->update();
 }
 
-TColor TCustomOrixHexEditor::InvertColor(TColor color) { return ColorToRGB(color) ^ 0xFFFFFF; }
+TColor TCustomOrixHexEditor::InvertColor(TColor color) {
+    return ColorToRGB(color) ^ 0xFFFFFF;
+}
 
 TColor TCustomOrixHexEditor::FadeToGray(TColor color) {
     const auto rgb = static_cast<uint32_t>(ColorToRGB(color));
@@ -90,9 +93,7 @@ QString TCustomOrixHexEditor::CharText(int32_t p) const {
         if (unit < 256 && MaskedChars.test(unit)) return QString(QChar::fromLatin1(MaskChar));
         return QString(QChar(unit));
     }
-    const uint8_t shown = TranslateCharToAnsi(Translation, MaskedChars,
-                                              static_cast<uint8_t>(MaskChar), data[p]);
-    return QString(QChar(Cp1252ToUnicode[shown]));
+    return QString(QChar(Cp1252ToUnicode[TranslateToAnsiChar(data[p])]));
 }
 
 void TCustomOrixHexEditor::DrawCell(int32_t, int32_t, const TRect&) {}
@@ -162,7 +163,7 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
     const TColor fontColor = clWindowText;
 
     // Text of a fixed cell, through OnDrawCell.
-    auto drawCellText = [&](int32_t c, int32_t r, const TRect& cell, TColor brush, TColor textBg,
+    auto DrawCellText = [&](int32_t c, int32_t r, const TRect& cell, TColor brush, TColor textBg,
                             TColor text, QString str) {
         canvas.BrushColor = brush;
         canvas.FontColor = text;
@@ -181,8 +182,8 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
     };
 
     // Visits the cells of a range; fn(c, r, rect).
-    auto cellRange = [&](int32_t firstCol, int32_t firstRow, int32_t startX, int32_t startY,
-                         int32_t stopX, int32_t stopY, auto&& fn) {
+    auto PaintCellRange = [&](int32_t firstCol, int32_t firstRow, int32_t startX, int32_t startY,
+                              int32_t stopX, int32_t stopY, auto&& fn) {
         int32_t y = startY;
         for (int32_t r = firstRow; r < RowCount() && y < stopY; ++r) {
             const int32_t h = RowHeight(r);
@@ -203,166 +204,165 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
     };
 
     if (ShowRuler) {
-        cellRange(0, 0, 0, 0, info.FixedBoundaryX, info.FixedBoundaryY,
-                  [&](int32_t c, int32_t r, const TRect& cell) {
-                      drawCellText(c, r, cell, colors.OffsetBackground(),
-                                   colors.OffsetBackground(), colors.Offset(), QString());
-                  });
-        cellRange(LeftCol(), 0, info.FixedBoundaryX, 0, info.GridBoundaryX, info.FixedBoundaryY,
-                  [&](int32_t c, int32_t r, const TRect& cell) {
-                      if (r != 0) return;
-                      QString text;
-                      if (c == 2 * b + 2) {
-                          text = QStringLiteral("  ");
-                      } else if (c > 2 * b + 2) {
-                          const size_t i = static_cast<size_t>(c - (2 * b + 3));
-                          if (i < FCharRulerText.size()) text = QChar::fromLatin1(FCharRulerText[i]);
-                      } else {
-                          const size_t i = static_cast<size_t>(c - 2);
-                          if (i < FHexRulerText.size()) text = QChar::fromLatin1(FHexRulerText[i]);
-                      }
-                      const bool current = c == Col();
-                      drawCellText(c, r, cell, colors.OffsetBackground(),
-                                   current ? colors.CurrentOffsetBackground()
-                                           : colors.OffsetBackground(),
-                                   current ? colors.CurrentOffset() : colors.Offset(), text);
-                  });
+        PaintCellRange(0, 0, 0, 0, info.FixedBoundaryX, info.FixedBoundaryY,
+                       [&](int32_t c, int32_t r, const TRect& cell) {
+                           DrawCellText(c, r, cell, colors.OffsetBackground(),
+                                        colors.OffsetBackground(), colors.Offset(), QString());
+                       });
+        PaintCellRange(LeftCol(), 0, info.FixedBoundaryX, 0, info.GridBoundaryX,
+                       info.FixedBoundaryY, [&](int32_t c, int32_t r, const TRect& cell) {
+                           if (r != 0) return;
+                           QString text;
+                           if (c == 2 * b + 2) {
+                               text = QStringLiteral("  ");
+                           } else if (c > 2 * b + 2) {
+                               const size_t i = static_cast<size_t>(c - (2 * b + 3));
+                               if (i < FCharRulerText.size())
+                                   text = QChar::fromLatin1(FCharRulerText[i]);
+                           } else {
+                               const size_t i = static_cast<size_t>(c - 2);
+                               if (i < FHexRulerText.size())
+                                   text = QChar::fromLatin1(FHexRulerText[i]);
+                           }
+                           const bool current = c == Col();
+                           DrawCellText(c, r, cell, colors.OffsetBackground(),
+                                        current ? colors.CurrentOffsetBackground()
+                                                : colors.OffsetBackground(),
+                                        current ? colors.CurrentOffset() : colors.Offset(), text);
+                       });
     }
 
-    cellRange(0, TopRow(), 0, info.FixedBoundaryY, info.FixedBoundaryX, info.GridBoundaryY,
-              [&](int32_t c, int32_t r, const TRect& cell) {
-                  if (c == 0) {
-                      const bool current = r == Row();
-                      const TColor bg = current ? colors.CurrentOffsetBackground()
-                                                : colors.OffsetBackground();
-                      const TColor fg = current ? colors.CurrentOffset() : colors.Offset();
-                      const auto pos = static_cast<uint32_t>(static_cast<int64_t>(r - 2) * b);
-                      drawCellText(c, r, cell, bg, bg, fg,
-                                   QString::fromStdString(GetOffsetString(pos)));
-                      for (int i = 0; i < 10; ++i) {
-                          const TOrixHBookmark& mark = FBookmarks[static_cast<size_t>(i)];
-                          if (mark.mPosition < 0 || mark.mPosition / b != r - 2) continue;
-                          const size_t glyph = static_cast<size_t>(mark.mInCharField ? 10 + i : i);
-                          if (glyph < FBookmarkGlyphs.size() && canvas.Painter())
-                              canvas.Painter()->drawImage(cell.Left + 3,
-                                                          cell.Top + (cell.Height() - 10) / 2,
-                                                          FBookmarkGlyphs[glyph]);
-                      }
-                  } else if (DrawGridLines) {
-                      gridLine(cell.Left, cell.Bottom - 1, cell.Right, cell.Bottom - 1);
-                  }
-              });
+    PaintCellRange(
+        0, TopRow(), 0, info.FixedBoundaryY, info.FixedBoundaryX, info.GridBoundaryY,
+        [&](int32_t c, int32_t r, const TRect& cell) {
+            if (c == 0) {
+                const bool current = r == Row();
+                const TColor bg =
+                    current ? colors.CurrentOffsetBackground() : colors.OffsetBackground();
+                const TColor fg = current ? colors.CurrentOffset() : colors.Offset();
+                const auto pos = static_cast<uint32_t>(static_cast<int64_t>(r - 2) * b);
+                DrawCellText(c, r, cell, bg, bg, fg, QString::fromStdString(GetOffsetString(pos)));
+                for (int i = 0; i < 10; ++i) {
+                    const TOrixHBookmark& mark = FBookmarks[static_cast<size_t>(i)];
+                    if (mark.mPosition < 0 || mark.mPosition / b != r - 2) continue;
+                    const size_t glyph = static_cast<size_t>(mark.mInCharField ? 10 + i : i);
+                    if (glyph < FBookmarkGlyphs.size() && canvas.Painter())
+                        canvas.Painter()->drawImage(cell.Left + 3,
+                                                    cell.Top + (cell.Height() - 10) / 2,
+                                                    FBookmarkGlyphs[glyph]);
+                }
+            } else if (DrawGridLines) {
+                gridLine(cell.Left, cell.Bottom - 1, cell.Right, cell.Bottom - 1);
+            }
+        });
 
     // The data cells.
     const bool hideSel = HideSelection && !focused;
     const bool graySel = GraySelectionIfNotFocused && !focused;
     const int32_t caretOther = GetOtherFieldColCheck(Col());
     const int32_t g = FNibblesPerColumn;
-    cellRange(LeftCol(), TopRow(), info.FixedBoundaryX, info.FixedBoundaryY, info.GridBoundaryX,
-              info.GridBoundaryY, [&](int32_t c, int32_t r, const TRect& cell) {
-                  if (c == 2 * b + 2) {
-                      if (DrawGridLines) {
-                          gridLine(cell.Left, cell.Top, cell.Left, cell.Bottom - 1);
-                          gridLine(cell.Left, cell.Bottom - 1, cell.Right, cell.Bottom - 1);
-                      }
-                      return;
-                  }
-                  const bool inChar = c > 2 * b + 2;
-                  const bool active = inChar == FActiveFieldIsChar;
-                  const int32_t p = GetPositionAtCursor(c, r);
-                  const bool last = c == 2 * b + 1 || c == lastCol;
-                  TColor brush = active && !last ? colors.ActiveFieldBackground()
-                                                 : colors.Background();
-                  if (p < size) {
-                      QString text;
-                      if (!inChar) {
-                          const uint8_t byte = FDataStore.Memory()[p];
-                          const int32_t j = c - 2;
-                          const int nibble = (j % 2) == SwapNibbles ? byte >> 4 : byte & 15;
-                          text = QChar::fromLatin1(FHexDigits[nibble]);
-                      } else {
-                          text = CharText(p);
-                      }
-                      const bool changed =
-                          HasChanged(p) || (inChar && UnicodeChars && HasChanged(p + 1));
-                      TColor textBg, textColor;
-                      if (changed) {
-                          textBg = colors.ChangedBackground();
-                          textColor = colors.ChangedText();
-                      } else {
-                          textBg = active ? colors.ActiveFieldBackground() : colors.Background();
-                          textColor = inChar ? fontColor
-                                      : (((c - 2) / g) % 2 == 0) ? colors.OddColumn()
-                                                                 : colors.EvenColumn();
-                      }
-                      if (IsSelected(p) && !hideSel) {
-                          if (!last && p != FSelLast) brush = InvertColor(brush);
-                          textBg = InvertColor(textBg);
-                          textColor = InvertColor(textColor);
-                          if (graySel) {
-                              textBg = FadeToGray(textBg);
-                              textColor = FadeToGray(textColor);
-                          }
-                      }
-                      canvas.BrushColor = brush;
-                      canvas.FontColor = textColor;
-                      canvas.TextBackground = textBg;
-                      const TRect textRect{cell.Left, cell.Top, cell.Left + cw, cell.Bottom};
-                      bool defaultDraw = true;
-                      if (OnDrawCell) {
-                          OnDrawCell(this, canvas, c, r, text, textRect, defaultDraw);
-                          text = text.isEmpty() ? QString(QChar(0)) : text.left(1);
-                      }
-                      if (defaultDraw) {
-                          canvas.FillRect(cell, canvas.BrushColor);
-                          const QFont saved = canvas.Font;
-                          if (UnicodeChars && inChar) {
-                              QFont smaller = canvas.Font;
-                              while (smaller.pointSize() >= 2 &&
-                                     QFontMetrics(smaller).horizontalAdvance(text) > cw)
-                                  smaller.setPointSize(smaller.pointSize() - 1);
-                              canvas.Font = smaller;
-                          }
-                          canvas.TextRect(textRect, cell.Left, cell.Top, text);
-                          canvas.Font = saved;
-                      }
-                      if (FDropMarkShown && FDropCell == GridCoord(c, r)) {
-                          canvas.PenColor = canvas.FontColor;
-                          canvas.PenWidth = 2;
-                          canvas.MoveTo(cell.Left + 1, cell.Top + 1);
-                          canvas.LineTo(cell.Left + 1, cell.Bottom - 1);
-                          canvas.PenWidth = 1;
-                      }
-                  } else {
-                      canvas.FillRect(cell, brush);
-                  }
-                  // Frames.
-                  auto frame = [&](int x1, int x2, TColor color) {
-                      const TRect fr{x1, cell.Top, x2, cell.Bottom - 1};
-                      if (FocusFrame)
-                          canvas.DrawFocusRect(fr);
-                      else
-                          canvas.FrameRect(fr, color);
-                  };
-                  if (focused && r == Row() && inChar != FCaretInCharField) {
-                      if (!inChar && caretOther == (UnicodeChars ? c - 3 : c - 1) &&
-                          c - (UnicodeChars ? 3 : 1) >= 2 &&
-                          ((c - 2) % (UnicodeChars ? 4 : 2)) == (UnicodeChars ? 3 : 1)) {
-                          const TRect firstCell =
-                              CellRect(c - (UnicodeChars ? 3 : 1), r);
-                          if (firstCell != TRect{})
-                              frame(firstCell.Left, cell.Left + cw, colors.CursorFrame());
-                      } else if (inChar && caretOther == c) {
-                          frame(cell.Left, cell.Left + cw, colors.CursorFrame());
-                      }
-                  } else if (!focused && ShowPositionIfNotFocused && c == Col() && r == Row()) {
-                      frame(cell.Left, cell.Left + cw, colors.NonFocusCursorFrame());
-                  }
-                  if (DrawGridLines) {
-                      gridLine(cell.Left, cell.Bottom - 1, cell.Right, cell.Bottom - 1);
-                      if (c == lastCol) gridLine(cell.Right - 1, cell.Top, cell.Right - 1, cell.Bottom - 1);
-                  }
-              });
+    PaintCellRange(
+        LeftCol(), TopRow(), info.FixedBoundaryX, info.FixedBoundaryY, info.GridBoundaryX,
+        info.GridBoundaryY, [&](int32_t c, int32_t r, const TRect& cell) {
+            if (c == 2 * b + 2) {
+                if (DrawGridLines) {
+                    gridLine(cell.Left, cell.Top, cell.Left, cell.Bottom - 1);
+                    gridLine(cell.Left, cell.Bottom - 1, cell.Right, cell.Bottom - 1);
+                }
+                return;
+            }
+            const bool inChar = c > 2 * b + 2;
+            const bool active = inChar == FActiveFieldIsChar;
+            const int32_t p = GetPositionAtCursor(c, r);
+            const bool last = c == 2 * b + 1 || c == lastCol;
+            TColor brush = active && !last ? colors.ActiveFieldBackground() : colors.Background();
+            if (p < size) {
+                QString text;
+                if (!inChar) {
+                    const uint8_t byte = FDataStore.Memory()[p];
+                    const int32_t j = c - 2;
+                    const int nibble = (j % 2) == SwapNibbles ? byte >> 4 : byte & 15;
+                    text = QChar::fromLatin1(FHexDigits[nibble]);
+                } else {
+                    text = CharText(p);
+                }
+                const bool changed = HasChanged(p) || (inChar && UnicodeChars && HasChanged(p + 1));
+                TColor textBg, textColor;
+                if (changed) {
+                    textBg = colors.ChangedBackground();
+                    textColor = colors.ChangedText();
+                } else {
+                    textBg = active ? colors.ActiveFieldBackground() : colors.Background();
+                    textColor = inChar                     ? fontColor
+                                : (((c - 2) / g) % 2 == 0) ? colors.OddColumn()
+                                                           : colors.EvenColumn();
+                }
+                if (IsSelected(p) && !hideSel) {
+                    if (!last && p != FSelLast) brush = InvertColor(brush);
+                    textBg = InvertColor(textBg);
+                    textColor = InvertColor(textColor);
+                    if (graySel) {
+                        textBg = FadeToGray(textBg);
+                        textColor = FadeToGray(textColor);
+                    }
+                }
+                canvas.BrushColor = brush;
+                canvas.FontColor = textColor;
+                canvas.TextBackground = textBg;
+                const TRect textRect{cell.Left, cell.Top, cell.Left + cw, cell.Bottom};
+                bool defaultDraw = true;
+                if (OnDrawCell) {
+                    OnDrawCell(this, canvas, c, r, text, textRect, defaultDraw);
+                    text = text.isEmpty() ? QString(QChar(0)) : text.left(1);
+                }
+                if (defaultDraw) {
+                    canvas.FillRect(cell, canvas.BrushColor);
+                    const QFont saved = canvas.Font;
+                    if (UnicodeChars && inChar) {
+                        QFont smaller = canvas.Font;
+                        while (smaller.pointSize() >= 2 &&
+                               QFontMetrics(smaller).horizontalAdvance(text) > cw)
+                            smaller.setPointSize(smaller.pointSize() - 1);
+                        canvas.Font = smaller;
+                    }
+                    canvas.TextRect(textRect, cell.Left, cell.Top, text);
+                    canvas.Font = saved;
+                }
+                if (FDropMarkShown && FDropCell == GridCoord(c, r)) {
+                    canvas.PenColor = canvas.FontColor;
+                    canvas.PenWidth = 2;
+                    canvas.MoveTo(cell.Left + 1, cell.Top + 1);
+                    canvas.LineTo(cell.Left + 1, cell.Bottom - 1);
+                    canvas.PenWidth = 1;
+                }
+            }
+            // Frames, also past the end of the data, where the cell keeps Color.
+            auto frame = [&](int x1, int x2, TColor color) {
+                const TRect fr{x1, cell.Top, x2, cell.Bottom - 1};
+                if (FocusFrame)
+                    canvas.DrawFocusRect(fr);
+                else
+                    canvas.FrameRect(fr, color);
+            };
+            if (focused && r == Row() && inChar != FCaretInCharField) {
+                if (!inChar && caretOther == (UnicodeChars ? c - 3 : c - 1) &&
+                    c - (UnicodeChars ? 3 : 1) >= 2 &&
+                    ((c - 2) % (UnicodeChars ? 4 : 2)) == (UnicodeChars ? 3 : 1)) {
+                    const TRect firstCell = CellRect(c - (UnicodeChars ? 3 : 1), r);
+                    if (firstCell != TRect{})
+                        frame(firstCell.Left, cell.Left + cw, colors.CursorFrame());
+                } else if (inChar && caretOther == c) {
+                    frame(cell.Left, cell.Left + cw, colors.CursorFrame());
+                }
+            } else if (!focused && ShowPositionIfNotFocused && c == Col() && r == Row()) {
+                frame(cell.Left, cell.Left + cw, colors.NonFocusCursorFrame());
+            }
+            if (DrawGridLines) {
+                gridLine(cell.Left, cell.Bottom - 1, cell.Right, cell.Bottom - 1);
+                if (c == lastCol)
+                    gridLine(cell.Right - 1, cell.Top, cell.Right - 1, cell.Bottom - 1);
+            }
+        });
 
     const int32_t w0 = ColWidth(0);
     const int32_t y0 = RowHeight(0) + RowHeight(1);

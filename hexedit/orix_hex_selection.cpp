@@ -112,10 +112,13 @@ TGridCoord TCustomOrixHexEditor::CheckMouseCoord(int32_t& x, int32_t& y) {
     if (!FInsertSwitch) return cell;
     const int32_t cw = FCharPixelWidth;
     TRect rect = CellRect(cell.X, cell.Y);
+    // A cell out of view (a captured pointer beyond the window) has no halves to tell apart.
+    if (rect == TRect{}) return cell;
     if (x >= rect.Left + cw / 2 && cell.X != FLastHexColumn && cell.X != GetLastCharCol()) {
         x = rect.Right + 1;
         cell.X += 1;
         rect = CellRect(cell.X, cell.Y);
+        if (rect == TRect{}) return cell;
     }
     if (cell.X == GetLastCharCol() && x - rect.Left > cw / 2) {
         y += DefaultRowHeight();
@@ -154,9 +157,11 @@ bool TCustomOrixHexEditor::GetMouseOverSelection() {
 void TCustomOrixHexEditor::MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
     FSelecting = false;
     FResetSelOnMouseUp = false;
+    // Whether the press hit the selection is asked where the pointer really is, before the
+    // half-cell shift of insert mode.
+    const bool overSelection = button == TMouseButton::mbLeft && CursorOverSelection(x, y);
     TGridCoord cell{-1, -1};
     if (button == TMouseButton::mbLeft) cell = CheckMouseCoord(x, y);
-    const bool overSelection = button == TMouseButton::mbLeft && CursorOverSelection(x, y);
     const bool skipGrid = overSelection || MouseOverFixed(x, y) || cell.X < 0 || cell.Y < 0;
     if (skipGrid) {
         if (CanFocus()) setFocus(Qt::MouseFocusReason);
@@ -175,8 +180,7 @@ void TCustomOrixHexEditor::MouseDown(TMouseButton button, TShiftState shift, int
 
 void TCustomOrixHexEditor::MouseMove(TShiftState shift, int32_t x, int32_t y) {
     const int32_t x0 = x, y0 = y;
-    if ((shift & ~ssShift & ~ssCtrl & ~ssAlt) == ssLeft && (shift & (ssShift | ssCtrl | ssAlt)) == 0)
-        CheckMouseCoord(x, y);
+    if (shift == ssLeft) CheckMouseCoord(x, y);
     TCustomGrid::MouseMove(shift, x, y);
     if (FResetSelOnMouseUp) {
         int32_t cx = x0, cy = y0;
@@ -309,10 +313,9 @@ void TCustomOrixHexEditor::SyncView(TCustomOrixHexEditor& source, int32_t offset
             const TGridCoord cell = GetCursorAtPos(p, f);
             MoveColRow(cell.X, std::min(cell.Y, RowCount() - 1), true, true);
         } else {
-            const int32_t p = limit(
-                static_cast<int64_t>(source.GetPositionAtCursor(std::max(2, source.LeftCol()),
-                                                                source.TopRow())) +
-                offset);
+            const int32_t p = limit(static_cast<int64_t>(source.GetPositionAtCursor(
+                                        std::max(2, source.LeftCol()), source.TopRow())) +
+                                    offset);
             const TGridCoord cell = GetCursorAtPos(p, f);
             SetLeftCol(source.LeftCol());
             SetTopRow(cell.Y);

@@ -39,11 +39,13 @@ std::string TOrixHMemoryStream::GetAsHex(int32_t pos, int32_t count, bool swapNi
 }
 
 void TOrixHMemoryStream::TranslateFromAnsi(TOrixHTranslationKind kind, int32_t pos, int32_t count) {
+    if (kind == tkAsIs || count <= 0) return; // nothing moves, so no range to check
     CheckRange(pos, count);
     TranslateBufferFromAnsi(kind, Memory() + pos, Memory() + pos, count);
 }
 
 void TOrixHMemoryStream::TranslateToAnsi(TOrixHTranslationKind kind, int32_t pos, int32_t count) {
+    if (kind == tkAsIs || count <= 0) return; // nothing moves, so no range to check
     CheckRange(pos, count);
     TranslateBufferToAnsi(kind, Memory() + pos, Memory() + pos, count);
 }

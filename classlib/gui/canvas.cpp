@@ -8,9 +8,13 @@ int TCanvas::TextWidth(const QString& text) const {
     return QFontMetrics(Font).horizontalAdvance(text);
 }
 
-int TCanvas::TextHeight(const QString&) const { return QFontMetrics(Font).height(); }
+int TCanvas::TextHeight(const QString&) const {
+    return QFontMetrics(Font).height();
+}
 
-void TCanvas::FillRect(const TRect& rect) { FillRect(rect, BrushColor); }
+void TCanvas::FillRect(const TRect& rect) {
+    FillRect(rect, BrushColor);
+}
 
 void TCanvas::FillRect(const TRect& rect, TColor color) {
     if (!painter_ || rect.IsEmpty()) return;

@@ -14,13 +14,19 @@
 namespace {
 Qt::CursorShape ToQtCursor(TCursor cursor) {
     switch (cursor) {
-    case crArrow: return Qt::ArrowCursor;
-    case crIBeam: return Qt::IBeamCursor;
-    case crHourGlass: return Qt::WaitCursor;
-    default: return Qt::ArrowCursor;
+    case crArrow:
+        return Qt::ArrowCursor;
+    case crIBeam:
+        return Qt::IBeamCursor;
+    case crHourGlass:
+        return Qt::WaitCursor;
+    default:
+        return Qt::ArrowCursor;
     }
 }
-[[noreturn]] void IndexError() { throw EInvalidGridOperation("Grid index out of range"); }
+[[noreturn]] void IndexError() {
+    throw EInvalidGridOperation("Grid index out of range");
+}
 } // namespace
 
 TCustomGrid::TCustomGrid(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -169,8 +175,12 @@ int32_t TCustomGrid::FixedHeight() const {
     return h;
 }
 
-int32_t TCustomGrid::ClientWidth() const { return viewport()->width(); }
-int32_t TCustomGrid::ClientHeight() const { return viewport()->height(); }
+int32_t TCustomGrid::ClientWidth() const {
+    return viewport()->width();
+}
+int32_t TCustomGrid::ClientHeight() const {
+    return viewport()->height();
+}
 
 int32_t TCustomGrid::VisibleRowCount() const {
     const int32_t limit = ClientHeight();
@@ -393,7 +403,9 @@ void TCustomGrid::UpdateScrollBars() {
     updatingBars_ = false;
 }
 
-void TCustomGrid::scrollContentsBy(int, int) { viewport()->update(); }
+void TCustomGrid::scrollContentsBy(int, int) {
+    viewport()->update();
+}
 
 void TCustomGrid::Paint(TCanvas&) {
     // The plain grid: each visible cell through DrawCell.
@@ -409,9 +421,13 @@ void TCustomGrid::Paint(TCanvas&) {
 
 void TCustomGrid::DrawCell(int32_t, int32_t, const TRect&) {}
 
-bool TCustomGrid::SelectCell(int32_t, int32_t) { return true; }
+bool TCustomGrid::SelectCell(int32_t, int32_t) {
+    return true;
+}
 
-QPoint TCustomGrid::PointerPos() const { return viewport()->mapFromGlobal(QCursor::pos()); }
+QPoint TCustomGrid::PointerPos() const {
+    return viewport()->mapFromGlobal(QCursor::pos());
+}
 
 TShiftState TCustomGrid::ShiftFromEvent(Qt::KeyboardModifiers modifiers,
                                         Qt::MouseButtons buttons) const {
@@ -447,14 +463,18 @@ void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int32_t x, i
 void TCustomGrid::MouseMove(TShiftState, int32_t x, int32_t y) {
     if (!selecting_) return;
     const TGridCoord cell = MouseCoord(x, y);
-    if (cell.X >= fixedCols_ && cell.Y >= fixedRows_ && cell.X < ColCount() &&
-        cell.Y < rowCount_ && !(cell == anchor_))
+    if (cell.X >= fixedCols_ && cell.Y >= fixedRows_ && cell.X < ColCount() && cell.Y < rowCount_ &&
+        !(cell == anchor_))
         MoveColRow(cell.X, cell.Y, false, true);
 }
 
-void TCustomGrid::MouseUp(TMouseButton, TShiftState, int32_t, int32_t) { StopSelecting(); }
+void TCustomGrid::MouseUp(TMouseButton, TShiftState, int32_t, int32_t) {
+    StopSelecting();
+}
 
-void TCustomGrid::WMTimer() { GridTimedScroll(); }
+void TCustomGrid::WMTimer() {
+    GridTimedScroll();
+}
 
 void TCustomGrid::GridTimedScroll() {
     if (!selecting_) return;

@@ -32,7 +32,9 @@ struct TGridCoord {
     bool operator==(const TGridCoord&) const = default;
 };
 
-inline TGridCoord GridCoord(int32_t column, int32_t row) { return TGridCoord{column, row}; }
+inline TGridCoord GridCoord(int32_t column, int32_t row) {
+    return TGridCoord{column, row};
+}
 
 enum TShiftStateFlag : uint32_t {
     ssShift = 1,

@@ -1,6 +1,7 @@
 // Cells and positions, the other field, Seek and the cell checks.
 #include "hex_test_env.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
 
 TEST(Cells, CellToPositionAndBack) {
@@ -24,6 +25,10 @@ TEST(Cells, CellToPositionAndBack) {
     EXPECT_EQ(e.GetCursorAtPos(-7, true), GridCoord(2, 2));
     EXPECT_EQ(e.GetOtherFieldColCheck(40), 12);
     EXPECT_EQ(e.GetOtherFieldColCheck(13), 40);
+    // The last positions of a 2 GiB range at one byte per row give the last row, not an overflow.
+    e.SetBytesPerRow(1);
+    EXPECT_EQ(e.GetRow(INT32_MAX - 1), INT32_MAX);
+    EXPECT_EQ(e.GetRow(INT32_MAX), INT32_MAX);
 }
 
 TEST(Cells, UnicodeColumns) {
@@ -95,4 +100,86 @@ TEST(Cells, SetTopLeftPositionStaysInGrid) {
     e->SetTopLeftPosition(INT32_MAX, true); // far past the data
     EXPECT_LE(e->TopRow(), e->RowCount() - 1);
     EXPECT_LE(e->LeftCol(), e->ColCount() - 1);
+}
+
+TEST(Caret, ShapeFollowsKindInsertSwitchAndReadOnlyView) {
+    ShownEditor e(64);
+    ASSERT_TRUE(e->hasFocus());
+    const int w = e->CharPixelWidth(), h = e->CharPixelHeight() - 2;
+    const QRect full(0, 0, w, h), left(0, 0, 2, h), bottom(0, h - 2, w, 2);
+    EXPECT_EQ(e->Caret().Area(), full); // automatic, overwrite mode
+    e->SetInsertMode(true);
+    EXPECT_EQ(e->Caret().Area(), left);
+    e->SetInsertMode(false);
+    e->SetReadOnlyView(true);
+    EXPECT_EQ(e->Caret().Area(), bottom);
+    e->SetReadOnlyView(false);
+    EXPECT_EQ(e->Caret().Area(), full);
+    e->SetCaretKind(ckLeft);
+    EXPECT_EQ(e->Caret().Area(), left);
+    e->SetCaretKind(ckBottom);
+    EXPECT_EQ(e->Caret().Area(), bottom);
+    e->SetCaretKind(ckFull);
+    e->SetInsertMode(true); // a fixed kind ignores the switch
+    EXPECT_EQ(e->Caret().Area(), full);
+}
+
+TEST(Caret, PlacedOnTheCellBlinksAndLivesOnlyWithTheFocus) {
+    ShownEditor e(64);
+    e->SetSelStart(5);
+    const TRect cell = e->CellRect(e->Col(), e->Row());
+    EXPECT_EQ(e->Caret().Pos(), QPoint(cell.Left, cell.Top));
+    EXPECT_TRUE(e->Caret().Visible());
+    EXPECT_FALSE(e->ActiveFieldIsChar());
+    // The caret inverts its cell on the screen: the white background under it turns black.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !e->Caret().InvertedArea().isEmpty(); }, 1500));
+    const QImage on = e->viewport()->grab().toImage();
+    EXPECT_EQ(on.pixelColor(cell.Left + 1, cell.Bottom - 3), QColor(0, 0, 0));
+    // It blinks.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return e->Caret().InvertedArea().isEmpty(); }, 1500));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !e->Caret().InvertedArea().isEmpty(); }, 1500));
+    // Unfocused: no caret, and placing it changes neither the caret nor the active field.
+    e->clearFocus();
+    QApplication::processEvents();
+    EXPECT_FALSE(e->Caret().Exists());
+    const QImage off = e->viewport()->grab().toImage();
+    EXPECT_EQ(off.pixelColor(cell.Left + 1, cell.Bottom - 3), QColor(255, 255, 255));
+    const QPoint before = e->Caret().Pos();
+    e->SetInCharField(true);
+    EXPECT_TRUE(e->GetInCharField());
+    EXPECT_EQ(e->Caret().Pos(), before);
+    EXPECT_FALSE(e->ActiveFieldIsChar());
+    e->setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(e->Caret().Visible());
+    EXPECT_TRUE(e->ActiveFieldIsChar());
+}
+
+TEST(Cells, GapWithLeftButtonLandsOnTheLastDigit) {
+    ShownEditor e(64);
+    QWidget* view = e->viewport();
+    const TRect gap = e->CellRect(34, 3);
+    // A drag from byte 2 of row 1 into the gap column continues on the row's last digit.
+    const TRect from = e->CellRect(2 + 2 * 2, 3);
+    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(from.Left + 2, from.Top + 3));
+    QTest::mouseMove(view, QPoint(gap.Left + 2, gap.Top + 3));
+    EXPECT_EQ(e->Col(), 33);
+    EXPECT_EQ(e->Row(), 3);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(gap.Left + 2, gap.Top + 3));
+    EXPECT_EQ(e->SelFirst(), 16 + 2);
+    EXPECT_EQ(e->SelLast(), 31);
+}
+
+TEST(Cells, UnicodeModeKeepsTheCaretInTheShorterRow) {
+    TestApp();
+    TOrixHexEditor e;
+    LoadBytes(e, Pattern(0x40));
+    e.MoveColRow(e.GetLastCharCol(), 3, true, true); // the last character of row 1
+    ASSERT_EQ(e.GetCursorPos(), 31);
+    e.SetUnicodeCharacters(true);
+    EXPECT_LT(e.Col(), e.ColCount());
+    EXPECT_TRUE(e.GetInCharField());
+    EXPECT_EQ(e.GetCursorPos(), 30); // the unit of bytes 30 and 31
+    e.SetUnicodeCharacters(false);
+    EXPECT_EQ(e.GetCursorPos(), 30);
 }

@@ -40,9 +40,8 @@ TEST(DataStore, RangeRule) {
     TOrixHMemoryStream store;
     store.SetSize(16);
     const RangeCase cases[] = {
-        {0, 16, true},   {16, 0, true},  {17, 0, false},         {-1, 0, false},
-        {0, 17, false},  {15, 1, true},  {15, 2, false},         {INT32_MAX, 1, false},
-        {8, INT32_MAX, false}, {0, -1, false},
+        {0, 16, true}, {16, 0, true},  {17, 0, false},        {-1, 0, false},        {0, 17, false},
+        {15, 1, true}, {15, 2, false}, {INT32_MAX, 1, false}, {8, INT32_MAX, false}, {0, -1, false},
     };
     uint8_t buffer[32] = {};
     for (const RangeCase& c : cases) {
@@ -102,8 +101,8 @@ TEST(DataStore, ProgressReports) {
         SCOPED_TRACE(c.size);
         TOrixHexEditor editor;
         std::vector<int> seen;
-        editor.OnProgress = [&](TCustomOrixHexEditor*, TOrixHProgressKind kind,
-                                const std::string&, uint8_t percent, bool&) {
+        editor.OnProgress = [&](TCustomOrixHexEditor*, TOrixHProgressKind kind, const std::string&,
+                                uint8_t percent, bool&) {
             EXPECT_EQ(kind, pkLoad);
             seen.push_back(percent);
         };
@@ -120,8 +119,8 @@ TEST(DataStore, CancelledLoadLeavesEmptyData) {
     TOrixHexEditor editor;
     LoadBytes(editor, Pattern(100));
     int calls = 0;
-    editor.OnProgress = [&](TCustomOrixHexEditor*, TOrixHProgressKind, const std::string&,
-                            uint8_t, bool& cancel) { cancel = ++calls == 2; };
+    editor.OnProgress = [&](TCustomOrixHexEditor*, TOrixHProgressKind, const std::string&, uint8_t,
+                            bool& cancel) { cancel = ++calls == 2; };
     try {
         LoadBytes(editor, Pattern(200000));
         FAIL() << "not cancelled";
@@ -131,6 +130,7 @@ TEST(DataStore, CancelledLoadLeavesEmptyData) {
     EXPECT_EQ(editor.GetDataSize(), 0);
     // The layout follows the empty data: one empty data row, the gutter for offset 0.
     EXPECT_EQ(editor.RowCount(), 3);
+    EXPECT_EQ(editor.OffsetTextWidth(), 4); // "0x0" and one
     EXPECT_EQ(editor.HexRulerText().size(), 32u);
     EXPECT_FALSE(editor.HasDiskFile());
 }

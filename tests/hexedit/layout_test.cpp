@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 namespace {
-int Cw(TCustomOrixHexEditor& e) { return e.CharPixelWidth(); }
+int Cw(TCustomOrixHexEditor& e) {
+    return e.CharPixelWidth();
+}
 } // namespace
 
 TEST(Layout, ColumnCountsAndWidths) {
@@ -58,7 +60,8 @@ TEST(Layout, RowCounts) {
         bool insert;
         int rows;
     };
-    const Case cases[] = {{0, false, 3}, {10, false, 3}, {32, false, 4}, {32, true, 5}, {33, true, 5}};
+    const Case cases[] = {
+        {0, false, 3}, {10, false, 3}, {32, false, 4}, {32, true, 5}, {33, true, 5}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.size);
         TOrixHexEditor e;

@@ -80,15 +80,24 @@ TEST(Offsets, FormatErrorsKeepThePreviousFormat) {
     EXPECT_EQ(e.GetOffsetString(0x10), "2");
 }
 
-TEST(Offsets, RowUnitKeptWhenItWouldBecomeZero) {
+TEST(Offsets, RowUnitFollowsBytesPerRowUpTo256) {
     TestApp();
     TOrixHexEditor e;
     LoadBytes(e, Pattern(1024));
     e.SetBytesPerRow(8);
     e.SetOffsetFormat("r%1!10:|");
+    EXPECT_EQ(e.GetOffsetString(0x20), "4");
+    // 256 in 8 bits would be a unit of 0: rows of 256 bytes still count one per row.
     e.SetBytesPerRow(256);
-    EXPECT_EQ(e.ParsedOffsetFormat().OffsetUnit, 8);
-    EXPECT_EQ(e.GetOffsetString(256), "20");
+    EXPECT_EQ(e.ParsedOffsetFormat().OffsetUnit, 256);
+    EXPECT_EQ(e.GetOffsetString(256), "1");
+    EXPECT_EQ(e.GetOffsetString(768), "3");
+    e.SetBytesPerRow(4);
+    e.SetBytesPerColumn(2);
+    e.SetOffsetFormat("C%!10:|");
+    e.SetBytesPerColumn(256);
+    EXPECT_EQ(e.ParsedOffsetFormat().OffsetUnit, 256);
+    EXPECT_EQ(e.GetOffsetString(512), "2");
 }
 
 TEST(Offsets, OtherUnitErrors) {

@@ -37,11 +37,11 @@ TEST(Paint, SelectionIsInvertedExceptTheLastGap) {
     e->NewSelection(4, 7);
     const QImage image = Render(*e);
     const int row = 2;
-    EXPECT_EQ(TextBackground(*e, image, 2 + 2 * 5, row), kBlack);     // byte 5, selected
-    EXPECT_EQ(TextBackground(*e, image, 2 + 2 * 8, row), kWhite);     // byte 8, not
-    EXPECT_EQ(Gap(*e, image, 2 + 2 * 5 + 1, row), kBlack);            // gap after byte 5
-    EXPECT_EQ(Gap(*e, image, 2 + 2 * 7 + 1, row), kWhite);            // gap after byte 7
-    EXPECT_EQ(TextBackground(*e, image, 35 + 6, row), kBlack);        // character of byte 6
+    EXPECT_EQ(TextBackground(*e, image, 2 + 2 * 5, row), kBlack); // byte 5, selected
+    EXPECT_EQ(TextBackground(*e, image, 2 + 2 * 8, row), kWhite); // byte 8, not
+    EXPECT_EQ(Gap(*e, image, 2 + 2 * 5 + 1, row), kBlack);        // gap after byte 5
+    EXPECT_EQ(Gap(*e, image, 2 + 2 * 7 + 1, row), kWhite);        // gap after byte 7
+    EXPECT_EQ(TextBackground(*e, image, 35 + 6, row), kBlack);    // character of byte 6
     // Hex digits alternate blue and navy every two bytes.
     EXPECT_TRUE(HasColor(image, e->CellRect(2 + 2 * 8, row), QColor(0, 0, 255)));
     EXPECT_TRUE(HasColor(image, e->CellRect(2 + 2 * 10, row), kNavy));
@@ -112,7 +112,10 @@ TEST(Paint, GutterRulerAndBookmarks) {
     EXPECT_EQ(image.pixelColor(current.Left + 1, current.Bottom - 1), QColor(160, 160, 160));
     EXPECT_EQ(image.pixelColor(other.Left + 1, other.Bottom - 1), QColor(240, 240, 240));
     // Offset text right-aligned: its last pixels lie 4 pixels left of the right edge.
-    EXPECT_TRUE(HasColor(image, TRect{other.Right - 4 - e->CharPixelWidth(), other.Top, other.Right - 4, other.Bottom}, kBlack));
+    EXPECT_TRUE(HasColor(
+        image,
+        TRect{other.Right - 4 - e->CharPixelWidth(), other.Top, other.Right - 4, other.Bottom},
+        kBlack));
     // Glyph 13 over glyph 1: its box stands at columns 3..8 of the glyph.
     const TRect mark = e->CellRect(0, 5);
     const int gx = mark.Left + 3, gy = mark.Top + (mark.Height() - 10) / 2;
@@ -166,4 +169,18 @@ TEST(Colors, DefaultsAssignAndSystemColours) {
     EXPECT_EQ(TCustomOrixHexEditor::InvertColor(clWindow), 0);
     EXPECT_EQ(TCustomOrixHexEditor::FadeToGray(clWhite), 0xFFFFFF);
     EXPECT_EQ(TCustomOrixHexEditor::FadeToGray(clBlack), 0);
+}
+
+TEST(Paint, CellsPastTheDataKeepTheControlColour) {
+    ShownEditor e(20);
+    e->Colors().SetActiveFieldBackground(clYellow);
+    const QImage image = Render(*e);
+    const QColor yellow(255, 255, 0);
+    // Row 1 holds bytes 16..19; the hex field is active, so its cells with data are yellow,
+    // the cells past the data show the control's Color (the Background).
+    EXPECT_EQ(TextBackground(*e, image, 2 + 2 * 1, 3), yellow);
+    EXPECT_EQ(TextBackground(*e, image, 2 + 2 * 6, 3), kWhite);
+    EXPECT_EQ(Gap(*e, image, 2 + 2 * 6 + 1, 3), kWhite);
+    // The character field is not active.
+    EXPECT_EQ(TextBackground(*e, image, 35 + 1, 3), kWhite);
 }

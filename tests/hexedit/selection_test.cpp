@@ -224,3 +224,41 @@ TEST(Scrolling, WheelWithOneVisibleRowStillMoves) {
     QApplication::sendEvent(e->viewport(), &down);
     EXPECT_EQ(e->TopRow(), top + 1);
 }
+
+TEST(SyncView, CopiesViewCaretAndSelection) {
+    ShownEditor source(16 * 100);
+    ShownEditor target(16 * 100);
+    source->SetTopRow(20);
+    source->SetSelStart(16 * 25 + 3);
+    source->NewSelection(16 * 25 + 3, 16 * 25 + 9);
+    target->SyncView(*source, 0);
+    EXPECT_EQ(target->TopRow(), source->TopRow());
+    EXPECT_EQ(target->Col(), source->Col());
+    EXPECT_EQ(target->Row(), source->Row());
+    EXPECT_EQ(target->SelFirst(), 16 * 25 + 3);
+    EXPECT_EQ(target->SelLast(), 16 * 25 + 9);
+    target->SyncView(*source, 16);
+    EXPECT_EQ(target->GetCursorPos(), 16 * 26 + 3);
+    EXPECT_EQ(target->SelFirst(), 16 * 26 + 3);
+    EXPECT_EQ(target->SelLast(), 16 * 26 + 9);
+    // Into a smaller editor of another geometry: caret and selection stay inside its data.
+    ShownEditor small(40);
+    small->SetBytesPerRow(8);
+    small->SyncView(*source, 0);
+    EXPECT_EQ(small->GetCursorPos(), 39);
+    EXPECT_LT(small->Row(), small->RowCount());
+    EXPECT_EQ(small->SelFirst(), 39);
+    EXPECT_EQ(small->SelLast(), 39);
+    source->ResetSelection(true);
+    small->SyncView(*source, 0);
+    EXPECT_EQ(small->GetSelCount(), 0);
+}
+
+TEST(SyncView, SameGeometryWithTheSourceCaretPastTheData) {
+    ShownEditor source(16 * 100);
+    ShownEditor small(16 * 4);
+    source->SetSelStart(16 * 90);
+    small->SyncView(*source, 0);
+    EXPECT_LT(small->Row(), small->RowCount());
+    EXPECT_EQ(small->GetCursorPos(), 16 * 4 - 1);
+}
