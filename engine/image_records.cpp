@@ -194,7 +194,7 @@ bool FormatHexBytes(const uint8_t* bytes, size_t count, char* out, uint32_t& sum
     return erased;
 }
 
-std::unique_ptr<TFileStream> OpenImageForReading(const std::string& fileName) {
+std::unique_ptr<TFileStream> OpenImageForReading(const std::string& fileName, int64_t* size) {
     // Checked before opening: opening a pipe for reading would wait for a writer.
     struct stat st {};
     if (::stat(fileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
@@ -202,5 +202,6 @@ std::unique_ptr<TFileStream> OpenImageForReading(const std::string& fileName) {
     auto file = std::make_unique<TFileStream>(fileName, fmOpenRead | fmShareDenyWrite);
     if (::fstat(file->Handle(), &st) != 0 || !S_ISREG(st.st_mode))
         throw EFOpenError("Cannot open file \"" + fileName + "\". Not a regular file");
+    if (size != nullptr) *size = st.st_size;
     return file;
 }

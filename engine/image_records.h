@@ -91,6 +91,8 @@ inline void FormatHexDigits(uint32_t value, char* out, int digits) {
 // True when every byte is 0xFF: the writers leave such records out, as an erased chip reads.
 bool FormatHexBytes(const uint8_t* bytes, size_t count, char* out, uint32_t& sum);
 
-// Opens a file of the user's for reading. Only regular files are read: a folder, a device
-// or a pipe raises the class library's EFOpenError like a file that cannot be opened.
-std::unique_ptr<TFileStream> OpenImageForReading(const std::string& fileName);
+// Opens a file of the user's for reading and gives its size when asked. Only regular files
+// are read: a folder, a device or a pipe raises the class library's EFOpenError like a
+// file that cannot be opened.
+std::unique_ptr<TFileStream> OpenImageForReading(const std::string& fileName,
+                                                 int64_t* size = nullptr);
