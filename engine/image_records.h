@@ -96,3 +96,12 @@ bool FormatHexBytes(const uint8_t* bytes, size_t count, char* out, uint32_t& sum
 // file that cannot be opened.
 std::unique_ptr<TFileStream> OpenImageForReading(const std::string& fileName,
                                                  int64_t* size = nullptr);
+
+// Opens the file into the cell, runs the reader on its stream and frees the stream again.
+template <typename Reader>
+int32_t ReadRecordFile(ImageStreamCell& cell, const std::string& fileName, Reader read) {
+    cell.Input = OpenImageForReading(fileName);
+    const int32_t result = read(*cell.Input);
+    cell.Input.reset();
+    return result;
+}

@@ -89,10 +89,9 @@ int32_t ReadIntelHex(TStream& source, uint8_t* buffer, int32_t bufferSize,
 
 int32_t ReadIntelHexFile(ImageStreamCell& cell, const std::string& fileName, uint8_t* buffer,
                          int32_t bufferSize, WindowServices& services) {
-    cell.Input = OpenImageForReading(fileName);
-    const int32_t result = ReadIntelHex(*cell.Input, buffer, bufferSize, services);
-    cell.Input.reset();
-    return result;
+    return ReadRecordFile(cell, fileName, [&](TStream& source) {
+        return ReadIntelHex(source, buffer, bufferSize, services);
+    });
 }
 
 bool WriteIntelHexFile(ImageStreamCell& cell, const std::string& fileName, const uint8_t* buffer,

@@ -52,10 +52,9 @@ int32_t ReadSRecord(TStream& source, uint8_t* buffer, int32_t bufferSize,
 
 int32_t ReadSRecordFile(ImageStreamCell& cell, const std::string& fileName, uint8_t* buffer,
                         int32_t bufferSize, WindowServices& services) {
-    cell.Input = OpenImageForReading(fileName);
-    const int32_t result = ReadSRecord(*cell.Input, buffer, bufferSize, services);
-    cell.Input.reset();
-    return result;
+    return ReadRecordFile(cell, fileName, [&](TStream& source) {
+        return ReadSRecord(source, buffer, bufferSize, services);
+    });
 }
 
 bool WriteSRecordFile(ImageStreamCell& cell, const std::string& fileName, const uint8_t* buffer,
