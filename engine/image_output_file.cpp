@@ -71,7 +71,8 @@ bool ImageOutputFile::Flush() {
     }
 #if defined(__linux__)
     // Starts the disk writes now, so that the sync in Commit mostly finds them done.
-    if (!failed_) ::sync_file_range(fd_, flushed_, static_cast<off_t>(used_), SYNC_FILE_RANGE_WRITE);
+    if (!failed_)
+        ::sync_file_range(fd_, flushed_, static_cast<off_t>(used_), SYNC_FILE_RANGE_WRITE);
 #endif
     flushed_ += static_cast<int64_t>(used_);
     used_ = 0;

@@ -136,7 +136,8 @@ inline bool EncodeHex16(const uint8_t* bytes, char* out, uint32_t& sum) {
     const __m128i high = _mm_and_si128(_mm_srli_epi16(b, 4), nibble);
     const __m128i low = _mm_and_si128(b, nibble);
     const auto ascii = [](__m128i v) {
-        const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(9)), _mm_set1_epi8(7));
+        const __m128i letters =
+            _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(9)), _mm_set1_epi8(7));
         return _mm_add_epi8(_mm_add_epi8(v, _mm_set1_epi8('0')), letters);
     };
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), ascii(_mm_unpacklo_epi8(high, low)));
@@ -172,9 +173,8 @@ bool StoreHexBytes(std::string_view line, size_t column, uint32_t count, uint8_t
     // The whole pairs the line holds; a field cut short by the line's end fails like a bad
     // digit, after the bytes before it.
     const size_t whole = column > line.size() ? 0 : (line.size() - column) / 2;
-    const size_t stored =
-        DecodeHexBytes(line.data() + std::min(column, line.size()), std::min<size_t>(whole, count),
-                       target, sum);
+    const size_t stored = DecodeHexBytes(line.data() + std::min(column, line.size()),
+                                         std::min<size_t>(whole, count), target, sum);
     if (stored == count) return true;
     uint32_t value = 0;
     return ParseHexDigits(line, column + 2 * stored, 2, value, services);

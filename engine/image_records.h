@@ -64,7 +64,9 @@ inline constexpr struct HexValueTable {
 } kHexValue;
 
 // Value of the hexadecimal digit, or -1.
-inline int HexDigitValue(char c) { return kHexValue.value[static_cast<unsigned char>(c)]; }
+inline int HexDigitValue(char c) {
+    return kHexValue.value[static_cast<unsigned char>(c)];
+}
 
 // Reads digits (2, 4, 6 or 8) hex digits at the column, most significant first. A digit
 // that is no hex digit, or a field reaching past the end of the line, shows

@@ -15,7 +15,9 @@ constexpr int32_t kFull = 0x4000000;
 
 using IntelHexRead = RecordReadTest<ReadIntelHexFile>;
 
-TEST_P(IntelHexRead, Case) { Check(); }
+TEST_P(IntelHexRead, Case) {
+    Check();
+}
 
 const std::vector<uint8_t> k8 = Sequence(8);
 

@@ -28,8 +28,8 @@ TEST(ImageHexBytes, StoresEveryByteOfAFieldInEitherCase) {
         std::vector<uint8_t> target(count + 16, 0xEE);
         uint32_t sum = 5;
         ImageTestServices services;
-        EXPECT_TRUE(StoreHexBytes(line, 2, static_cast<uint32_t>(count), target.data(), sum,
-                                  services));
+        EXPECT_TRUE(
+            StoreHexBytes(line, 2, static_cast<uint32_t>(count), target.data(), sum, services));
         uint32_t expectedSum = 5;
         for (uint8_t b : bytes) expectedSum += b;
         EXPECT_EQ(sum, expectedSum) << count;

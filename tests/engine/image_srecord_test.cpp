@@ -12,7 +12,9 @@ const std::string kHeader = "S00600004844521B\r\n";
 
 using SRecordRead = RecordReadTest<ReadSRecordFile>;
 
-TEST_P(SRecordRead, Case) { Check(); }
+TEST_P(SRecordRead, Case) {
+    Check();
+}
 
 const std::vector<uint8_t> k4 = {0, 1, 2, 3};
 

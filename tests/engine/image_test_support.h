@@ -171,8 +171,7 @@ int32_t ReadRecords(const std::string& path, uint8_t* buffer, int32_t size, Wind
 }
 
 // Writes images with a record file writer into a fresh folder and gives the file's bytes.
-template <RecordFileWriter Writer>
-class RecordWriteTest : public testing::Test {
+template <RecordFileWriter Writer> class RecordWriteTest : public testing::Test {
 protected:
     std::string Write(const std::vector<uint8_t>& image, int32_t length) {
         const std::string path = folder.File("out.rec");
