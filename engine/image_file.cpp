@@ -36,14 +36,14 @@ bool ReadFirstChar(const std::string& fileName, int& firstChar) {
 // Raw and capsule files: the bytes from the offset on go to the start of the buffer.
 int32_t LoadBinary(const std::string& fileName, int64_t headerSize, uint8_t* buffer,
                    int32_t bufferSize, WindowServices& services) {
-    auto file = OpenImageForReading(fileName);
-    const int64_t size = file->GetSize();
+    int64_t size = 0;
+    auto file = OpenImageForReading(fileName, &size);
     if (size > std::max<int32_t>(bufferSize, 0)) {
         ShowFileError(services, "File is too big for Buffer");
         return 0;
     }
     if (size <= headerSize) return 0;
-    file->SetPosition(headerSize);
+    if (headerSize > 0) file->SetPosition(headerSize);
     const int64_t count = size - headerSize;
     file->ReadBuffer(buffer, count);
     return static_cast<int32_t>(count);

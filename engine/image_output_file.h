@@ -3,6 +3,7 @@
 // and only when every write, the flush to disk and the close succeeded does the temporary
 // file take the name. On any failure the old file stays as it was.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,14 @@ public:
 
     // Buffered; a failing write is remembered and makes Commit fail.
     void Write(const void* data, size_t count);
+    // Room for up to kMaxRoom bytes at the end of the buffered output, to be built in
+    // place; Wrote then keeps the first count of them.
+    static constexpr size_t kMaxRoom = 4096;
+    char* Room() {
+        if (buffer_.size() - used_ < kMaxRoom) Flush();
+        return buffer_.data() + used_;
+    }
+    void Wrote(size_t count) { used_ += count; }
     // Flushes, syncs, closes and renames; false when any step (or an earlier write) failed.
     bool Commit();
 
@@ -30,4 +39,5 @@ private:
     bool committed_ = false;
     std::vector<char> buffer_;
     size_t used_ = 0;
+    int64_t flushed_ = 0; // bytes handed to the system so far
 };

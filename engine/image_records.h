@@ -51,12 +51,21 @@ private:
 // Shows the text in the error box.
 void ShowFileError(WindowServices& services, const std::string& text);
 
+// Value of each character as a hexadecimal digit, -1 for any other character.
+inline constexpr struct HexValueTable {
+    int8_t value[256];
+    constexpr HexValueTable() : value() {
+        for (int c = 0; c < 256; ++c)
+            value[c] = c >= '0' && c <= '9'   ? static_cast<int8_t>(c - '0')
+                       : c >= 'A' && c <= 'F' ? static_cast<int8_t>(c - 'A' + 10)
+                       : c >= 'a' && c <= 'f' ? static_cast<int8_t>(c - 'a' + 10)
+                                              : int8_t{-1};
+    }
+} kHexValue;
+
 // Value of the hexadecimal digit, or -1.
 inline int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
+    return kHexValue.value[static_cast<unsigned char>(c)];
 }
 
 // Reads digits (2, 4, 6 or 8) hex digits at the column, most significant first. A digit
@@ -80,19 +89,21 @@ inline void FormatHexDigits(uint32_t value, char* out, int digits) {
     }
 }
 
-// Appends one byte as two hex digits and moves the output on.
-inline void AppendHexByte(char*& out, uint8_t value) {
-    FormatHexDigits(value, out, 2);
-    out += 2;
-}
+// Writes the count bytes as two upper-case hex digits each at out and adds them to sum.
+// True when every byte is 0xFF: the writers leave such records out, as an erased chip reads.
+bool FormatHexBytes(const uint8_t* bytes, size_t count, char* out, uint32_t& sum);
 
-// True when every byte is 0xFF: the writers skip such records, as an erased chip reads.
-inline bool AllErased(const uint8_t* bytes, size_t count) {
-    for (size_t i = 0; i < count; ++i)
-        if (bytes[i] != 0xFF) return false;
-    return true;
-}
+// Opens a file of the user's for reading and gives its size when asked. Only regular files
+// are read: a folder, a device or a pipe raises the class library's EFOpenError like a
+// file that cannot be opened.
+std::unique_ptr<TFileStream> OpenImageForReading(const std::string& fileName,
+                                                 int64_t* size = nullptr);
 
-// Opens a file of the user's for reading. Only regular files are read: a folder, a device
-// or a pipe raises the class library's EFOpenError like a file that cannot be opened.
-std::unique_ptr<TFileStream> OpenImageForReading(const std::string& fileName);
+// Opens the file into the cell, runs the reader on its stream and frees the stream again.
+template <typename Reader>
+int32_t ReadRecordFile(ImageStreamCell& cell, const std::string& fileName, Reader read) {
+    cell.Input = OpenImageForReading(fileName);
+    const int32_t result = read(*cell.Input);
+    cell.Input.reset();
+    return result;
+}

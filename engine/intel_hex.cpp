@@ -89,10 +89,9 @@ int32_t ReadIntelHex(TStream& source, uint8_t* buffer, int32_t bufferSize,
 
 int32_t ReadIntelHexFile(ImageStreamCell& cell, const std::string& fileName, uint8_t* buffer,
                          int32_t bufferSize, WindowServices& services) {
-    cell.Input = OpenImageForReading(fileName);
-    const int32_t result = ReadIntelHex(*cell.Input, buffer, bufferSize, services);
-    cell.Input.reset();
-    return result;
+    return ReadRecordFile(cell, fileName, [&](TStream& source) {
+        return ReadIntelHex(source, buffer, bufferSize, services);
+    });
 }
 
 bool WriteIntelHexFile(ImageStreamCell& cell, const std::string& fileName, const uint8_t* buffer,
@@ -101,41 +100,32 @@ bool WriteIntelHexFile(ImageStreamCell& cell, const std::string& fileName, const
     ImageOutputFile& out = *cell.Output;
     const int64_t total = std::max<int32_t>(length, 0);
     int64_t blockBase = 0;
-    char record[16 + 2 * 32];
     for (int64_t p = 0; p < total; p += 32) {
         if (p - blockBase > 0xFFFF) {
             blockBase = p & ~int64_t{0xFFFF};
             const auto upper = static_cast<uint32_t>(blockBase >> 16);
-            char* o = record;
+            char* o = out.Room();
             std::memcpy(o, ":02000004", 9);
-            o += 9;
-            FormatHexDigits(upper, o, 4);
-            o += 4;
-            AppendHexByte(o, static_cast<uint8_t>(0x100 - (6 + (upper >> 8) + (upper & 0xFF))));
-            *o++ = '\r';
-            *o++ = '\n';
-            out.Write(record, static_cast<size_t>(o - record));
+            FormatHexDigits(upper, o + 9, 4);
+            FormatHexDigits(0x100 - (6 + (upper >> 8) + (upper & 0xFF)), o + 13, 2);
+            std::memcpy(o + 15, "\r\n", 2);
+            out.Wrote(17);
         }
+        // Each record is built in place and kept only when one of its bytes is not 0xFF.
         const auto n = static_cast<uint32_t>(std::min<int64_t>(total - p, 32));
-        const uint8_t* data = buffer + p;
-        if (AllErased(data, n)) continue;
         const auto offset = static_cast<uint32_t>(p - blockBase);
         uint32_t sum = n + (offset >> 8) + (offset & 0xFF);
-        char* o = record;
-        *o++ = ':';
-        AppendHexByte(o, static_cast<uint8_t>(n));
-        FormatHexDigits(offset, o, 4);
-        o += 4;
-        *o++ = '0';
-        *o++ = '0';
-        for (uint32_t i = 0; i < n; ++i) {
-            AppendHexByte(o, data[i]);
-            sum += data[i];
-        }
-        AppendHexByte(o, static_cast<uint8_t>(0x100 - (sum & 0xFF)));
-        *o++ = '\r';
-        *o++ = '\n';
-        out.Write(record, static_cast<size_t>(o - record));
+        char* o = out.Room();
+        o[0] = ':';
+        FormatHexDigits(n, o + 1, 2);
+        FormatHexDigits(offset, o + 3, 4);
+        o[7] = '0';
+        o[8] = '0';
+        if (FormatHexBytes(buffer + p, n, o + 9, sum)) continue;
+        char* tail = o + 9 + 2 * n;
+        FormatHexDigits(0x100 - (sum & 0xFF), tail, 2);
+        std::memcpy(tail + 2, "\r\n", 2);
+        out.Wrote(13 + 2 * n);
     }
     out.Write(":00000001FF\r\n", 13);
     const bool written = out.Commit();

@@ -52,10 +52,9 @@ int32_t ReadSRecord(TStream& source, uint8_t* buffer, int32_t bufferSize,
 
 int32_t ReadSRecordFile(ImageStreamCell& cell, const std::string& fileName, uint8_t* buffer,
                         int32_t bufferSize, WindowServices& services) {
-    cell.Input = OpenImageForReading(fileName);
-    const int32_t result = ReadSRecord(*cell.Input, buffer, bufferSize, services);
-    cell.Input.reset();
-    return result;
+    return ReadRecordFile(cell, fileName, [&](TStream& source) {
+        return ReadSRecord(source, buffer, bufferSize, services);
+    });
 }
 
 bool WriteSRecordFile(ImageStreamCell& cell, const std::string& fileName, const uint8_t* buffer,
@@ -67,29 +66,24 @@ bool WriteSRecordFile(ImageStreamCell& cell, const std::string& fileName, const 
     const int k = total <= 0xFFFF ? 1 : total <= 0xFFFFFF ? 2 : 3;
     const int addressDigits = 2 * (k + 1);
     out.Write("S00600004844521B\r\n", 18);
-    char record[16 + 2 * 16];
     for (int64_t a = 0; a < total; a += 16) {
+        // Each record is built in place and kept only when one of its bytes is not 0xFF.
         const auto n = static_cast<uint32_t>(std::min<int64_t>(total - a, 16));
-        const uint8_t* data = buffer + a;
-        if (AllErased(data, n)) continue;
         const uint32_t count = n + static_cast<uint32_t>(k + 1) + 1;
         const auto address = static_cast<uint32_t>(a);
         uint32_t sum = count + (address >> 24) + (address >> 16 & 0xFF) + (address >> 8 & 0xFF) +
                        (address & 0xFF);
-        char* o = record;
-        *o++ = 'S';
-        *o++ = static_cast<char>('0' + k);
-        AppendHexByte(o, static_cast<uint8_t>(count));
-        FormatHexDigits(address, o, addressDigits);
-        o += addressDigits;
-        for (uint32_t i = 0; i < n; ++i) {
-            AppendHexByte(o, data[i]);
-            sum += data[i];
-        }
-        AppendHexByte(o, static_cast<uint8_t>(0xFF - (sum & 0xFF)));
-        *o++ = '\r';
-        *o++ = '\n';
-        out.Write(record, static_cast<size_t>(o - record));
+        char* o = out.Room();
+        o[0] = 'S';
+        o[1] = static_cast<char>('0' + k);
+        FormatHexDigits(count, o + 2, 2);
+        FormatHexDigits(address, o + 4, addressDigits);
+        char* data = o + 4 + addressDigits;
+        if (FormatHexBytes(buffer + a, n, data, sum)) continue;
+        char* tail = data + 2 * n;
+        FormatHexDigits(0xFF - (sum & 0xFF), tail, 2);
+        std::memcpy(tail + 2, "\r\n", 2);
+        out.Wrote(static_cast<size_t>(tail + 4 - o));
     }
     static const char* const kEnd[] = {"S9030000FC\r\n", "S804000000FB\r\n", "S70500000000FA\r\n"};
     out.Write(kEnd[k - 1], std::strlen(kEnd[k - 1]));

@@ -13,20 +13,10 @@ const std::vector<std::string> kNoEndBoxes = {"File Read Operation Failed", "Err
 constexpr int32_t kSmall = 0x30000;
 constexpr int32_t kFull = 0x4000000;
 
-int32_t ReadHex(const std::string& path, uint8_t* buffer, int32_t size, WindowServices& s) {
-    ImageStreamCell cell;
-    const int32_t result = ReadIntelHexFile(cell, path, buffer, size, s);
-    EXPECT_EQ(cell.Input, nullptr) << "the stream is freed before the reader returns";
-    return result;
-}
-
-class IntelHexRead : public testing::TestWithParam<RecordCase> {
-protected:
-    TempFolder folder;
-};
+using IntelHexRead = RecordReadTest<ReadIntelHexFile>;
 
 TEST_P(IntelHexRead, Case) {
-    CheckRecordCase(GetParam(), folder.File("case.hex"), ReadHex);
+    Check();
 }
 
 const std::vector<uint8_t> k8 = Sequence(8);
@@ -214,17 +204,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {}}),
     [](const testing::TestParamInfo<RecordCase>& info) { return info.param.name; });
 
-class IntelHexWrite : public testing::Test {
-protected:
-    std::string Write(const std::vector<uint8_t>& image, int32_t length) {
-        const std::string path = folder.File("out.hex");
-        ImageStreamCell cell;
-        EXPECT_TRUE(WriteIntelHexFile(cell, path, image.data(), length));
-        EXPECT_EQ(cell.Output, nullptr);
-        return ReadFileBytes(path);
-    }
-    TempFolder folder;
-};
+using IntelHexWrite = RecordWriteTest<WriteIntelHexFile>;
 
 TEST_F(IntelHexWrite, RecordsOf32BytesAndTheEnd) {
     EXPECT_EQ(Write(Sequence(8), 8), ":080000000001020304050607DC\r\n:00000001FF\r\n");
@@ -269,7 +249,7 @@ TEST_F(IntelHexWrite, ReadsBackAcross64KiB) {
     std::vector<uint8_t> back(0x20000, 0xFF);
     ImageTestServices services;
     ImageStreamCell cell;
-    EXPECT_EQ(ReadIntelHexFile(cell, folder.File("out.hex"), back.data(), 0x20000, services),
+    EXPECT_EQ(ReadIntelHexFile(cell, folder.File("out.rec"), back.data(), 0x20000, services),
               0x20000);
     EXPECT_TRUE(services.errors.empty());
     EXPECT_EQ(back, image);

@@ -10,20 +10,10 @@ constexpr int32_t kSmall = 0x30000;
 constexpr int32_t kFull = 0x4000000;
 const std::string kHeader = "S00600004844521B\r\n";
 
-int32_t ReadS(const std::string& path, uint8_t* buffer, int32_t size, WindowServices& s) {
-    ImageStreamCell cell;
-    const int32_t result = ReadSRecordFile(cell, path, buffer, size, s);
-    EXPECT_EQ(cell.Input, nullptr) << "the stream is freed before the reader returns";
-    return result;
-}
-
-class SRecordRead : public testing::TestWithParam<RecordCase> {
-protected:
-    TempFolder folder;
-};
+using SRecordRead = RecordReadTest<ReadSRecordFile>;
 
 TEST_P(SRecordRead, Case) {
-    CheckRecordCase(GetParam(), folder.File("case.eep"), ReadS);
+    Check();
 }
 
 const std::vector<uint8_t> k4 = {0, 1, 2, 3};
@@ -147,17 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {}}),
     [](const testing::TestParamInfo<RecordCase>& info) { return info.param.name; });
 
-class SRecordWrite : public testing::Test {
-protected:
-    std::string Write(const std::vector<uint8_t>& image, int32_t length) {
-        const std::string path = folder.File("out.src");
-        ImageStreamCell cell;
-        EXPECT_TRUE(WriteSRecordFile(cell, path, image.data(), length));
-        EXPECT_EQ(cell.Output, nullptr);
-        return ReadFileBytes(path);
-    }
-    TempFolder folder;
-};
+using SRecordWrite = RecordWriteTest<WriteSRecordFile>;
 
 TEST_F(SRecordWrite, SmallImage) {
     EXPECT_EQ(Write(k4, 4), kHeader + "S107000000010203F2\r\nS9030000FC\r\n");
@@ -207,7 +187,7 @@ TEST_F(SRecordWrite, ReadsBackEveryByte) {
     std::vector<uint8_t> back(image.size(), 0xFF);
     ImageTestServices services;
     ImageStreamCell cell;
-    EXPECT_EQ(ReadSRecordFile(cell, folder.File("out.src"), back.data(),
+    EXPECT_EQ(ReadSRecordFile(cell, folder.File("out.rec"), back.data(),
                               static_cast<int32_t>(back.size()), services),
               static_cast<int32_t>(image.size()));
     EXPECT_TRUE(services.errors.empty());

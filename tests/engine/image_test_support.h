@@ -1,6 +1,7 @@
 #pragma once
 // What the image-file tests share: window services that record the boxes and answer the
 // overwrite question as told, a temporary folder, and file helpers.
+#include "image_records.h"
 #include "window_services.h"
 
 #include <algorithm>
@@ -155,3 +156,37 @@ void CheckRecordCase(const RecordCase& c, const std::string& path, Reader read) 
     EXPECT_EQ(firstDifference, static_cast<std::ptrdiff_t>(buffer.size()))
         << "first wrong byte at 0x" << std::hex << firstDifference;
 }
+
+using RecordFileReader = int32_t (*)(ImageStreamCell&, const std::string&, uint8_t*, int32_t,
+                                     WindowServices&);
+using RecordFileWriter = bool (*)(ImageStreamCell&, const std::string&, const uint8_t*, int32_t);
+
+// Runs a record file reader and checks that it freed its stream before returning.
+template <RecordFileReader Reader>
+int32_t ReadRecords(const std::string& path, uint8_t* buffer, int32_t size, WindowServices& s) {
+    ImageStreamCell cell;
+    const int32_t result = Reader(cell, path, buffer, size, s);
+    EXPECT_EQ(cell.Input, nullptr) << "the stream is freed before the reader returns";
+    return result;
+}
+
+// Writes images with a record file writer into a fresh folder and gives the file's bytes.
+template <RecordFileWriter Writer> class RecordWriteTest : public testing::Test {
+protected:
+    std::string Write(const std::vector<uint8_t>& image, int32_t length) {
+        const std::string path = folder.File("out.rec");
+        ImageStreamCell cell;
+        EXPECT_TRUE(Writer(cell, path, image.data(), length));
+        EXPECT_EQ(cell.Output, nullptr) << "the stream is freed before the writer returns";
+        return ReadFileBytes(path);
+    }
+    TempFolder folder;
+};
+
+// Runs the reader cases of a record file reader.
+template <RecordFileReader Reader>
+class RecordReadTest : public testing::TestWithParam<RecordCase> {
+protected:
+    void Check() { CheckRecordCase(GetParam(), folder.File("case.rec"), ReadRecords<Reader>); }
+    TempFolder folder;
+};
