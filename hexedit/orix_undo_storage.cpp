@@ -282,7 +282,7 @@ void TOrixHUndoStorage::AddSelection(int32_t pos, int32_t count) {
 bool TOrixHUndoStorage::ParseNewest(TOrixHUndoRecordView& view) {
     // Every stored size is checked before it is trusted: a damaged stream reads as empty.
     const int64_t size = GetSize();
-    if (size < kRecordMin + 4 || FRecordCount <= 0) return false;
+    if (size < kFixedPart || FRecordCount <= 0) return false;
     const uint8_t* mem = Memory();
     const int64_t n = GetU32(mem + size - 4);
     if (n < kFixedPart || n > size) return false;
