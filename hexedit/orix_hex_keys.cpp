@@ -93,8 +93,7 @@ uint16_t TCustomOrixHexEditor::VirtualKeyOf(const QKeyEvent& event) {
     default: break;
     }
     // The digit keys keep their code whatever symbol Shift or the layout puts on them.
-    const QString platform = QGuiApplication::platformName();
-    if (platform == "xcb" || platform.startsWith("wayland")) {
+    if (QGuiApplication::platformName() != "windows") {
         const int d = DigitOfScanCode(event.nativeScanCode());
         if (d >= 0) return static_cast<uint16_t>('0' + d);
     }
@@ -116,6 +115,9 @@ void TCustomOrixHexEditor::keyPressEvent(QKeyEvent* event) {
 
 void TCustomOrixHexEditor::KeyDown(int, TShiftState shift) {
     uint16_t key = FEventKey;
+    // A modifier key counts as held while it goes down, as the key state reports it.
+    if (key == VK_SHIFT) shift |= ssShift;
+    if (key == VK_CONTROL) shift |= ssCtrl;
     KeyDown(key, shift);
 }
 
@@ -316,7 +318,8 @@ void TCustomOrixHexEditor::WMChar(uint16_t charCode) {
         OnKeyPress(this, k);
         ch = static_cast<uint8_t>(k);
     }
-    if (ReadOnlyView || MaskedChars.test(ch & 0xFF)) return;
+    // The masked set holds byte values: a UTF-16 unit above 255 is never one of them.
+    if (ReadOnlyView || (ch < 256 && MaskedChars.test(ch))) return;
     const int32_t size = GetDataSize();
     const int32_t p = GetPosAtCursor(Col(), Row());
     const bool insert = GetInsertMode();
@@ -352,7 +355,6 @@ void TCustomOrixHexEditor::WMChar(uint16_t charCode) {
         return;
     }
     if (ch < 256) ch = TranslateCharFromAnsi(Translation, MaskedChars, static_cast<uint8_t>(ch));
-    // The masked set holds byte values: a UTF-16 unit above 255 is never one of them.
     if (ch < 256 && MaskedChars.test(ch)) {
         WrongKey();
         return;
