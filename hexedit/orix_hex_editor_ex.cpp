@@ -232,11 +232,17 @@ bool TOrixHexEditorEx::DoMouseWheelUp(TShiftState shift, QPoint position) {
 
 void TOrixHexEditorEx::MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
     FLastPress = QPoint(x, y);
+    const int32_t anchor = FSelAnchor, first = FSelFirst, last = FSelLast;
     TCustomOrixHexEditor::MouseDown(button, shift, x, y);
-    // The press handling drops the selection; the double click's own comes back afterwards.
+    if (!(shift & ssDouble)) return;
+    // The press handling drops the selection: the double click's own comes back, or, when it
+    // selected nothing, the one there was.
     if (FDblClickSelection && FDblClickPos >= 0 && FDblClickPos < GetDataSize()) {
         NewSelection(FDblClickPos, FDblClickPos);
         FResetSelOnMouseUp = false;
+    } else if (anchor != -1) {
+        SetSelection(anchor, first, last);
+        viewport()->update();
     }
 }
 
