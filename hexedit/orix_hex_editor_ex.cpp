@@ -196,6 +196,13 @@ void TOrixHexEditorEx::KeyDown(uint16_t& key, TShiftState shift) {
 
 // ---------------------------------------------------------------- mouse
 
+int TOrixHexEditorEx::FontPoints() const {
+    const QFont& f = font();
+    if (f.pointSize() > 0) return f.pointSize();
+    // A font given in pixels (as the form gives it): its size in points on this screen.
+    return std::max(1, qRound(f.pixelSize() * 72.0 / std::max(1, logicalDpiY())));
+}
+
 bool TOrixHexEditorEx::DoMouseWheelDown(TShiftState shift, QPoint position) {
     if (FZoomOnWheel) {
         if (shift == ssCtrl && BytesPerRow > 1) {
@@ -203,9 +210,9 @@ bool TOrixHexEditorEx::DoMouseWheelDown(TShiftState shift, QPoint position) {
             viewport()->update();
             return true;
         }
-        if (shift == (ssShift | ssCtrl) && font().pointSize() > 2) {
+        if (shift == (ssShift | ssCtrl) && FontPoints() > 2) {
             QFont f = font();
-            f.setPointSize(f.pointSize() - 1);
+            f.setPointSize(FontPoints() - 1);
             setFont(f);
             return true;
         }
@@ -222,7 +229,7 @@ bool TOrixHexEditorEx::DoMouseWheelUp(TShiftState shift, QPoint position) {
         }
         if (shift == (ssShift | ssCtrl)) {
             QFont f = font();
-            f.setPointSize(f.pointSize() + 1);
+            f.setPointSize(FontPoints() + 1);
             setFont(f);
             return true;
         }

@@ -138,9 +138,27 @@ TEST(EditorEx, WheelZoom) {
     EXPECT_EQ(e->font().pointSize(), 2);
     Wheel(*e, true, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(e->font().pointSize(), 3);
+    f.setPixelSize(20); // a font given in pixels zooms by points too
+    e->setFont(f);
+    Wheel(*e, true, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_GT(e->font().pointSize(), 2);
     e->SetZoomOnWheel(false);
     Wheel(*e, true, Qt::ControlModifier);
     EXPECT_EQ(e->GetBytesPerRow(), 17);
+}
+
+TEST(EditorEx, MainWindowValues) {
+    TestApp();
+    TOrixHexEditorEx e;
+    ApplyFlashEditorForm(e);
+    EXPECT_TRUE(e.GetShowRuler());
+    EXPECT_EQ(e.GetBytesPerRow(), 16);
+    EXPECT_EQ(e.GetOffsetFormat(), "-!10:0x|");
+    EXPECT_EQ(e.Colors().ChangedBackground(), 0xA8FFFF);
+    EXPECT_EQ(e.Colors().CurrentOffsetBackground(), clBtnShadow);
+    EXPECT_EQ(e.font().pixelSize(), 15);
+    EXPECT_EQ(e.GetPrintFont().pixelSize(), 15);
+    EXPECT_EQ(e.GetBackupExtension(), ".bak");
 }
 
 TEST(EditorEx, PaintLock) {
