@@ -10,6 +10,8 @@
 
 TOrixHexEditorEx::TOrixHexEditorEx(QWidget* parent) : TCustomOrixHexEditor(parent) {
     FPrintFont = font();
+    // Characters of an input method arrive as committed text (inputMethodEvent).
+    setAttribute(Qt::WA_InputMethodEnabled);
     // This editor is always built from its window's description, whose reading ends with
     // Loaded: it starts as an empty "Untitled" document, so data loaded before the window is
     // shown stays.
