@@ -161,6 +161,22 @@ TEST(EditorEx, MainWindowValues) {
     EXPECT_EQ(e.GetBackupExtension(), ".bak");
 }
 
+TEST(EditorEx, RangeUndoKeepsTheModifiedFlag) {
+    TestApp();
+    TOrixHexEditorEx e;
+    LoadBytes(e, Pattern(8));
+    e.CreateRangeUndo(2, 3, "range");
+    EXPECT_FALSE(e.GetModified());
+    EXPECT_EQ(e.UndoStorage().GetLastUndoKind(), ufKindReplace);
+    e.CreateRangeUndo(0, 0, "");
+    EXPECT_EQ(e.UndoStorage().GetLastUndoKind(), ufKindAllData);
+    EXPECT_EQ(e.GetUndoDescription(), "All data saved");
+    e.IntChangeByte(e.GetDataAt(0), 0xEE, 0, "");
+    LoadBytes(e, {});
+    EXPECT_THROW(e.CreateRangeUndo(0, 2, ""), EOrixHexEditor);
+    EXPECT_FALSE(e.GetModified());
+}
+
 TEST(EditorEx, PaintLock) {
     TestApp();
     TOrixHexEditorEx e;
