@@ -6,7 +6,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <memory>
-#include <new>
 
 TOrixHDataObject::TOrixHDataObject(bool hexText, bool swapNibbles)
     : FHexText(hexText), FSwapNibbles(swapNibbles) {}
@@ -78,7 +77,7 @@ QVariant TOrixHDataObject::retrieveData(const QString& mimeType, QMetaType) cons
     try {
         if (!hasFormat(mimeType)) return {};
         return Render(mimeType);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         return {};
     }
 }
