@@ -60,6 +60,7 @@ TCustomOrixHexEditor::TCustomOrixHexEditor(QWidget* parent) : TCustomGrid(parent
 }
 
 TCustomOrixHexEditor::~TCustomOrixHexEditor() {
+    FDestroying = true;
     FCursorStack.clear();
     FreeStorage(false);
     FreeStorage(true);
@@ -125,10 +126,13 @@ void TCustomOrixHexEditor::SetModified(bool value) {
     }
 }
 
-void TCustomOrixHexEditor::ResetUndo() { FUndoUpdateLevel = 0; }
+void TCustomOrixHexEditor::ResetUndo() { FUndoStore->Reset(true); }
 
 void TCustomOrixHexEditor::FreeStorage(bool undo) {
-    if (undo) return; // the undo storage holds nothing yet
+    if (undo) {
+        FUndoStore->SetSize(0);
+        return;
+    }
     // The memory block stays for the next load: reloading the same amount then touches no
     // new pages.
     FDataStore.SetSize(0);
@@ -187,7 +191,7 @@ void TCustomOrixHexEditor::LoadFromStream(TStream& stream) {
         FreeStorage(true);
     }
     try {
-        if (FUndoUpdateLevel < 1) ResetUndo();
+        if (FUndoStore->UpdateLevel() < 1) ResetUndo();
         FChangedByteMap.Clear();
         CalcSizes();
         FModifiedFlag = false;
@@ -373,25 +377,28 @@ void TCustomOrixHexEditor::SetChanged(int32_t index, bool value) {
 }
 
 void TCustomOrixHexEditor::SetInsertMode(bool value) {
-    if (value == FInsertSwitch) return;
+    if (value == FInsertSwitch || !IsInsertModePossible()) return;
+    const int32_t size = GetDataSize();
+    const int32_t caret = size > 0 ? GetPosAtCursor(Col(), Row()) : 0;
+    const bool field = FCaretInCharField;
     FInsertSwitch = value;
-    FChangedByteMap.Clear();
-    CalcSizes();
-    // The current cell may now lie past the allowed range.
-    if (GetDataSize() > 0) {
-        int32_t p = GetPosAtCursor(Col(), Row());
-        TruncMaxPosition(p);
-        const TGridCoord cell = GetCursorAtPos(p, FCaretInCharField);
-        if (cell.X < ColCount() && cell.Y < RowCount()) MoveColRow(cell.X, cell.Y, true, true);
-    }
     if (CaretKind == ckAuto && hasFocus()) CreateCaretGlyph();
+    if (size == 0) return;
+    // The append position needs its own row when the data fills the last one.
+    if (size % BytesPerRow == 0) CalcSizes();
+    if (!value && caret >= size) {
+        SetSelStart(size - 1);
+    } else if (Row() >= RowCount()) {
+        const TGridCoord cell = GetCursorAtPos(std::min(caret, size - 1), field);
+        MoveColRow(cell.X, cell.Y, true, true);
+    }
+    FChangedByteMap.Clear();
     viewport()->update();
 }
 
 void TCustomOrixHexEditor::SetAllowInsertMode(bool value) {
-    if (value == AllowInsertMode) return;
+    if (!value && FInsertSwitch) SetInsertMode(false);
     AllowInsertMode = value;
-    CalcSizes();
 }
 
 void TCustomOrixHexEditor::SetTranslation(TOrixHTranslationKind value) {

@@ -11,13 +11,17 @@
 #include "hex_editor_base.h"
 #include "orix_hcolors.h"
 #include "orix_hmemory_stream.h"
+#include "orix_undo_storage.h"
 
 #include <QEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QImage>
 #include <array>
 #include <bitset>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -306,7 +310,7 @@ public:
     bool GetGraySelectionIfNotFocused() const { return GraySelectionIfNotFocused; }
     void SetGraySelectionIfNotFocused(bool value);
     bool GetNoSizeChange() const { return NoSizeChange; }
-    void SetNoSizeChange(bool value) { NoSizeChange = value; }
+    void SetNoSizeChange(bool value) { SetFixedFileSize(value); }
     bool GetAllowInsertMode() const { return AllowInsertMode; }
     void SetAllowInsertMode(bool value);
     int32_t GetMaxUndo() const { return MaxUndo; }
@@ -328,6 +332,72 @@ public:
     TOrixHProgressEvent OnProgress;
     TOrixHGetOffsetTextEvent OnGetOffsetText;
     TOrixHDrawCellEvent OnDrawCell;
+
+    // ---- editing operations, undo, bookmarks, keyboard ----
+    void DeleteSelection(const std::string& undoDesc);
+    void InsertBuffer(const void* buffer, int32_t size, int32_t position,
+                      const std::string& undoDesc, bool moveCursor);
+    void AppendBuffer(const void* buffer, int32_t size, const std::string& undoDesc,
+                      bool moveCursor);
+    void ReplaceSelection(const void* buffer, int32_t size, const std::string& undoDesc,
+                          bool moveCursor);
+    int32_t Replace(const void* buffer, int32_t position, int32_t oldCount, int32_t newCount,
+                    const std::string& undoDesc, bool moveCursor);
+    void InternalErase(bool back, const std::string& undoDesc);
+    void SetDataSize(int32_t newSize);
+    void SetFixedFileSize(bool value);
+    void SetReadOnlyFile(bool value);
+    // A copy of count bytes from position (count is cut to the data); empty for none.
+    std::vector<uint8_t> BufferFromFile(int32_t position, int32_t& count);
+    void SetAsText(const std::string& text);
+    std::string GetAsText();
+    void SetAsHex(const std::string& hexText);
+    std::string GetAsHex();
+    void SetSelectionAsText(const std::string& text);
+    std::string GetSelectionAsText();
+    void SetSelectionAsHex(const std::string& hexText);
+    std::string GetSelectionAsHex();
+    uint8_t GetGrowFillByte() const { return FGrowFillByte; }
+    void SetGrowFillByte(uint8_t value) { FGrowFillByte = value; }
+
+    void CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t count, int32_t replCount,
+                    const std::string& description);
+    virtual bool CanCreateUndo(TOrixHUndoFlag kind, int32_t count, int32_t replCount);
+    void CombineUndo(int32_t count, const std::string& description);
+    bool GetCanUndo();
+    bool GetCanRedo();
+    std::string GetUndoDescription();
+    virtual int32_t UndoBeginUpdate();
+    virtual int32_t UndoEndUpdate();
+    bool Undo();
+    bool Redo();
+    TOrixHUndoStorage& UndoStorage() { return *FUndoStore; }
+
+    TOrixHBookmark GetBookmark(int index) const;
+    void SetBookmark(int index, const TOrixHBookmark& bookmark);
+    void SetBookmarkVals(int index, int32_t position, bool inCharField);
+    bool GotoBookmark(int32_t index);
+    // Shifts the bookmarks at or after from by offset, judged against the data size the
+    // change leaves (the current size plus offset: the change has not happened yet).
+    void AdjustBookmarks(int32_t from, int32_t offset);
+    // The same once the change is done: judged against the current size.
+    void AdjustBookmarksAfterChange(int32_t from, int32_t offset);
+    virtual void BookmarkChanged();
+
+    // Keys as virtual-key codes (Backspace 8 ... T 84), key in and out.
+    virtual void KeyDown(uint16_t& key, TShiftState shift);
+    void WMChar(uint16_t charCode);
+    void WMImeChar(uint16_t charCode) { WMChar(charCode); }
+    void IntChangeByte(uint8_t oldByte, uint8_t newByte, int32_t position,
+                       const std::string& undoDesc);
+    void IntChangeWideChar(uint16_t oldUnit, uint16_t newUnit, int32_t position,
+                           const std::string& undoDesc);
+    void WrongKey();
+    // The Windows virtual-key code of a key event: the physical digit key also when Shift
+    // or the layout gives it another symbol.
+    static uint16_t VirtualKeyOf(const QKeyEvent& event);
+    std::function<void(TCustomOrixHexEditor* sender, uint16_t& key, TShiftState shift)> OnKeyDown;
+    std::function<void(TCustomOrixHexEditor* sender, char& key)> OnKeyPress;
 
     static constexpr int CM_INTUPDATECARET = 0xB100;
     static constexpr int CM_SELECTIONCHANGED = 0xB101;
@@ -356,6 +426,34 @@ protected:
     void BookmarkBitmapChanged();
     void ResetUndo();
     void PostMessage(int message);
+
+    // ---- editing operations, undo, bookmarks, keyboard ----
+    friend class TOrixHUndoStorage;
+    void InternalGetCurSel(int32_t& startPos, int32_t& endPos, int32_t& aCol, int32_t& aRow);
+    void InternalDelete(int32_t startPos, int32_t endPos, int32_t aCol, int32_t aRow);
+    void InternalInsertBuffer(const void* buffer, int32_t size, int32_t position);
+    void InternalAppendBuffer(const void* buffer, int32_t size);
+    void MoveFileMem(int32_t fromPos, int32_t toPos, int32_t count);
+    // Drops the changed marks from position on.
+    void CutChangedMap(int32_t position);
+    void MoveCaretTo(int32_t position, bool inCharField);
+    void StepBack(int32_t c, int32_t r);
+    void StepForward(int32_t c, int32_t r);
+    void SwitchField(int32_t c, int32_t r);
+    // A caret move to a data cell; the target is kept inside the grid.
+    void GoToCell(int32_t c, int32_t r);
+    // One typed UTF-16 unit from the keyboard or the input method.
+    void TypeUnit(char16_t unit);
+    void KeyDown(int key, TShiftState shift) override;
+    void KeyPress(const QString& text) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    std::unique_ptr<TOrixHUndoStorage> FUndoStore = std::make_unique<TOrixHUndoStorage>(this);
+    uint16_t FEventKey = 0;   // the key event being handled, as a virtual key
+    bool FEventTypes = true;  // and whether its text is typed
+    bool FDestroying = false;
+    // A change was allowed while recording was off (update level above 0).
+    bool FUnrecordedChange = false;
 
     // Property adaptors for the Qt property system.
     int GetTranslationInt() const { return static_cast<int>(Translation); }
@@ -435,8 +533,6 @@ protected:
     int32_t FEffectiveRulerUnit = 1;
     bool FSelecting = false;
     bool FResetSelOnMouseUp = false;
-    // The undo storage is built elsewhere; the content rules need only its group level.
-    int32_t FUndoUpdateLevel = 0;
     bool UnicodeChars = false;
     bool UnicodeBigEndian = false;
     std::bitset<256> MaskedChars;

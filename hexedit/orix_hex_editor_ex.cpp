@@ -1,5 +1,13 @@
 #include "orix_hex_editor_ex.h"
 
+#include "sysutils.h"
+
+#include <QSaveFile>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
 TOrixHexEditorEx::TOrixHexEditorEx(QWidget* parent) : TCustomOrixHexEditor(parent) {
     FPrintFont = font();
     // This editor is always built from its window's description, whose reading ends with
@@ -8,16 +16,329 @@ TOrixHexEditorEx::TOrixHexEditorEx(QWidget* parent) : TCustomOrixHexEditor(paren
     Loaded();
 }
 
-void TOrixHexEditorEx::EndUpdate() {
-    if (FPaintLockCount == 0) return;
-    if (--FPaintLockCount == 0) viewport()->update();
+int32_t TOrixHexEditorEx::EndUpdate() {
+    if (FPaintLockCount > 0) --FPaintLockCount;
+    if (FPaintLockCount == 0) viewport()->update();
+    return FPaintLockCount;
 }
 
 void TOrixHexEditorEx::WriteBuffer(const void* buffer, int32_t index, int32_t count) {
     TCustomOrixHexEditor::WriteBuffer(buffer, index, count);
     FModifiedFlag = true;
+    if (FUndoStore->UpdateLevel() > 0) FUndoGroupChanged = true;
 }
 
 void TOrixHexEditorEx::Paint(TCanvas& canvas) {
     if (FPaintLockCount == 0) TCustomOrixHexEditor::Paint(canvas);
+}
+
+// ---------------------------------------------------------------- undo
+
+void TOrixHexEditorEx::CreateRangeUndo(int32_t position, int32_t count,
+                                       const std::string& description) {
+    const bool modified = FModifiedFlag;
+    try {
+        if (count >= 1)
+            CreateUndo(ufKindReplace, position, count, count, description);
+        else
+            CreateUndo(ufKindAllData, 0, 0, 0, description);
+    } catch (...) {
+        FModifiedFlag = modified;
+        throw;
+    }
+    FModifiedFlag = modified;
+}
+
+int32_t TOrixHexEditorEx::UndoBeginUpdate(const std::string& description) {
+    if (FUndoStore->UpdateLevel() < 1) {
+        FGroupRecordMade = false;
+        if (FUndoGroupActive || !description.empty()) {
+            FUndoGroupActive = true;
+            // A copy of all data as it is before the group: the group's one undo step.
+            CreateRangeUndo(0, 0, description);
+            FUndoGroupChanged = false;
+            FGroupRecordMade = true;
+        }
+    }
+    return TCustomOrixHexEditor::UndoBeginUpdate();
+}
+
+int32_t TOrixHexEditorEx::UndoEndUpdate() {
+    const bool closing = FUndoStore->UpdateLevel() == 1;
+    // The group record covers every change of its group.
+    if (closing && FGroupRecordMade) FUnrecordedChange = false;
+    const int32_t level = TCustomOrixHexEditor::UndoEndUpdate();
+    if (closing && level < 1 && FGroupRecordMade) {
+        FGroupRecordMade = false;
+        if (FUndoGroupChanged)
+            FUndoGroupChanged = false;
+        else
+            FUndoStore->RemoveLastUndo();
+    }
+    return level;
+}
+
+bool TOrixHexEditorEx::CanCreateUndo(TOrixHUndoFlag kind, int32_t count, int32_t replCount) {
+    const bool granted = TCustomOrixHexEditor::CanCreateUndo(kind, count, replCount);
+    if (granted && FUndoStore->UpdateLevel() > 0) FUndoGroupChanged = true;
+    return granted;
+}
+
+bool TOrixHexEditorEx::DumpUndoStorage(const std::string& fileName) {
+    if (!FUndoStore) return false;
+    try {
+        // Written beside the target and renamed over it: no half-written dump.
+        QSaveFile file(QString::fromStdString(fileName));
+        if (!file.open(QIODevice::WriteOnly)) return false;
+        const qint64 size = FUndoStore->GetSize();
+        if (size > 0 &&
+            file.write(reinterpret_cast<const char*>(FUndoStore->Memory()), size) != size)
+            return false;
+        return file.commit();
+    } catch (...) {
+        return false;
+    }
+}
+
+// ---------------------------------------------------------------- bookmarks, files, paste
+
+void TOrixHexEditorEx::BookmarkChanged() {
+    if (!FSettingBookmarks) TCustomOrixHexEditor::BookmarkChanged();
+}
+
+void TOrixHexEditorEx::PrepareOverwriteDiskFile() {
+    TCustomOrixHexEditor::PrepareOverwriteDiskFile();
+    if (!FCreateBackup || !GetModified() || !FileExists(FDocumentName)) return;
+    const std::string backup = FDocumentName + FBackupExtension;
+    if (FileExists(backup) && ::unlink(backup.c_str()) != 0)
+        throw EOrixHexEditor(Format("Cannot delete previous backup %s. (%s)", backup.c_str(),
+                                    std::strerror(errno)));
+    if (::rename(FDocumentName.c_str(), backup.c_str()) != 0)
+        throw EOrixHexEditor(
+            Format("Cannot create backup %s. (%s)", backup.c_str(), std::strerror(errno)));
+}
+
+void TOrixHexEditorEx::Save() {
+    if (!FHasDiskFile) throw EOrixHexEditor("No filename specified");
+    SaveToFile(FDocumentName, true);
+}
+
+void TOrixHexEditorEx::PasteData(const void* buffer, int32_t count, const std::string& undoDesc) {
+    if (!buffer || count <= 0) return;
+    if (GetSelCount() == 0) {
+        int32_t p = GetPosAtCursor(Col(), Row());
+        const bool field = FCaretInCharField;
+        if (p % BytesPerUnit != 0) {
+            p = p / BytesPerUnit * BytesPerUnit;
+            MoveCaretTo(p, field);
+        }
+        if (NoSizeChange && p < GetDataSize()) {
+            const int64_t last = std::min<int64_t>(static_cast<int64_t>(p) + count - 1,
+                                                   GetDataSize() - 1);
+            SetSelection(p, p, static_cast<int32_t>(last));
+        }
+    }
+    ReplaceSelection(buffer, count, undoDesc, true);
+}
+
+// ---------------------------------------------------------------- keyboard
+
+bool TOrixHexEditorEx::IsOwnShortcut(uint16_t key, TShiftState shift) const {
+    const bool ctrl = shift == ssCtrl;
+    const bool ctrlShift = shift == (ssCtrl | ssShift);
+    if (ctrl && (key == 'A' || key == 'C' || key == 'X' || key == 'V' || key == 'Z' ||
+                 key == 'T'))
+        return true;
+    if (ctrlShift && key == 'Z') return true;
+    if ((ctrl || ctrlShift) && key >= '0' && key <= '9') return true;
+    // The editing and moving keys, also with Ctrl or Shift.
+    if ((shift & ~(ssCtrl | ssShift)) == 0)
+        switch (key) {
+        case 8: case 9: case 33: case 34: case 35: case 36: case 37: case 38: case 39:
+        case 40: case 45: case 46: return true;
+        default: break;
+        }
+    return false;
+}
+
+bool TOrixHexEditorEx::event(QEvent* e) {
+    if (e->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(e);
+        TShiftState shift = 0;
+        if (key->modifiers() & Qt::ShiftModifier) shift |= ssShift;
+        if (key->modifiers() & Qt::ControlModifier) shift |= ssCtrl;
+        if (key->modifiers() & Qt::AltModifier) shift |= ssAlt;
+        if (IsOwnShortcut(VirtualKeyOf(*key), shift)) {
+            // Taken here: the key reaches KeyDown instead of a shortcut of the window.
+            e->accept();
+            return true;
+        }
+    }
+    return TCustomOrixHexEditor::event(e);
+}
+
+void TOrixHexEditorEx::KeyDown(uint16_t& key, TShiftState shift) {
+    TCustomOrixHexEditor::KeyDown(key, shift);
+    if (shift == ssCtrl) {
+        switch (key) {
+        case 'A': SelectAll(); break;
+        case 'Z':
+            if (GetCanUndo()) Undo();
+            break;
+        // clipboard: Ctrl+C (CBCopy when CanCopy), Ctrl+X (CBCut when CanCut) and Ctrl+V
+        // (CBPaste when CanPaste) are dispatched here.
+        default: break;
+        }
+    } else if (shift == (ssShift | ssCtrl) && key == 'Z') {
+        if (GetCanRedo()) Redo();
+    }
+}
+
+// ---------------------------------------------------------------- mouse
+
+bool TOrixHexEditorEx::DoMouseWheelDown(TShiftState shift, QPoint position) {
+    if (FZoomOnWheel) {
+        if (shift == ssCtrl && BytesPerRow > 1) {
+            SetBytesPerRow(BytesPerRow - 1);
+            viewport()->update();
+            return true;
+        }
+        if (shift == (ssShift | ssCtrl) && font().pointSize() > 2) {
+            QFont f = font();
+            f.setPointSize(f.pointSize() - 1);
+            setFont(f);
+            return true;
+        }
+    }
+    return TCustomOrixHexEditor::DoMouseWheelDown(shift, position);
+}
+
+bool TOrixHexEditorEx::DoMouseWheelUp(TShiftState shift, QPoint position) {
+    if (FZoomOnWheel) {
+        if (shift == ssCtrl && BytesPerRow < 256) {
+            SetBytesPerRow(BytesPerRow + 1);
+            viewport()->update();
+            return true;
+        }
+        if (shift == (ssShift | ssCtrl)) {
+            QFont f = font();
+            f.setPointSize(f.pointSize() + 1);
+            setFont(f);
+            return true;
+        }
+    }
+    return TCustomOrixHexEditor::DoMouseWheelUp(shift, position);
+}
+
+void TOrixHexEditorEx::MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
+    FLastPress = QPoint(x, y);
+    TCustomOrixHexEditor::MouseDown(button, shift, x, y);
+    // The press handling drops the selection; the double click's own comes back afterwards.
+    if (FDblClickSelection && FDblClickPos >= 0 && FDblClickPos < GetDataSize()) {
+        NewSelection(FDblClickPos, FDblClickPos);
+        FResetSelOnMouseUp = false;
+    }
+}
+
+void TOrixHexEditorEx::MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
+    if (FDblClickSelection) {
+        FDblClickSelection = false;
+        FResetSelOnMouseUp = false;
+    }
+    TCustomOrixHexEditor::MouseUp(button, shift, x, y);
+}
+
+void TOrixHexEditorEx::DblClick() {
+    int32_t x = FLastPress.x(), y = FLastPress.y();
+    const TGridCoord cell = CheckMouseCoord(x, y);
+    FDblClickPos = -1;
+    if (cell.X >= 2 && cell.Y >= 2) {
+        const int32_t p = GetPositionAtCursor(cell.X, cell.Y);
+        if (p >= 0 && p < GetDataSize()) {
+            FDblClickPos = p;
+            NewSelection(p, p);
+            FDblClickSelection = true;
+            FResetSelOnMouseUp = false;
+        }
+    }
+    if (OnDblClick) OnDblClick(this);
+}
+
+// ---------------------------------------------------------------- menus
+
+void TOrixHexEditorEx::WatchMenu(TPopupMenu* menu, TPopupMenu*& field) {
+    field = menu;
+    if (!menu) return;
+    menu->setLayoutDirection(layoutDirection());
+    connect(menu, &QObject::destroyed, this, [this, menu] {
+        if (FOffsetPopupMenu == menu) FOffsetPopupMenu = nullptr;
+        if (FPopupMenu == menu) FPopupMenu = nullptr;
+    });
+}
+
+void TOrixHexEditorEx::SetOffsetPopupMenu(TPopupMenu* menu) { WatchMenu(menu, FOffsetPopupMenu); }
+
+void TOrixHexEditorEx::SetPopupMenu(TPopupMenu* menu) { WatchMenu(menu, FPopupMenu); }
+
+void TOrixHexEditorEx::DoContextPopup(QPoint position, bool& handled) {
+    if (OnContextPopup) OnContextPopup(this, position, handled);
+    if (handled || !FOffsetPopupMenu) return;
+    const int32_t x = position.x(), y = position.y();
+    const bool onOffsets = x >= 0 && x < ColWidth(0) + ColWidth(1);
+    const bool onRuler = y >= 0 && y < RowHeight(0) + RowHeight(1);
+    if (!(onOffsets || onRuler) || !FOffsetPopupMenu->AutoPopup) return;
+    handled = true;
+    StopSelecting();
+    FOffsetPopupMenu->popup(viewport()->mapToGlobal(position));
+}
+
+void TOrixHexEditorEx::contextMenuEvent(QContextMenuEvent* event) {
+    // A menu asked for from the keyboard has no point and never shows the offset menu.
+    const QPoint position =
+        event->reason() == QContextMenuEvent::Keyboard ? QPoint(-1, -1) : event->pos();
+    bool handled = false;
+    Guarded([&] { DoContextPopup(position, handled); });
+    if (!handled && FPopupMenu && FPopupMenu->AutoPopup) {
+        const QPoint at = position.x() < 0 ? viewport()->mapToGlobal(QPoint(0, 0))
+                                           : viewport()->mapToGlobal(position);
+        FPopupMenu->popup(at);
+        handled = true;
+    }
+    if (handled)
+        event->accept();
+    else
+        event->ignore();
+}
+
+// ---------------------------------------------------------------- standard edit actions
+
+bool TOrixHexEditorEx::ExecuteAction(TBasicAction* action) {
+    // clipboard: TEditCut runs CBCut, TEditCopy CBCopy, TEditPaste CBPaste (their results),
+    // tested before TEditDelete.
+    if (dynamic_cast<TEditDelete*>(action)) {
+        DeleteSelection("Cut to clipboard");
+        return true;
+    }
+    if (dynamic_cast<TEditUndo*>(action)) return Undo();
+    if (dynamic_cast<TEditSelectAll*>(action)) {
+        SelectAll();
+        return true;
+    }
+    return false;
+}
+
+bool TOrixHexEditorEx::UpdateAction(TBasicAction* action) {
+    if (!hasFocus()) return false;
+    auto* edit = dynamic_cast<TEditAction*>(action);
+    if (!edit) return false;
+    // clipboard: TEditCut and TEditDelete take CanCut, TEditCopy CanCopy, TEditPaste CanPaste.
+    if (dynamic_cast<TEditUndo*>(action)) {
+        edit->Enabled = GetCanUndo();
+        return true;
+    }
+    if (dynamic_cast<TEditSelectAll*>(action)) {
+        edit->Enabled = GetDataSize() > 0;
+        return true;
+    }
+    return false;
 }

@@ -1,8 +1,16 @@
 #pragma once
 // TOrixHexEditorEx: the hex editor the main window places (as FlashEditor). It adds to the
-// core control the backup copy when a file is saved over and the paint lock; clipboard, drag
-// and drop, printing and the text forms come with it later.
+// core control the undo and select-all shortcuts, zoom with the wheel, a backup copy when a
+// file is saved over, a paint lock, undo groups that carry a description, the common end of
+// paste and drop (PasteData), a popup menu for the offset column and the ruler, double-click
+// selection and the standard edit actions.
+//
+// The clipboard commands (CBCopy, CBCut, CBPaste and their Can* queries) come with the
+// clipboard unit: the places that call them are marked "clipboard:" below.
+#include "actions.h"
 #include "orix_hex_editor.h"
+
+#include <QContextMenuEvent>
 
 class TOrixHexEditorEx : public TCustomOrixHexEditor {
     Q_OBJECT
@@ -21,18 +29,63 @@ public:
     void SetCreateBackup(bool value) { FCreateBackup = value; }
     const std::string& GetBackupExtension() const { return FBackupExtension; }
     void SetBackupExtension(const std::string& value) { FBackupExtension = value; }
+    bool GetZoomOnWheel() const { return FZoomOnWheel; }
+    void SetZoomOnWheel(bool value) { FZoomOnWheel = value; }
 
-    // Paint lock: while held, painting is skipped; never below 0.
-    void BeginUpdate() { ++FPaintLockCount; }
-    void EndUpdate();
+    // Paint lock: while held, painting is skipped; never below 0. Both return the depth.
+    int32_t BeginUpdate() { return ++FPaintLockCount; }
+    int32_t EndUpdate();
     int32_t PaintLockCount() const { return FPaintLockCount; }
 
     void WriteBuffer(const void* buffer, int32_t index, int32_t count) override;
 
+    // Undo: a range step that leaves the modified flag alone, groups with a description.
+    void CreateRangeUndo(int32_t position, int32_t count, const std::string& description);
+    using TCustomOrixHexEditor::UndoBeginUpdate;
+    int32_t UndoBeginUpdate(const std::string& description);
+    int32_t UndoEndUpdate() override;
+    bool CanCreateUndo(TOrixHUndoFlag kind, int32_t count, int32_t replCount) override;
+    bool DumpUndoStorage(const std::string& fileName);
+    bool UndoGroupActive() const { return FUndoGroupActive; }
+
+    void BookmarkChanged() override;
+    void PrepareOverwriteDiskFile() override;
+    void Save();
+    // The common end of paste and drop: replaces the selection, or inserts at the caret's
+    // unit (overwrites there when the size is fixed); the new bytes end selected.
+    void PasteData(const void* buffer, int32_t count, const std::string& undoDesc);
+
+    using TCustomOrixHexEditor::KeyDown;
+    void KeyDown(uint16_t& key, TShiftState shift) override;
+    // The keys this control handles itself, so that no shortcut of its window takes them.
+    bool IsOwnShortcut(uint16_t key, TShiftState shift) const;
+
+    TPopupMenu* GetOffsetPopupMenu() const { return FOffsetPopupMenu; }
+    void SetOffsetPopupMenu(TPopupMenu* menu);
+    // The ordinary context menu, shown where the offset menu is not.
+    TPopupMenu* GetPopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TPopupMenu* menu);
+    void DoContextPopup(QPoint position, bool& handled);
+
+    bool ExecuteAction(TBasicAction* action);
+    bool UpdateAction(TBasicAction* action);
+
+    std::function<void(TOrixHexEditorEx* sender)> OnDblClick;
+    std::function<void(TOrixHexEditorEx* sender, QPoint position, bool& handled)> OnContextPopup;
+
 protected:
     void Paint(TCanvas& canvas) override;
+    bool DoMouseWheelDown(TShiftState shift, QPoint position) override;
+    bool DoMouseWheelUp(TShiftState shift, QPoint position) override;
+    void MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;
+    void DblClick() override;
+    bool event(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     QString GetBackupExtensionQ() const { return QString::fromStdString(FBackupExtension); }
     void SetBackupExtensionQ(const QString& value) { FBackupExtension = value.toStdString(); }
+    // Watches a menu: when it is freed, the reference goes.
+    void WatchMenu(TPopupMenu* menu, TPopupMenu*& field);
 
     bool FCreateBackup = true;
     std::string FBackupExtension = ".bak";
@@ -41,6 +94,17 @@ protected:
     bool FClipboardAsHexText = false;
     bool FFlushClipboardAtShutDown = false;
     bool FSupportsOtherClipFormats = true;
+    TPopupMenu* FOffsetPopupMenu = nullptr;
+    TPopupMenu* FPopupMenu = nullptr;
     bool FZoomOnWheel = true;
     int32_t FPaintLockCount = 0;
+    bool FDblClickSelection = false;
+    bool FSettingBookmarks = false;
+    bool FUndoGroupActive = false;
+    bool FUndoGroupChanged = false;
+    // The open outermost group made a group record (only that one may be taken off again).
+    bool FGroupRecordMade = false;
+    // Where the last mouse press was, and the position a double click selected there.
+    QPoint FLastPress;
+    int32_t FDblClickPos = -1;
 };

@@ -1,0 +1,375 @@
+// The undo storage: making, trimming, reading and taking off records. Applying them
+// (undo and redo) is in orix_hex_undo.cpp.
+#include "orix_undo_storage.h"
+
+#include "orix_hex_editor.h"
+
+#include <algorithm>
+#include <cstring>
+
+const std::array<const char*, 11> UndoKindTexts = {
+    "Change byte(s)", "Remove data",   "Insert buffer",   "Replace",
+    "Append buffer",  "Insert nibble", "Delete nibble",   "Convert",
+    "Cursor movement", "Multiple modification", "All data saved",
+};
+const char* const ORIXH_NO_UNDO = "No undo";
+const char* const ORIXH_CANNOT_UPDATE_UNDO = "Cannot update undo storage";
+
+namespace {
+constexpr int64_t kFixedPart = 33; // header (29) and the trailing size field (4) around N
+constexpr int64_t kRecordMin = 30; // below this a stream holds no record
+
+uint32_t GetU32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+int32_t GetI32(const uint8_t* p) { return static_cast<int32_t>(GetU32(p)); }
+void PutU32(uint8_t* p, uint32_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+    p[2] = static_cast<uint8_t>(v >> 16);
+    p[3] = static_cast<uint8_t>(v >> 24);
+}
+void PutI32(uint8_t* p, int32_t v) { PutU32(p, static_cast<uint32_t>(v)); }
+} // namespace
+
+TOrixHUndoRec TOrixHUndoRec::ReadFrom(const uint8_t* b) {
+    TOrixHUndoRec r;
+    r.RecordSize = GetU32(b);
+    r.UndoFlagBits = GetU32(b + 4);
+    r.CaretPosition = GetI32(b + 8);
+    r.EditPosition = GetI32(b + 12);
+    r.EditCount = GetI32(b + 16);
+    r.ReplacedCount = GetI32(b + 20);
+    r.SavedTranslation = b[24];
+    r.SavedBytesPerUnit = GetI32(b + 25);
+    r.DataByte = b[29];
+    return r;
+}
+
+void TOrixHUndoRec::WriteTo(uint8_t* b) const {
+    PutU32(b, RecordSize);
+    PutU32(b + 4, UndoFlagBits);
+    PutI32(b + 8, CaretPosition);
+    PutI32(b + 12, EditPosition);
+    PutI32(b + 16, EditCount);
+    PutI32(b + 20, ReplacedCount);
+    b[24] = SavedTranslation;
+    PutI32(b + 25, SavedBytesPerUnit);
+}
+
+TOrixHUndoStorage::TOrixHUndoStorage(TCustomOrixHexEditor* editor) : FHexEditor(editor) {
+    Reset(true);
+}
+
+TOrixHUndoStorage::~TOrixHUndoStorage() { Reset(true); }
+
+void TOrixHUndoStorage::SetSize(int64_t size) {
+    TMemoryStream::SetSize(size);
+    if (size < kRecordMin) FRecordCount = 0;
+}
+
+int32_t TOrixHUndoStorage::BeginUpdate() { return ++FUpdateLevel; }
+
+int32_t TOrixHUndoStorage::EndUpdate() {
+    if (FUpdateLevel > 0) --FUpdateLevel;
+    return FUpdateLevel;
+}
+
+bool TOrixHUndoStorage::CanUndo() {
+    return FRecordCount > 0 && FUpdateLevel < 1 && GetSize() >= kRecordMin;
+}
+
+void TOrixHUndoStorage::Reset(bool resetRedo) {
+    SetSize(0);
+    FRecordCount = 0;
+    FUpdateLevel = 0;
+    FStepDescription.clear();
+    if (resetRedo) ResetRedo();
+}
+
+void TOrixHUndoStorage::SetCount(int32_t value) {
+    FRecordCount = value;
+    if (value <= 0) Reset(false);
+}
+
+void TOrixHUndoStorage::ResetRedo() {
+    FRedoRecord.clear();
+    FRedoRecord.shrink_to_fit();
+    FUndoneRecord.clear();
+    FUndoneRecord.shrink_to_fit();
+    FUndoneRecordSize = 0;
+    FUndoneDescription.clear();
+}
+
+uint8_t TOrixHUndoStorage::GetUndoKind(TOrixHUndoFlags mask) {
+    for (uint8_t kind = 0; kind <= ufKindAllData; ++kind)
+        if (mask & (1u << kind)) return kind;
+    return ORIXH_UNDO_NO_KIND;
+}
+
+int64_t TOrixHUndoStorage::RecordDataSize(uint8_t kind, int64_t count, int64_t replCount,
+                                          int64_t dataSize, const std::string& description) {
+    switch (kind) {
+    case ufKindBytesChanged:
+    case ufKindByteRemoved:
+    case ufKindConvert: return count < 0 ? -1 : count;
+    case ufKindReplace: return replCount < 0 || count < 0 ? -1 : replCount;
+    case ufKindInsertBuffer:
+    case ufKindAppendBuffer:
+        return count < 0 ? -1 : 1;
+    case ufKindNibbleInsert:
+    case ufKindNibbleDelete:
+    case ufKindSelection: return 1;
+    case ufKindCombined:
+        return 1 + std::min<int64_t>(255, static_cast<int64_t>(description.size()));
+    case ufKindAllData: return dataSize > 0 ? dataSize : 1;
+    default: return -1;
+    }
+}
+
+void TOrixHUndoStorage::RemoveOldestUndo() {
+    // The cut point is found first and the records behind it move once, however many small
+    // records go: one large record behind thousands of small ones costs one move.
+    const int32_t limit = FHexEditor->GetMaxUndo();
+    if (limit <= 0 || FRecordCount <= 0 || GetSize() <= limit) return;
+    const int64_t size = GetSize();
+    int64_t cut = 0;
+    int32_t removed = 0;
+    while (removed < FRecordCount && size - cut > limit) {
+        const int64_t rest = size - cut;
+        const int64_t n = rest < 4 ? 0 : GetU32(Memory() + cut);
+        // A size that cannot be a record, or runs past the stream, makes the rest unreadable.
+        if (n < kRecordMin || n > rest) {
+            Reset(false);
+            return;
+        }
+        cut += n;
+        ++removed;
+    }
+    if (cut >= size) {
+        Reset(false);
+        return;
+    }
+    std::memmove(Memory(), Memory() + cut, static_cast<size_t>(size - cut));
+    SetSize(size - cut);
+    FRecordCount = std::max(0, FRecordCount - removed);
+}
+
+void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t count,
+                                   int32_t replCount, const std::string& description) {
+    if (FUpdateLevel >= 1 || FApplying) return;
+    TCustomOrixHexEditor& e = *FHexEditor;
+    const int32_t dataSize = e.GetDataSize();
+    if (kind == ufKindAllData) count = dataSize;
+    const int64_t n = RecordDataSize(kind, count, replCount, dataSize, description);
+    if (n < 0) throw EOrixHexEditor(ORIXH_CANNOT_UPDATE_UNDO);
+    ResetRedo();
+    FStepDescription = description.empty() ? UndoKindTexts[kind] : description;
+    RemoveOldestUndo();
+
+    const bool hasDescription = !description.empty();
+    const bool hasSelection = e.FSelAnchor >= 0 || kind == ufKindSelection;
+    const int64_t total = kFixedPart + n +
+                          (hasDescription ? static_cast<int64_t>(description.size()) + 4 : 0) +
+                          (hasSelection ? 12 : 0);
+    if (total > UINT32_MAX) throw EOrixHexEditor(ORIXH_CANNOT_UPDATE_UNDO);
+    const int64_t start = GetSize();
+    const int32_t oldCount = FRecordCount;
+    try {
+        SetSize(start + total); // one growth, zero filled
+        FRecordCount = oldCount + 1;
+        TOrixHUndoRec h;
+        h.RecordSize = static_cast<uint32_t>(total);
+        h.UndoFlagBits = UndoBit(kind);
+        const int32_t caret = e.GetPosAtCursor(e.Col(), e.Row());
+        h.CaretPosition = kind == ufKindSelection ? pos : caret;
+        if (e.FCaretInCharField)
+            h.UndoFlagBits |= UndoBit(ufFlagInCharField);
+        else if (e.Col() != e.GetCursorAtPos(caret, false).X)
+            h.UndoFlagBits |= UndoBit(ufFlag2ndByteCol);
+        if (e.FInsertSwitch) h.UndoFlagBits |= UndoBit(ufFlagInsertMode);
+        h.EditPosition = pos;
+        h.EditCount = count;
+        h.ReplacedCount = replCount;
+        h.SavedTranslation = static_cast<uint8_t>(e.Translation);
+        if (e.UnicodeChars) h.UndoFlagBits |= UndoBit(ufFlagIsUnicode);
+        if (e.UnicodeBigEndian) h.UndoFlagBits |= UndoBit(ufFlagIsUnicodeBigEndian);
+        h.SavedBytesPerUnit = e.BytesPerUnit;
+        if (e.FModifiedFlag) h.UndoFlagBits |= UndoBit(ufFlagModified);
+        if (hasSelection) h.UndoFlagBits |= UndoBit(ufFlagHasSelection);
+        if (hasDescription) h.UndoFlagBits |= UndoBit(ufFlagHasDescription);
+
+        uint8_t* rec = Memory() + start;
+        uint8_t* data = rec + TOrixHUndoRec::kDataOffset;
+        switch (kind) {
+        case ufKindBytesChanged:
+            e.ReadBuffer(data, pos, count);
+            if (e.HasChanged(pos)) h.UndoFlagBits |= UndoBit(ufFlagByte1Changed);
+            if (count == 2 && e.HasChanged(pos + 1)) h.UndoFlagBits |= UndoBit(ufFlagByte2Changed);
+            break;
+        case ufKindByteRemoved:
+        case ufKindConvert: e.ReadBuffer(data, pos, count); break;
+        case ufKindReplace: e.ReadBuffer(data, pos, replCount); break;
+        case ufKindNibbleInsert:
+        case ufKindNibbleDelete:
+            data[0] = e.GetDataAt(pos);
+            if (e.HasChanged(pos)) h.UndoFlagBits |= UndoBit(ufFlagByte1Changed);
+            break;
+        case ufKindCombined: {
+            const size_t s = std::min<size_t>(255, description.size());
+            data[0] = static_cast<uint8_t>(s);
+            if (s > 0) std::memcpy(data + 1, description.data(), s);
+            if (e.HasChanged(pos)) h.UndoFlagBits |= UndoBit(ufFlagByte1Changed);
+            break;
+        }
+        case ufKindAllData:
+            if (dataSize > 0) e.ReadBuffer(data, 0, dataSize);
+            break;
+        default: break;
+        }
+        h.WriteTo(rec);
+        uint8_t* tail = data + n;
+        if (hasDescription) {
+            std::memcpy(tail, description.data(), description.size());
+            tail += description.size();
+            PutU32(tail, static_cast<uint32_t>(description.size()));
+            tail += 4;
+        }
+        if (hasSelection) {
+            PutI32(tail, e.FSelFirst);
+            PutI32(tail + 4, e.FSelLast);
+            PutI32(tail + 8, e.FSelAnchor);
+            tail += 12;
+        }
+        PutU32(tail, h.RecordSize);
+    } catch (...) {
+        // A record that could not be built leaves no trace: later steps stay sound.
+        TMemoryStream::SetSize(start);
+        FRecordCount = start < kRecordMin ? 0 : oldCount;
+        throw;
+    }
+    // The bookmarks follow the change that is about to happen.
+    switch (kind) {
+    case ufKindByteRemoved: e.AdjustBookmarks(pos + count, -count); break;
+    case ufKindInsertBuffer: e.AdjustBookmarks(pos, count); break;
+    // Bookmarks behind the old end of the replaced range move by the difference.
+    case ufKindReplace: e.AdjustBookmarks(pos + replCount, count - replCount); break;
+    default: break;
+    }
+    if (kind == ufKindSelection) AddSelection(pos, count);
+}
+
+void TOrixHUndoStorage::AddSelection(int32_t pos, int32_t count) {
+    if (!CanUndo()) return;
+    TOrixHUndoRecordView view;
+    if (!ParseNewest(view)) return;
+    if (!view.HasSelection) {
+        const int64_t size = GetSize();
+        TMemoryStream::SetSize(size + 12);
+        view.Header.UndoFlagBits |= UndoBit(ufFlagHasSelection);
+        view.Header.RecordSize += 12;
+        PutU32(Memory() + size + 8, view.Header.RecordSize);
+    }
+    view.Header.CaretPosition = pos;
+    view.Header.WriteTo(Memory() + view.Start);
+    uint8_t* triple = Memory() + GetSize() - 16;
+    PutI32(triple, pos);
+    PutI32(triple + 4, count == 0 ? -1 : pos + count - 1);
+    PutI32(triple + 8, pos);
+}
+
+bool TOrixHUndoStorage::ParseNewest(TOrixHUndoRecordView& view) {
+    // Every stored size is checked before it is trusted: a damaged stream reads as empty.
+    const int64_t size = GetSize();
+    if (size < kFixedPart || FRecordCount <= 0) return false;
+    const uint8_t* mem = Memory();
+    const int64_t n = GetU32(mem + size - 4);
+    if (n < kFixedPart || n > size) return false;
+    view.Start = size - n;
+    view.Header = TOrixHUndoRec::ReadFrom(mem + view.Start);
+    if (view.Header.RecordSize != n) return false;
+    view.Kind = GetUndoKind(view.Header.UndoFlagBits);
+    if (view.Kind == ORIXH_UNDO_NO_KIND) return false;
+    int64_t options = 0;
+    view.HasSelection = view.Header.Has(ufFlagHasSelection);
+    if (view.HasSelection) {
+        options += 12;
+        const uint8_t* t = mem + size - 16;
+        view.SelFirst = GetI32(t);
+        view.SelLast = GetI32(t + 4);
+        view.SelAnchor = GetI32(t + 8);
+    }
+    if (view.Header.Has(ufFlagHasDescription)) {
+        const int64_t lengthAt = size - 8 - (view.HasSelection ? 12 : 0);
+        if (lengthAt < view.Start + TOrixHUndoRec::kDataOffset) return false;
+        const int64_t l = GetU32(mem + lengthAt);
+        if (lengthAt - l < view.Start + TOrixHUndoRec::kDataOffset) return false;
+        view.Description.assign(reinterpret_cast<const char*>(mem + lengthAt - l),
+                                static_cast<size_t>(l));
+        options += l + 4;
+    }
+    view.DataLength = n - kFixedPart - options;
+    return view.DataLength >= 0;
+}
+
+bool TOrixHUndoStorage::ReadUndoRecord(TOrixHUndoRec& header, std::string& description,
+                                       uint8_t& kind) {
+    TOrixHUndoRecordView view;
+    description.clear();
+    kind = ORIXH_UNDO_NO_KIND;
+    if (!ParseNewest(view)) return false;
+    header = view.Header;
+    description = view.Description;
+    kind = view.Kind;
+    SetPosition(view.Start + TOrixHUndoRec::kSize);
+    return true;
+}
+
+uint8_t TOrixHUndoStorage::GetLastUndoKind() {
+    TOrixHUndoRec header;
+    std::string description;
+    uint8_t kind = ORIXH_UNDO_NO_KIND;
+    ReadUndoRecord(header, description, kind);
+    return kind;
+}
+
+std::string TOrixHUndoStorage::DescriptionOf(const TOrixHUndoRecordView& view) {
+    if (view.Kind == ufKindCombined) {
+        const uint8_t* data = Memory() + view.Start + TOrixHUndoRec::kDataOffset;
+        const int64_t s = std::min<int64_t>(data[0], view.DataLength - 1);
+        if (s <= 0) return UndoKindTexts[ufKindCombined];
+        return std::string(reinterpret_cast<const char*>(data + 1), static_cast<size_t>(s));
+    }
+    if (!view.Description.empty()) return view.Description;
+    return UndoKindTexts[view.Kind];
+}
+
+void TOrixHUndoStorage::RemoveLastUndo() {
+    const int64_t size = GetSize();
+    if (size < kRecordMin) {
+        Reset(false);
+        return;
+    }
+    int64_t n = GetU32(Memory() + size - 4);
+    if (n < kRecordMin || n > size) {
+        // The newest record cannot be found: nothing before it can be trusted either.
+        Reset(false);
+        return;
+    }
+    FUndoneRecord.assign(Memory() + size - n, Memory() + size);
+    FUndoneRecordSize = static_cast<int32_t>(n);
+    FUndoneDescription = FStepDescription;
+    SetSize(size - n);
+    if (FRecordCount > 0) --FRecordCount;
+    if (GetSize() < kRecordMin) {
+        Reset(false);
+        return;
+    }
+    TOrixHUndoRecordView view;
+    if (!ParseNewest(view)) {
+        Reset(false);
+        return;
+    }
+    FStepDescription = DescriptionOf(view);
+}

@@ -1,0 +1,152 @@
+#pragma once
+// TOrixHUndoStorage: the hex editor's undo history. One memory stream holds one record per
+// undoable step, oldest first; beside it one redo block keeps the step undone last.
+//
+// Record layout (little-endian, no gaps; it is also the undo dump file format):
+//   0  u32 RecordSize      total size, both size fields included
+//   4  u32 UndoFlagBits    one kind bit (0..10) and any state flags (11..20)
+//   8  i32 CaretPosition
+//  12  i32 EditPosition    Pos of the change
+//  16  i32 EditCount       Count
+//  20  i32 ReplacedCount   ReplCount
+//  24  u8  SavedTranslation
+//  25  i32 SavedBytesPerUnit
+//  29  N   RecordData      the bytes the kind keeps
+//      L   description, then u32 L          (ufFlagHasDescription)
+//      12  FSelFirst, FSelLast, FSelAnchor  (ufFlagHasSelection)
+//      u32 RecordSize again, so the stream can be walked back from its end.
+// RecordSize = 33 + N (+ L + 4) (+ 12).
+#include "streams.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TCustomOrixHexEditor;
+
+enum TOrixHUndoFlag : uint8_t {
+    ufKindBytesChanged = 0,
+    ufKindByteRemoved = 1,
+    ufKindInsertBuffer = 2,
+    ufKindReplace = 3,
+    ufKindAppendBuffer = 4,
+    ufKindNibbleInsert = 5,
+    ufKindNibbleDelete = 6,
+    ufKindConvert = 7,
+    ufKindSelection = 8,
+    ufKindCombined = 9,
+    ufKindAllData = 10,
+    ufFlagByte1Changed = 11,
+    ufFlagByte2Changed = 12,
+    ufFlagModified = 13,
+    ufFlag2ndByteCol = 14,
+    ufFlagInCharField = 15,
+    ufFlagHasSelection = 16,
+    ufFlagInsertMode = 17,
+    ufFlagIsUnicode = 18,
+    ufFlagIsUnicodeBigEndian = 19,
+    ufFlagHasDescription = 20,
+};
+// A set of TOrixHUndoFlag: value n is bit n.
+using TOrixHUndoFlags = uint32_t;
+constexpr TOrixHUndoFlags UndoBit(TOrixHUndoFlag flag) { return 1u << flag; }
+// GetUndoKind's answer for a mask without a kind bit.
+constexpr uint8_t ORIXH_UNDO_NO_KIND = 11;
+
+extern const std::array<const char*, 11> UndoKindTexts;
+extern const char* const ORIXH_NO_UNDO;             // "No undo"
+extern const char* const ORIXH_CANNOT_UPDATE_UNDO;  // "Cannot update undo storage"
+
+// The first 30 bytes of a record: the header and the first byte of its data.
+struct TOrixHUndoRec {
+    uint32_t RecordSize = 0;
+    TOrixHUndoFlags UndoFlagBits = 0;
+    int32_t CaretPosition = 0;
+    int32_t EditPosition = 0;
+    int32_t EditCount = 0;
+    int32_t ReplacedCount = 0;
+    uint8_t SavedTranslation = 0;
+    int32_t SavedBytesPerUnit = 0;
+    uint8_t DataByte = 0;
+
+    static constexpr int32_t kSize = 30;
+    static constexpr int32_t kDataOffset = 29;
+    static TOrixHUndoRec ReadFrom(const uint8_t* bytes);
+    void WriteTo(uint8_t* bytes) const;
+    bool Has(TOrixHUndoFlag flag) const { return (UndoFlagBits & UndoBit(flag)) != 0; }
+};
+
+// A record taken apart after its sizes were checked against the stream.
+struct TOrixHUndoRecordView {
+    TOrixHUndoRec Header;
+    uint8_t Kind = ORIXH_UNDO_NO_KIND;
+    int64_t Start = 0;     // offset of the record in the stream
+    int64_t DataLength = 0; // N
+    std::string Description;
+    bool HasSelection = false;
+    int32_t SelFirst = -1, SelLast = -1, SelAnchor = -1;
+};
+
+class TOrixHUndoStorage : public TMemoryStream {
+public:
+    explicit TOrixHUndoStorage(TCustomOrixHexEditor* editor);
+    ~TOrixHUndoStorage() override;
+    TOrixHUndoStorage(const TOrixHUndoStorage&) = delete;
+    TOrixHUndoStorage& operator=(const TOrixHUndoStorage&) = delete;
+
+    // Below 30 bytes the stream holds no record.
+    void SetSize(int64_t size) override;
+
+    int32_t BeginUpdate();
+    int32_t EndUpdate();
+    bool CanUndo();
+    bool CanRedo() const { return !FRedoRecord.empty(); }
+    void CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t count, int32_t replCount,
+                    const std::string& description);
+    bool Undo();
+    bool Redo();
+    void RemoveLastUndo();
+    void Reset(bool resetRedo);
+    void SetCount(int32_t value);
+    void ResetRedo();
+    void CreateRedo(const TOrixHUndoRec& header);
+    static uint8_t GetUndoKind(TOrixHUndoFlags mask);
+    void AddSelection(int32_t pos, int32_t count);
+    // False (kind ORIXH_UNDO_NO_KIND, nothing read) when the stream holds no sound record.
+    bool ReadUndoRecord(TOrixHUndoRec& header, std::string& description, uint8_t& kind);
+    uint8_t GetLastUndoKind();
+
+    int32_t RecordCount() const { return FRecordCount; }
+    int32_t UpdateLevel() const { return FUpdateLevel; }
+    const std::string& StepDescription() const { return FStepDescription; }
+    const std::vector<uint8_t>& RedoBlock() const { return FRedoRecord; }
+    int32_t UndoneRecordSize() const { return FUndoneRecordSize; }
+
+    // N, the RecordData size a kind keeps, for the editor's data size; -1 for bad counts.
+    static int64_t RecordDataSize(uint8_t kind, int64_t count, int64_t replCount,
+                                  int64_t dataSize, const std::string& description);
+
+private:
+    void RemoveOldestUndo();
+    bool ParseNewest(TOrixHUndoRecordView& view);
+    std::string DescriptionOf(const TOrixHUndoRecordView& view);
+    bool RecordFitsData(const TOrixHUndoRecordView& view);
+    bool ApplyUndo(const TOrixHUndoRecordView& view);
+    void RestoreUndoState(const TOrixHUndoRecordView& view);
+    void RestoreRedoState(bool secondMark);
+    void CutChangedMarks(int32_t position);
+    void RestoreModes(const TOrixHUndoRec& header);
+    void PlaceCaret(const TOrixHUndoRec& header);
+
+    int32_t FRecordCount = 0;
+    int32_t FUpdateLevel = 0;
+    TCustomOrixHexEditor* FHexEditor;
+    std::string FStepDescription;
+    std::vector<uint8_t> FRedoRecord;
+    std::vector<uint8_t> FUndoneRecord;
+    int32_t FUndoneRecordSize = 0;
+    std::string FUndoneDescription;
+    // Set while a step is applied: handlers called on the way record nothing.
+    bool FApplying = false;
+};

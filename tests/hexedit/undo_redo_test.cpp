@@ -1,0 +1,259 @@
+// Undo and redo of every kind: data, changed marks, caret and field, modified flag and
+// bookmarks come back; redo repeats the step once; a new edit drops the redo; combined
+// records and undo groups.
+#include "hex_test_env.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+struct State {
+    std::vector<uint8_t> data;
+    std::vector<bool> marks;
+    int32_t col = 0, row = 0;
+    bool modified = false;
+    std::vector<int32_t> bookmarks;
+    bool operator==(const State&) const = default;
+};
+
+void PrintTo(const State& s, std::ostream* os) {
+    *os << "data";
+    for (uint8_t b : s.data) *os << ' ' << std::hex << int(b);
+    *os << std::dec << " marks";
+    for (bool m : s.marks) *os << (m ? '1' : '0');
+    *os << " cell " << s.col << ',' << s.row << " modified " << s.modified << " bookmarks";
+    for (int32_t b : s.bookmarks) *os << ' ' << b;
+}
+
+using Editor = TOrixHexEditorEx;
+
+State Capture(Editor& e, bool withMarks = true) {
+    State s;
+    s.data.resize(static_cast<size_t>(e.GetDataSize()));
+    if (!s.data.empty()) e.ReadBuffer(s.data.data(), 0, e.GetDataSize());
+    if (withMarks)
+        for (int32_t i = 0; i < e.GetDataSize(); ++i) s.marks.push_back(e.HasChanged(i));
+    s.col = e.Col();
+    s.row = e.Row();
+    s.modified = e.GetModified();
+    for (int i = 0; i < 10; ++i) s.bookmarks.push_back(e.GetBookmark(i).mPosition);
+    return s;
+}
+
+void PutCaret(TCustomOrixHexEditor& e, int32_t pos, bool inChar = false) {
+    const TGridCoord c = e.GetCursorAtPos(pos, inChar);
+    e.MoveColRow(c.X, c.Y, true, true);
+}
+
+struct KindCase {
+    const char* name;
+    uint8_t kind;
+    std::function<void(Editor&)> setUp;
+    std::function<void(Editor&)> step;
+    bool marksAfterRedo; // whether the changed marks come back (only byte changes keep them)
+};
+
+const uint8_t kFour[4] = {0xC1, 0xC2, 0xC3, 0xC4};
+} // namespace
+
+TEST(UndoRedo, EveryKindRestoresAndRepeats) {
+    TestApp();
+    auto marks = [](Editor& e) {
+        e.SetChanged(1, true);
+        e.SetChanged(5, true);
+        e.SetBookmarkVals(0, 1, false);
+        e.SetBookmarkVals(1, 3, true);
+        e.SetBookmarkVals(2, 12, false);
+    };
+    const KindCase cases[] = {
+        {"byte", ufKindBytesChanged, marks, [](Editor& e) { e.IntChangeByte(e.GetDataAt(5), 0x55, 5, ""); }, true},
+        {"unicode unit", ufKindBytesChanged,
+         [](Editor& e) {
+             e.SetUnicodeCharacters(true);
+             PutCaret(e, 4, true);
+             e.SetChanged(5, true);
+         },
+         [](Editor& e) {
+             const uint16_t old = static_cast<uint16_t>(e.GetDataAt(4) | e.GetDataAt(5) << 8);
+             e.IntChangeWideChar(old, static_cast<uint16_t>(0x4E00 | e.GetDataAt(4)), 4, "");
+         },
+         true},
+        {"removal", ufKindByteRemoved, marks, [](Editor& e) { e.NewSelection(6, 8); e.DeleteSelection(""); }, false},
+        {"insertion", ufKindInsertBuffer, marks, [](Editor& e) { e.InsertBuffer(kFour, 2, 3, "", true); }, false},
+        {"replace longer", ufKindReplace, marks, [](Editor& e) { e.NewSelection(2, 3); e.ReplaceSelection(kFour, 4, "", true); }, false},
+        {"replace shorter", ufKindReplace, marks, [](Editor& e) { e.Replace(kFour, 4, 3, 1, "", true); }, false},
+        {"append", ufKindAppendBuffer, marks, [](Editor& e) { e.AppendBuffer(kFour, 3, "", true); }, false},
+        {"nibble insert", ufKindNibbleInsert, marks,
+         [](Editor& e) {
+             e.CreateUndo(ufKindNibbleInsert, 4, 0, 0, "");
+             // The data as inserting a zero nibble after the high nibble of 4 leaves it.
+             std::vector<uint8_t> d(static_cast<size_t>(e.GetDataSize()));
+             e.ReadBuffer(d.data(), 0, e.GetDataSize());
+             std::vector<uint8_t> n(d.begin(), d.begin() + 4);
+             n.push_back(static_cast<uint8_t>(d[4] & 0xF0));
+             for (size_t k = 5; k <= d.size(); ++k)
+                 n.push_back(static_cast<uint8_t>((d[k - 1] << 4) | (k < d.size() ? d[k] >> 4 : 0)));
+             e.DataStore().SetSize(static_cast<int64_t>(n.size()));
+             e.WriteBuffer(n.data(), 0, static_cast<int32_t>(n.size()));
+             e.CalcSizes();
+         },
+         false},
+        {"nibble delete", ufKindNibbleDelete, marks,
+         [](Editor& e) {
+             e.CreateUndo(ufKindNibbleDelete, 4, 0, 0, "");
+             std::vector<uint8_t> d(static_cast<size_t>(e.GetDataSize()));
+             e.ReadBuffer(d.data(), 0, e.GetDataSize());
+             std::vector<uint8_t> n = d;
+             n[4] = static_cast<uint8_t>((d[4] & 0xF0) | (d[5] >> 4));
+             for (size_t k = 5; k < d.size(); ++k)
+                 n[k] = static_cast<uint8_t>((d[k] << 4) | (k + 1 < d.size() ? d[k + 1] >> 4 : 0));
+             e.WriteBuffer(n.data(), 0, static_cast<int32_t>(n.size()));
+         },
+         false},
+        {"convert", ufKindConvert, marks,
+         [](Editor& e) {
+             e.CreateUndo(ufKindConvert, 2, 4, 0, "");
+             e.WriteBuffer(kFour, 2, 4);
+         },
+         false},
+        {"all data", ufKindAllData, marks,
+         [](Editor& e) {
+             e.UndoBeginUpdate("group");
+             e.SetDataSize(4);
+             e.WriteBuffer(kFour, 0, 4);
+             e.UndoEndUpdate();
+         },
+         false},
+    };
+    for (const KindCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ShownEditor shown(16);
+        Editor& e = *shown;
+        c.setUp(e);
+        PutCaret(e, 7, e.CaretInCharField());
+        const State before = Capture(e, c.marksAfterRedo);
+        c.step(e);
+        ASSERT_TRUE(e.GetCanUndo());
+        EXPECT_EQ(e.UndoStorage().GetLastUndoKind(), c.kind);
+        const State after = Capture(e);
+        const std::string description = e.GetUndoDescription();
+        ASSERT_TRUE(e.Undo());
+        EXPECT_EQ(Capture(e, c.marksAfterRedo), before);
+        EXPECT_FALSE(e.GetCanUndo());
+        ASSERT_TRUE(e.GetCanRedo());
+        ASSERT_TRUE(e.Redo());
+        State redone = Capture(e);
+        State want = after;
+        if (!c.marksAfterRedo) redone.marks = want.marks = {};
+        EXPECT_EQ(redone, want);
+        EXPECT_FALSE(e.GetCanRedo());
+        EXPECT_TRUE(e.GetCanUndo());
+        EXPECT_EQ(e.GetUndoDescription(), description);
+        // Undone once more, then a new edit: the redo goes.
+        ASSERT_TRUE(e.Undo());
+        e.IntChangeByte(e.GetDataAt(0), static_cast<uint8_t>(e.GetDataAt(0) + 1), 0, "");
+        EXPECT_FALSE(e.GetCanRedo());
+        EXPECT_FALSE(e.Redo());
+    }
+}
+
+TEST(UndoRedo, SelectionRecords) {
+    TestApp();
+    ShownEditor e(16);
+    e->CreateUndo(ufKindSelection, 3, 0, 0, "");
+    e->CreateUndo(ufKindSelection, 6, 5, 0, "");
+    EXPECT_EQ(e->GetUndoDescription(), "Cursor movement");
+    e->NewSelection(0, 1);
+    ASSERT_TRUE(e->Undo());
+    EXPECT_EQ(e->SelFirst(), 6);
+    EXPECT_EQ(e->SelLast(), 10);
+    EXPECT_EQ(e->SelAnchor(), 6);
+    ASSERT_TRUE(e->Undo());
+    EXPECT_EQ(e->GetSelCount(), 0);
+    EXPECT_EQ(e->GetCursorPos(), 3);
+}
+
+TEST(UndoRedo, TypedBytesAndFlags) {
+    TestApp();
+    ShownEditor shown(16);
+    Editor& e = *shown;
+    EXPECT_FALSE(e.GetModified());
+    PutCaret(e, 2);
+    e.IntChangeByte(e.GetDataAt(2), 0x99, 2, "");
+    PutCaret(e, 2, true);
+    e.IntChangeByte(0x99, 0x22, 2, "");
+    EXPECT_TRUE(e.HasChanged(2));
+    ASSERT_TRUE(e.Undo());
+    EXPECT_EQ(e.GetDataAt(2), 0x99);
+    EXPECT_TRUE(e.HasChanged(2));
+    EXPECT_TRUE(e.CaretInCharField());
+    ASSERT_TRUE(e.Undo());
+    EXPECT_EQ(e.GetDataAt(2), Pattern(16)[2]);
+    EXPECT_FALSE(e.HasChanged(2));
+    EXPECT_FALSE(e.CaretInCharField());
+    EXPECT_FALSE(e.GetModified()); // freshly loaded counts as not modified again
+}
+
+TEST(UndoRedo, CombinedRecords) {
+    TestApp();
+    ShownEditor e(16);
+    for (int i = 0; i < 4; ++i) e->IntChangeByte(e->GetDataAt(i), 0xF0, i, "");
+    e->CombineUndo(3, "three at once");
+    EXPECT_EQ(e->GetUndoDescription(), "three at once");
+    ASSERT_TRUE(e->Undo());
+    EXPECT_EQ(e->GetDataAt(0), 0xF0);
+    for (int i = 1; i < 4; ++i) EXPECT_EQ(e->GetDataAt(i), Pattern(16)[i]);
+    EXPECT_FALSE(e->GetCanRedo());
+    EXPECT_EQ(e->UndoStorage().RecordCount(), 1);
+    // A combined record that claims more records than there are is not applied.
+    e->CombineUndo(1, "");
+    e->UndoStorage().RemoveLastUndo();
+    e->UndoStorage().RemoveLastUndo();
+    EXPECT_FALSE(e->Undo());
+}
+
+TEST(UndoRedo, UndoGroups) {
+    TestApp();
+    ShownEditor e(16);
+    TOrixHUndoStorage& s = e->UndoStorage();
+    // On a new control a group without a description makes no record.
+    e->UndoBeginUpdate("");
+    e->UndoEndUpdate();
+    EXPECT_EQ(s.RecordCount(), 0);
+    EXPECT_FALSE(e->UndoGroupActive());
+
+    e->IntChangeByte(e->GetDataAt(0), 0x01, 0, "");
+    const std::vector<uint8_t> before = [&] {
+        std::vector<uint8_t> d(16);
+        e->ReadBuffer(d.data(), 0, 16);
+        return d;
+    }();
+    e->UndoBeginUpdate("Fill");
+    e->UndoBeginUpdate("inner");
+    e->IntChangeByte(e->GetDataAt(3), 0x33, 3, "");
+    e->InsertBuffer(kFour, 4, 0, "", false);
+    EXPECT_EQ(e->UndoEndUpdate(), 1);
+    EXPECT_EQ(e->UndoEndUpdate(), 0);
+    EXPECT_EQ(s.RecordCount(), 2);
+    EXPECT_EQ(e->GetUndoDescription(), "Fill");
+    ASSERT_TRUE(e->Undo());
+    std::vector<uint8_t> now(16);
+    ASSERT_EQ(e->GetDataSize(), 16);
+    e->ReadBuffer(now.data(), 0, 16);
+    EXPECT_EQ(now, before);
+    EXPECT_TRUE(e->Undo()); // the byte changed before the group
+    EXPECT_EQ(e->GetDataAt(0), Pattern(16)[0]);
+
+    // A group without a change leaves the history as it was, also when it was opened
+    // without a description once groups make records.
+    e->IntChangeByte(e->GetDataAt(0), 0x01, 0, "");
+    EXPECT_TRUE(e->UndoGroupActive());
+    e->UndoBeginUpdate("");
+    EXPECT_EQ(s.RecordCount(), 2);
+    e->UndoEndUpdate();
+    EXPECT_EQ(s.RecordCount(), 1);
+    EXPECT_EQ(e->GetUndoDescription(), "Change byte(s)");
+    // Opened by the plain storage level: nothing of the history is taken off.
+    static_cast<TCustomOrixHexEditor&>(*e).UndoBeginUpdate();
+    e->UndoEndUpdate();
+    EXPECT_EQ(s.RecordCount(), 1);
+}
