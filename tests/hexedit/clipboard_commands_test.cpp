@@ -47,6 +47,14 @@ QMimeData* Offer(std::initializer_list<std::pair<const char*, QByteArray>> forma
     return data;
 }
 
+// Text and a picture, so that a paste asks which to take.
+void OfferTextAndPicture(const QString& text) {
+    auto* data = new QMimeData;
+    data->setImageData(QImage(2, 2, QImage::Format_RGB32));
+    data->setText(text);
+    Clipboard().setMimeData(data);
+}
+
 QByteArray OwnBlock(const QByteArray& bytes) {
     return QByteArray::fromStdString(
         MakeHexEditorBlock(reinterpret_cast<const uint8_t*>(bytes.constData()),
@@ -218,10 +226,7 @@ TEST(ClipboardPaste, DamagedOwnBlocksPasteNothing) {
 
 TEST(ClipboardPaste, TextAndPictureAskInPriorityOrderAndCancelPastesNothing) {
     PasteTarget t;
-    auto* data = new QMimeData;
-    data->setImageData(QImage(2, 2, QImage::Format_RGB32));
-    data->setText("zz");
-    Clipboard().setMimeData(data);
+    OfferTextAndPicture("zz");
     ASSERT_TRUE(t->CanPaste());
     QStringList listed;
     OnChooser([&](TFormatSelDialog& d) {
@@ -255,10 +260,7 @@ TEST(ClipboardPaste, HexTextWithAndWithoutSwappedNibbles) {
 
 TEST(ClipboardPaste, TheHexTextBoxOfTheChooserStays) {
     PasteTarget t;
-    auto* data = new QMimeData;
-    data->setImageData(QImage(1, 1, QImage::Format_RGB32));
-    data->setText("4142");
-    Clipboard().setMimeData(data);
+    OfferTextAndPicture("4142");
     ASSERT_TRUE(t->CanPaste());
     OnChooser([](TFormatSelDialog& d) {
         d.FormatList->setCurrentRow(0);
@@ -339,10 +341,7 @@ TEST(ClipboardPaste, ClipboardChangedWhileTheChooserIsOpen) {
     // The chosen format gone afterwards: nothing is pasted.
     {
         PasteTarget t;
-        auto* data = new QMimeData;
-        data->setImageData(QImage(1, 1, QImage::Format_RGB32));
-        data->setText("old");
-        Clipboard().setMimeData(data);
+        OfferTextAndPicture("old");
         ASSERT_TRUE(t->CanPaste());
         OnChooser([](TFormatSelDialog& d) {
             d.FormatList->setCurrentRow(0); // Text
@@ -355,10 +354,7 @@ TEST(ClipboardPaste, ClipboardChangedWhileTheChooserIsOpen) {
     // Still offered: what the clipboard holds now is pasted, not the deleted old data.
     {
         PasteTarget t;
-        auto* data = new QMimeData;
-        data->setImageData(QImage(1, 1, QImage::Format_RGB32));
-        data->setText("old");
-        Clipboard().setMimeData(data);
+        OfferTextAndPicture("old");
         ASSERT_TRUE(t->CanPaste());
         OnChooser([](TFormatSelDialog& d) {
             d.FormatList->setCurrentRow(0);
