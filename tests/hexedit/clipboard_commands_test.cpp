@@ -417,3 +417,20 @@ TEST(ClipboardKeys, AnErrorOfAPasteIsReportedByTheKeyHandler) {
         ADD_FAILURE() << "exception in event handler: " << e.what();
     };
 }
+
+TEST(ClipboardImportPath, AFileListMovedOnTheControlBecomesALinkAndYieldsTheNames) {
+    PasteTarget t;
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile("/tmp/one.bin"), QUrl::fromLocalFile("/tmp/two.bin")});
+    Qt::DropAction effect = Qt::MoveAction;
+    ASSERT_TRUE(t->SupportsOLEData(&data, effect, oleDrop));
+    EXPECT_EQ(t->OLEFormat(oleDrop), CF_HDROP);
+    EXPECT_EQ(effect, Qt::LinkAction);
+    OnChooser();
+    EXPECT_EQ(t->ImportOLEData([&] { return &data; }, effect, oleDrop),
+              std::string("/tmp/one.bin\0/tmp/two.bin\0", 26));
+    // Only the clipboard pastes here; a drop's placement is not this path's.
+    EXPECT_FALSE(t->InsertOLEData([&] { return &data; }, effect, oleDrop));
+    EXPECT_EQ(effect, Qt::IgnoreAction);
+    EXPECT_EQ(DataOf(*t), kUntouched);
+}
