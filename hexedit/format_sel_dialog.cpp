@@ -12,7 +12,9 @@
 int32_t LastSelectedClipFormat = -1;
 
 namespace {
-bool IsTextFormat(int32_t format) { return format == CF_TEXT || format == CF_OEMTEXT; }
+bool IsTextFormat(int32_t format) {
+    return format == CF_TEXT || format == CF_OEMTEXT;
+}
 } // namespace
 
 TFormatSelDialog::TFormatSelDialog(const TClipFormats& formats, bool hexText, QWidget* owner)
@@ -71,11 +73,17 @@ int32_t TFormatSelDialog::SelectedFormat() const {
     return selected.isEmpty() ? -1 : selected.first()->data(Qt::UserRole).toInt();
 }
 
-bool TFormatSelDialog::HexTextChecked() const { return HexTextBox->isChecked(); }
+bool TFormatSelDialog::HexTextChecked() const {
+    return HexTextBox->isChecked();
+}
 
-void TFormatSelDialog::ListClick() { HexTextBox->setEnabled(IsTextFormat(SelectedFormat())); }
+void TFormatSelDialog::ListClick() {
+    HexTextBox->setEnabled(IsTextFormat(SelectedFormat()));
+}
 
-void TFormatSelDialog::ListDblClick() { accept(); }
+void TFormatSelDialog::ListDblClick() {
+    accept();
+}
 
 bool ShowFormatSelDialog(const TClipFormats& formats, TClipFormat& format, bool& hexText) {
     // The dialog may be closed from outside while its loop runs (the owner going away): the

@@ -26,13 +26,19 @@ const QMimeData* ClipboardData() {
     return qGuiApp ? QGuiApplication::clipboard()->mimeData() : nullptr;
 }
 
-bool IsTextFormat(TClipFormat format) { return format == CF_TEXT || format == CF_OEMTEXT; }
+bool IsTextFormat(TClipFormat format) {
+    return format == CF_TEXT || format == CF_OEMTEXT;
+}
 
 } // namespace
 
-bool TOrixHexEditorEx::CanCopy() { return GetDataSize() > 0 && GetSelCount() > 0; }
+bool TOrixHexEditorEx::CanCopy() {
+    return GetDataSize() > 0 && GetSelCount() > 0;
+}
 
-bool TOrixHexEditorEx::CanCut() { return CanCopy() && !ReadOnlyView && !NoSizeChange; }
+bool TOrixHexEditorEx::CanCut() {
+    return CanCopy() && !ReadOnlyView && !NoSizeChange;
+}
 
 bool TOrixHexEditorEx::CanPaste() {
     if (ReadOnlyView) return false;
@@ -46,9 +52,9 @@ bool TOrixHexEditorEx::CanPaste() {
 bool TOrixHexEditorEx::CBCopy() {
     if (!CanCopy()) return false;
     TWaitCursor wait(this);
-    TOrixHDataObject* object = TOrixHDataObject::CreateFromStream(
-        &FDataStore, FSelFirst, GetSelCount(), FDocumentName, FClipboardAsHexText,
-        GetSwapNibbles());
+    TOrixHDataObject* object =
+        TOrixHDataObject::CreateFromStream(&FDataStore, FSelFirst, GetSelCount(), FDocumentName,
+                                           FClipboardAsHexText, GetSwapNibbles());
     // The clipboard takes the object over and deletes it when it is replaced or emptied.
     QGuiApplication::clipboard()->setMimeData(object);
     FClipboardDataObject = object;
@@ -89,8 +95,7 @@ bool TOrixHexEditorEx::SupportsOLEData(const QMimeData* data, Qt::DropAction& ef
     return supported;
 }
 
-std::string TOrixHexEditorEx::ImportOLEData(const TOrixHMimeSource& source,
-                                            Qt::DropAction& effect,
+std::string TOrixHexEditorEx::ImportOLEData(const TOrixHMimeSource& source, Qt::DropAction& effect,
                                             TOrixHOLEOperation operation) {
     TWaitCursor wait(this);
     TClipFormat format = FOLEFormats[operation];

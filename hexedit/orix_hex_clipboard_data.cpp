@@ -10,7 +10,9 @@
 TOrixHDataObject::TOrixHDataObject(bool hexText, bool swapNibbles)
     : FHexText(hexText), FSwapNibbles(swapNibbles) {}
 
-void TOrixHDataObject::SetName(const std::string& fileName) { FDumpName = MakeDumpName(fileName); }
+void TOrixHDataObject::SetName(const std::string& fileName) {
+    FDumpName = MakeDumpName(fileName);
+}
 
 TOrixHDataObject* TOrixHDataObject::CreateFromBuffer(const void* data, int32_t size,
                                                      const std::string& fileName, bool hexText,

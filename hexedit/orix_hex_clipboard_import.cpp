@@ -12,9 +12,10 @@
 
 TClipFormats OrixHClipFormats(bool supportsOther) {
     if (!supportsOther) return {CF_HEXEDITOR, CF_HDROP};
-    return {CF_HEXEDITOR,    CF_HDROP,   CF_TEXT, CF_RTF,  CF_UNICODETEXT,     CF_BITMAP,
-            CF_PALETTE,      CF_METAFILEPICT,     CF_TIFF, CF_OEMTEXT,         CF_DIB,
-            CF_RIFF,         CF_WAVE,    CF_ENHMETAFILE,   CF_LOCALE,          CF_REGEDIT_HEXDATA,
+    return {CF_HEXEDITOR,   CF_HDROP,       CF_TEXT,    CF_RTF,
+            CF_UNICODETEXT, CF_BITMAP,      CF_PALETTE, CF_METAFILEPICT,
+            CF_TIFF,        CF_OEMTEXT,     CF_DIB,     CF_RIFF,
+            CF_WAVE,        CF_ENHMETAFILE, CF_LOCALE,  CF_REGEDIT_HEXDATA,
             CF_HTML};
 }
 
@@ -72,8 +73,8 @@ std::string FileListToBytes(const std::vector<std::string>& files, bool asNames)
     TFileStream file(name, fmOpenRead | fmShareDenyNone);
     const int64_t size = file.GetSize();
     if (size > std::numeric_limits<int32_t>::max())
-        throw EOrixHexEditor("File " + name + " is too large to paste (" +
-                             std::to_string(size) + " bytes; at most 2147483647)");
+        throw EOrixHexEditor("File " + name + " is too large to paste (" + std::to_string(size) +
+                             " bytes; at most 2147483647)");
     data.resize(static_cast<size_t>(size));
     file.ReadBuffer(data.data(), size);
     return data;

@@ -21,8 +21,7 @@ enum TOrixHOLEOperation : uint8_t { oleDrop = 0, oleClipboard = 1 };
 TClipFormats OrixHClipFormats(bool supportsOther);
 
 // The first format of the list that the data offers.
-bool OLEHasSupportedFormat(const QMimeData* data, const TClipFormats& formats,
-                           TClipFormat& format);
+bool OLEHasSupportedFormat(const QMimeData* data, const TClipFormats& formats, TClipFormat& format);
 
 // Keeps, in list order, the formats the data offers: none gives False, one is taken, several
 // go to the format chooser. The chooser runs an event loop: the data must be fetched again

@@ -1,6 +1,5 @@
 // Copy, cut and paste through the control and the Qt clipboard.
-#include "format_sel_dialog.h"
-#include "hex_test_env.h"
+#include "clipboard_test_env.h"
 #include "orix_hex_error.h"
 
 #include <QCheckBox>
@@ -8,8 +7,8 @@
 #include <QImage>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 #include <fstream>
@@ -28,7 +27,9 @@ std::vector<uint8_t> DataOf(TCustomOrixHexEditor& editor) {
     return data;
 }
 
-QClipboard& Clipboard() { return *QGuiApplication::clipboard(); }
+QClipboard& Clipboard() {
+    return *QGuiApplication::clipboard();
+}
 
 QByteArray OnClipboard(const char* mime) {
     const QMimeData* data = Clipboard().mimeData();
@@ -56,26 +57,8 @@ void OfferTextAndPicture(const QString& text) {
 }
 
 QByteArray OwnBlock(const QByteArray& bytes) {
-    return QByteArray::fromStdString(
-        MakeHexEditorBlock(reinterpret_cast<const uint8_t*>(bytes.constData()),
-                           static_cast<int32_t>(bytes.size())));
-}
-
-// A chooser that shows up is handled by act; without act it fails the test and is cancelled.
-void OnChooser(std::function<void(TFormatSelDialog&)> act = {}) {
-    QTimer::singleShot(0, [act = std::move(act)] {
-        auto* dialog = qobject_cast<TFormatSelDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            if (act) ADD_FAILURE() << "no format chooser shown";
-            return;
-        }
-        if (act) {
-            act(*dialog);
-        } else {
-            ADD_FAILURE() << "the paste asked for a format";
-            dialog->reject();
-        }
-    });
+    return QByteArray::fromStdString(MakeHexEditorBlock(
+        reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<int32_t>(bytes.size())));
 }
 
 // An editor of 8 bytes 00..07 with the caret on the first byte and nothing selected.
@@ -192,7 +175,7 @@ TEST(ClipboardPaste, OwnBlockWinsWithoutAsking) {
     PasteTarget t;
     Offer({{kMimeHexEditor, OwnBlock("\xAB\xCD")}, {"text/plain", "text"}});
     ASSERT_TRUE(t->CanPaste());
-    OnChooser();
+    const auto chooser = OnChooser();
     ASSERT_TRUE(t->CBPaste());
     EXPECT_EQ(t.Pasted(V({0xAB, 0xCD, 0})), V({0xAB, 0xCD, 0}));
     EXPECT_EQ(t->GetDataSize(), 10);
@@ -205,7 +188,7 @@ TEST(ClipboardPaste, CopyThenPasteRoundTrips) {
     t->ResetSelection(false);
     t->SetSelStart(0);
     t->ResetSelection(false);
-    OnChooser();
+    const auto chooser = OnChooser();
     ASSERT_TRUE(t->CBPaste());
     EXPECT_EQ(DataOf(*t), V({5, 6, 7, 0, 1, 2, 3, 4, 5, 6, 7}));
 }
@@ -229,7 +212,7 @@ TEST(ClipboardPaste, TextAndPictureAskInPriorityOrderAndCancelPastesNothing) {
     OfferTextAndPicture("zz");
     ASSERT_TRUE(t->CanPaste());
     QStringList listed;
-    OnChooser([&](TFormatSelDialog& d) {
+    const auto chooser = OnChooser([&](TFormatSelDialog& d) {
         for (int i = 0; i < d.FormatList->count(); ++i) listed << d.FormatList->item(i)->text();
         d.CancelButton->click();
     });
@@ -238,7 +221,7 @@ TEST(ClipboardPaste, TextAndPictureAskInPriorityOrderAndCancelPastesNothing) {
     EXPECT_EQ(DataOf(*t), kUntouched);
 
     LastSelectedClipFormat = -1;
-    OnChooser([](TFormatSelDialog& d) { d.OKButton->click(); });
+    const auto chooser2 = OnChooser([](TFormatSelDialog& d) { d.OKButton->click(); });
     ASSERT_TRUE(t->CanPaste());
     ASSERT_TRUE(t->CBPaste());
     EXPECT_EQ(t.Pasted(V({'z', 'z', 0})), V({'z', 'z', 0}));
@@ -262,7 +245,7 @@ TEST(ClipboardPaste, TheHexTextBoxOfTheChooserStays) {
     PasteTarget t;
     OfferTextAndPicture("4142");
     ASSERT_TRUE(t->CanPaste());
-    OnChooser([](TFormatSelDialog& d) {
+    const auto chooser = OnChooser([](TFormatSelDialog& d) {
         d.FormatList->setCurrentRow(0);
         d.HexTextBox->setChecked(true);
         d.OKButton->click();
@@ -284,7 +267,8 @@ TEST(ClipboardPaste, WholeUnitsOnly) {
         ASSERT_TRUE(t->CanPaste());
         EXPECT_EQ(t->CBPaste(), c.inserted > 0);
         EXPECT_EQ(t->GetDataSize(), 8 + c.inserted) << c.bytes.constData();
-        EXPECT_EQ(t.Pasted(V({0, 0, 0, 0})), c.inserted ? V({'a', 'b', 'c', 'd'}) : V({0, 1, 2, 3}));
+        EXPECT_EQ(t.Pasted(V({0, 0, 0, 0})),
+                  c.inserted ? V({'a', 'b', 'c', 'd'}) : V({0, 1, 2, 3}));
     }
 }
 
@@ -299,7 +283,7 @@ TEST(ClipboardPaste, FileListPastesTheFirstFile) {
     data->setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
     Clipboard().setMimeData(data);
     ASSERT_TRUE(t->CanPaste());
-    OnChooser();
+    const auto chooser = OnChooser();
     ASSERT_TRUE(t->CBPaste());
     EXPECT_EQ(t->GetDataSize(), 11);
     EXPECT_EQ(t.Pasted(V({'A', 'A', 'A', 0})), V({'A', 'A', 'A', 0}));
@@ -343,7 +327,7 @@ TEST(ClipboardPaste, ClipboardChangedWhileTheChooserIsOpen) {
         PasteTarget t;
         OfferTextAndPicture("old");
         ASSERT_TRUE(t->CanPaste());
-        OnChooser([](TFormatSelDialog& d) {
+        const auto chooser = OnChooser([](TFormatSelDialog& d) {
             d.FormatList->setCurrentRow(0); // Text
             Offer({{"image/tiff", "II*\0"}});
             d.OKButton->click();
@@ -356,7 +340,7 @@ TEST(ClipboardPaste, ClipboardChangedWhileTheChooserIsOpen) {
         PasteTarget t;
         OfferTextAndPicture("old");
         ASSERT_TRUE(t->CanPaste());
-        OnChooser([](TFormatSelDialog& d) {
+        const auto chooser2 = OnChooser([](TFormatSelDialog& d) {
             d.FormatList->setCurrentRow(0);
             Offer({{"text/plain", "new"}});
             d.OKButton->click();
@@ -374,7 +358,7 @@ TEST(ClipboardKeys, CtrlCXVAndTheEditActions) {
     QTest::keyClick(t.editor.get(), Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(DataOf(*t), V({0, 3, 4, 5, 6, 7}));
     t->ResetSelection(false);
-    OnChooser();
+    const auto chooser = OnChooser();
     QTest::keyClick(t.editor.get(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(t->GetDataSize(), 8);
     // Ctrl+Shift+C and Ctrl+Alt+V are no clipboard keys.
@@ -426,7 +410,7 @@ TEST(ClipboardImportPath, AFileListMovedOnTheControlBecomesALinkAndYieldsTheName
     ASSERT_TRUE(t->SupportsOLEData(&data, effect, oleDrop));
     EXPECT_EQ(t->OLEFormat(oleDrop), CF_HDROP);
     EXPECT_EQ(effect, Qt::LinkAction);
-    OnChooser();
+    const auto chooser = OnChooser();
     EXPECT_EQ(t->ImportOLEData([&] { return &data; }, effect, oleDrop),
               std::string("/tmp/one.bin\0/tmp/two.bin\0", 26));
     // Only the clipboard pastes here; a drop's placement is not this path's.

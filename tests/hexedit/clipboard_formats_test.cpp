@@ -17,9 +17,8 @@ std::string Bytes(std::initializer_list<int> values) {
 std::unique_ptr<TOrixHDataObject> Object(const std::string& data, bool hexText = false,
                                          bool swap = false,
                                          const std::string& name = "C:/work/fw.rom") {
-    return std::unique_ptr<TOrixHDataObject>(
-        TOrixHDataObject::CreateFromBuffer(data.data(), static_cast<int32_t>(data.size()), name,
-                                           hexText, swap));
+    return std::unique_ptr<TOrixHDataObject>(TOrixHDataObject::CreateFromBuffer(
+        data.data(), static_cast<int32_t>(data.size()), name, hexText, swap));
 }
 
 std::string Rendered(const TOrixHDataObject& object, const char* mime) {
@@ -77,9 +76,8 @@ TEST(ClipboardDataObject, VirtualFileHasTheDumpNameAndTheBytes) {
     const auto object = Object(data);
     EXPECT_EQ(Rendered(*object, kMimeSuggestedFileName), "Dump of fw.bin");
     EXPECT_EQ(Rendered(*object, kMimeFileContents), data);
-    EXPECT_EQ(object->formats(),
-              QStringList({kMimeHexEditor, kMimeText, kMimeSuggestedFileName, kMimeFileContents,
-                           kMimeRegEditHexData}));
+    EXPECT_EQ(object->formats(), QStringList({kMimeHexEditor, kMimeText, kMimeSuggestedFileName,
+                                              kMimeFileContents, kMimeRegEditHexData}));
     EXPECT_TRUE(object->data("image/png").isEmpty());
 }
 
@@ -104,7 +102,8 @@ TEST(ClipboardDataObject, DumpNames) {
 
 TEST(ClipboardDataObject, EmptyObject) {
     const auto object = Object("");
-    EXPECT_EQ(Rendered(*object, kMimeHexEditor), Bytes({'O', 'R', 'X', 'T', 1, 0, 1, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Rendered(*object, kMimeHexEditor),
+              Bytes({'O', 'R', 'X', 'T', 1, 0, 1, 0, 0, 0, 0, 0}));
     EXPECT_EQ(Rendered(*object, kMimeText), "");
     EXPECT_EQ(object->DumpName(), "");
 }

@@ -1,7 +1,6 @@
 // The import pieces below the control: priority list, format choice and chooser dialog, hex
 // text, file lists.
-#include "format_sel_dialog.h"
-#include "hex_test_env.h"
+#include "clipboard_test_env.h"
 #include "orix_hex_clipboard_import.h"
 #include "orix_hex_error.h"
 
@@ -17,21 +16,10 @@
 
 namespace {
 
-// Runs act on the chooser once its modal loop is running.
-void OnChooser(std::function<void(TFormatSelDialog&)> act) {
-    QTimer::singleShot(0, [act = std::move(act)] {
-        auto* dialog = qobject_cast<TFormatSelDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            ADD_FAILURE() << "no format chooser shown";
-            return;
-        }
-        act(*dialog);
-    });
-}
-
 QStringList Items(const TFormatSelDialog& dialog) {
     QStringList items;
-    for (int i = 0; i < dialog.FormatList->count(); ++i) items << dialog.FormatList->item(i)->text();
+    for (int i = 0; i < dialog.FormatList->count(); ++i)
+        items << dialog.FormatList->item(i)->text();
     return items;
 }
 
@@ -122,7 +110,7 @@ TEST(FormatChooser, ListsOfferedFormatsInPriorityOrderAndRemembersTheChoice) {
     TClipFormat format = 0;
     bool hexText = true;
 
-    OnChooser([](TFormatSelDialog& d) {
+    const auto chooser = OnChooser([](TFormatSelDialog& d) {
         EXPECT_EQ(Items(d), QStringList({"Text", "Bitmap Picture"}));
         EXPECT_EQ(d.windowTitle(), "Select data format");
         EXPECT_EQ(d.FormatList->currentRow(), 0);
@@ -137,7 +125,7 @@ TEST(FormatChooser, ListsOfferedFormatsInPriorityOrderAndRemembersTheChoice) {
     EXPECT_EQ(format, CF_BITMAP);
     EXPECT_TRUE(hexText) << "the box counts only for text";
 
-    OnChooser([](TFormatSelDialog& d) {
+    const auto chooser2 = OnChooser([](TFormatSelDialog& d) {
         EXPECT_EQ(d.FormatList->currentRow(), 1) << "the last choice is preselected";
         d.FormatList->setCurrentRow(0);
         d.HexTextBox->setChecked(false);
@@ -148,7 +136,7 @@ TEST(FormatChooser, ListsOfferedFormatsInPriorityOrderAndRemembersTheChoice) {
     EXPECT_FALSE(hexText);
 
     format = 0;
-    OnChooser([](TFormatSelDialog& d) { d.CancelButton->click(); });
+    const auto chooser3 = OnChooser([](TFormatSelDialog& d) { d.CancelButton->click(); });
     EXPECT_FALSE(OLESelectFormat(OrixHClipFormats(true), &data, format, hexText));
     EXPECT_EQ(format, 0);
 }
