@@ -113,8 +113,10 @@ void TCustomOrixHexEditor::DeleteSelection(const std::string& undoDesc) {
     // Checked before the selection query cuts the changed marks: a refusal changes nothing.
     const int32_t first = FSelAnchor == -1 ? GetPosAtCursor(Col(), Row()) : FSelFirst;
     const int32_t count = FSelAnchor == -1 ? 1 : FSelLast - FSelFirst + 1;
-    FDataStore.CheckRange(first, count);
     if (!CanCreateUndo(ufKindByteRemoved, count, 0)) throw EOrixHexEditor(ORIXH_CANNOT_UPDATE_UNDO);
+    // On the append position there is no byte to remove.
+    if (FSelAnchor == -1 && first >= GetDataSize()) return;
+    FDataStore.CheckRange(first, count);
     int32_t startPos, endPos, aCol, aRow;
     InternalGetCurSel(startPos, endPos, aCol, aRow);
     CreateUndo(ufKindByteRemoved, startPos, endPos - startPos, 0, undoDesc);

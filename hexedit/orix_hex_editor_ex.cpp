@@ -10,6 +10,8 @@
 
 TOrixHexEditorEx::TOrixHexEditorEx(QWidget* parent) : TCustomOrixHexEditor(parent) {
     FPrintFont = font();
+    // Characters of an input method arrive as committed text (inputMethodEvent).
+    setAttribute(Qt::WA_InputMethodEnabled);
     // This editor is always built from its window's description, whose reading ends with
     // Loaded: it starts as an empty "Untitled" document, so data loaded before the window is
     // shown stays.
@@ -203,6 +205,13 @@ void TOrixHexEditorEx::KeyDown(uint16_t& key, TShiftState shift) {
 
 // ---------------------------------------------------------------- mouse
 
+int TOrixHexEditorEx::FontPoints() const {
+    const QFont& f = font();
+    if (f.pointSize() > 0) return f.pointSize();
+    // A font given in pixels (as the form gives it): its size in points on this screen.
+    return std::max(1, qRound(f.pixelSize() * 72.0 / std::max(1, logicalDpiY())));
+}
+
 bool TOrixHexEditorEx::DoMouseWheelDown(TShiftState shift, QPoint position) {
     if (FZoomOnWheel) {
         if (shift == ssCtrl && BytesPerRow > 1) {
@@ -210,9 +219,9 @@ bool TOrixHexEditorEx::DoMouseWheelDown(TShiftState shift, QPoint position) {
             viewport()->update();
             return true;
         }
-        if (shift == (ssShift | ssCtrl) && font().pointSize() > 2) {
+        if (shift == (ssShift | ssCtrl) && FontPoints() > 2) {
             QFont f = font();
-            f.setPointSize(f.pointSize() - 1);
+            f.setPointSize(FontPoints() - 1);
             setFont(f);
             return true;
         }
@@ -229,7 +238,7 @@ bool TOrixHexEditorEx::DoMouseWheelUp(TShiftState shift, QPoint position) {
         }
         if (shift == (ssShift | ssCtrl)) {
             QFont f = font();
-            f.setPointSize(f.pointSize() + 1);
+            f.setPointSize(FontPoints() + 1);
             setFont(f);
             return true;
         }
@@ -239,11 +248,17 @@ bool TOrixHexEditorEx::DoMouseWheelUp(TShiftState shift, QPoint position) {
 
 void TOrixHexEditorEx::MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
     FLastPress = QPoint(x, y);
+    const int32_t anchor = FSelAnchor, first = FSelFirst, last = FSelLast;
     TCustomOrixHexEditor::MouseDown(button, shift, x, y);
-    // The press handling drops the selection; the double click's own comes back afterwards.
+    if (!(shift & ssDouble)) return;
+    // The press handling drops the selection: the double click's own comes back, or, when it
+    // selected nothing, the one there was.
     if (FDblClickSelection && FDblClickPos >= 0 && FDblClickPos < GetDataSize()) {
         NewSelection(FDblClickPos, FDblClickPos);
         FResetSelOnMouseUp = false;
+    } else if (anchor != -1) {
+        SetSelection(anchor, first, last);
+        viewport()->update();
     }
 }
 

@@ -33,6 +33,9 @@ public:
     const std::string& GetBackupExtension() const { return FBackupExtension; }
     void SetBackupExtension(const std::string& value) { FBackupExtension = value; }
     bool GetZoomOnWheel() const { return FZoomOnWheel; }
+    const QFont& GetPrintFont() const { return FPrintFont; }
+    // The print font takes the value without ending UseEditorFontForPrinting (form reading).
+    void SetPrintFontFrom(const QFont& font) { FPrintFont = font; }
     void SetZoomOnWheel(bool value) { FZoomOnWheel = value; }
 
     // Paint lock: while held, painting is skipped; never below 0. Both return the depth.
@@ -78,6 +81,8 @@ public:
 
 protected:
     void Paint(TCanvas& canvas) override;
+    // The font's size in points (Size in the class library), also for a font set in pixels.
+    int FontPoints() const;
     bool DoMouseWheelDown(TShiftState shift, QPoint position) override;
     bool DoMouseWheelUp(TShiftState shift, QPoint position) override;
     void MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;
@@ -154,3 +159,7 @@ private:
         ~TClipboardRelease() { Editor->ReleaseClipboard(Editor->FFlushClipboardAtShutDown); }
     } FClipboardRelease{this};
 };
+
+// Gives the editor the values of the main window's form description for its hex view
+// (font, ruler, offsets, colours, backup extension).
+void ApplyFlashEditorForm(TOrixHexEditorEx& editor);

@@ -107,8 +107,9 @@ uint16_t TCustomOrixHexEditor::VirtualKeyOf(const QKeyEvent& event) {
 void TCustomOrixHexEditor::keyPressEvent(QKeyEvent* event) {
     FEventKey = VirtualKeyOf(*event);
     const Qt::KeyboardModifiers m = event->modifiers();
-    // Ctrl with a key makes no character (Ctrl+Alt is AltGr, which does).
-    FEventTypes = !(m & Qt::ControlModifier) || (m & Qt::AltModifier);
+    // Ctrl or Alt with a key makes no character (Alt makes a menu character instead). AltGr
+    // reaches Qt as a key of its own, not as Ctrl+Alt, so its characters are typed.
+    FEventTypes = !(m & (Qt::ControlModifier | Qt::AltModifier));
     TCustomGrid::keyPressEvent(event);
     event->accept();
 }

@@ -10,19 +10,6 @@ namespace {
 constexpr int32_t kBookmarkBytes = 8;
 constexpr int32_t kBookmarksSize = 10 * kBookmarkBytes;
 
-void PutI32(uint8_t* p, int32_t v) {
-    const auto u = static_cast<uint32_t>(v);
-    p[0] = static_cast<uint8_t>(u);
-    p[1] = static_cast<uint8_t>(u >> 8);
-    p[2] = static_cast<uint8_t>(u >> 16);
-    p[3] = static_cast<uint8_t>(u >> 24);
-}
-int32_t GetI32(const uint8_t* p) {
-    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                                static_cast<uint32_t>(p[2]) << 16 |
-                                static_cast<uint32_t>(p[3]) << 24);
-}
-
 // A zero nibble enters after the high nibble of pos; the data grows by one byte.
 void InsertLowNibble(TOrixHMemoryStream& store, int32_t pos) {
     const int64_t n = store.GetSize();
@@ -279,27 +266,17 @@ void TOrixHUndoStorage::CreateRedo(const TOrixHUndoRec& h) {
         if (h.EditCount == 2 && e.HasChanged(h.EditPosition + 1))
             r.UndoFlagBits |= UndoBit(ufFlagByte2Changed);
     }
-    r.CaretPosition = e.GetPosAtCursor(e.Col(), e.Row());
-    if (e.FCaretInCharField)
-        r.UndoFlagBits |= UndoBit(ufFlagInCharField);
-    else if (e.Col() != e.GetCursorAtPos(r.CaretPosition, false).X)
-        r.UndoFlagBits |= UndoBit(ufFlag2ndByteCol);
-    if (e.FInsertSwitch) r.UndoFlagBits |= UndoBit(ufFlagInsertMode);
-    r.SavedTranslation = static_cast<uint8_t>(e.Translation);
-    if (e.UnicodeChars) r.UndoFlagBits |= UndoBit(ufFlagIsUnicode);
-    if (e.UnicodeBigEndian) r.UndoFlagBits |= UndoBit(ufFlagIsUnicodeBigEndian);
-    r.SavedBytesPerUnit = e.BytesPerUnit;
-    if (e.FModifiedFlag) r.UndoFlagBits |= UndoBit(ufFlagModified);
+    FillEditorState(r);
     r.WriteTo(block.data());
     uint8_t* marks = data + n + 1;
     for (size_t i = 0; i < 10; ++i) {
-        PutI32(marks + i * kBookmarkBytes, e.FBookmarks[i].mPosition);
+        UndoPutI32(marks + i * kBookmarkBytes, e.FBookmarks[i].mPosition);
         marks[i * kBookmarkBytes + 4] = e.FBookmarks[i].mInCharField ? 1 : 0;
     }
     uint8_t* triple = marks + kBookmarksSize;
-    PutI32(triple, e.FSelFirst);
-    PutI32(triple + 4, e.FSelLast);
-    PutI32(triple + 8, e.FSelAnchor);
+    UndoPutI32(triple, e.FSelFirst);
+    UndoPutI32(triple + 4, e.FSelLast);
+    UndoPutI32(triple + 8, e.FSelAnchor);
     FRedoRecord = std::move(block);
 }
 
@@ -308,7 +285,7 @@ void TOrixHUndoStorage::RestoreRedoState(bool secondMark) {
     const TOrixHUndoRec h = TOrixHUndoRec::ReadFrom(FRedoRecord.data());
     const uint8_t* marks = FRedoRecord.data() + FRedoRecord.size() - 12 - kBookmarksSize;
     for (size_t i = 0; i < 10; ++i) {
-        e.FBookmarks[i].mPosition = GetI32(marks + i * kBookmarkBytes);
+        e.FBookmarks[i].mPosition = UndoGetI32(marks + i * kBookmarkBytes);
         // A stored flag byte means "set" whenever it is not 0.
         e.FBookmarks[i].mInCharField = marks[i * kBookmarkBytes + 4] != 0;
     }
@@ -316,7 +293,7 @@ void TOrixHUndoStorage::RestoreRedoState(bool secondMark) {
     PlaceCaret(h);
     e.FModifiedFlag = h.Has(ufFlagModified);
     const uint8_t* triple = marks + kBookmarksSize;
-    e.SetSelection(GetI32(triple + 8), GetI32(triple), GetI32(triple + 4));
+    e.SetSelection(UndoGetI32(triple + 8), UndoGetI32(triple), UndoGetI32(triple + 4));
     RestoreModes(h);
     e.SetInCharField(h.Has(ufFlagInCharField));
     e.SetChanged(h.EditPosition, h.Has(ufFlagByte1Changed));

@@ -19,43 +19,31 @@ namespace {
 constexpr int64_t kFixedPart = 33; // header (29) and the trailing size field (4) around N
 constexpr int64_t kRecordMin = 30; // below this a stream holds no record
 
-uint32_t GetU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-int32_t GetI32(const uint8_t* p) { return static_cast<int32_t>(GetU32(p)); }
-void PutU32(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-    p[2] = static_cast<uint8_t>(v >> 16);
-    p[3] = static_cast<uint8_t>(v >> 24);
-}
-void PutI32(uint8_t* p, int32_t v) { PutU32(p, static_cast<uint32_t>(v)); }
 } // namespace
 
 TOrixHUndoRec TOrixHUndoRec::ReadFrom(const uint8_t* b) {
     TOrixHUndoRec r;
-    r.RecordSize = GetU32(b);
-    r.UndoFlagBits = GetU32(b + 4);
-    r.CaretPosition = GetI32(b + 8);
-    r.EditPosition = GetI32(b + 12);
-    r.EditCount = GetI32(b + 16);
-    r.ReplacedCount = GetI32(b + 20);
+    r.RecordSize = UndoGetU32(b);
+    r.UndoFlagBits = UndoGetU32(b + 4);
+    r.CaretPosition = UndoGetI32(b + 8);
+    r.EditPosition = UndoGetI32(b + 12);
+    r.EditCount = UndoGetI32(b + 16);
+    r.ReplacedCount = UndoGetI32(b + 20);
     r.SavedTranslation = b[24];
-    r.SavedBytesPerUnit = GetI32(b + 25);
+    r.SavedBytesPerUnit = UndoGetI32(b + 25);
     r.DataByte = b[29];
     return r;
 }
 
 void TOrixHUndoRec::WriteTo(uint8_t* b) const {
-    PutU32(b, RecordSize);
-    PutU32(b + 4, UndoFlagBits);
-    PutI32(b + 8, CaretPosition);
-    PutI32(b + 12, EditPosition);
-    PutI32(b + 16, EditCount);
-    PutI32(b + 20, ReplacedCount);
+    UndoPutU32(b, RecordSize);
+    UndoPutU32(b + 4, UndoFlagBits);
+    UndoPutI32(b + 8, CaretPosition);
+    UndoPutI32(b + 12, EditPosition);
+    UndoPutI32(b + 16, EditCount);
+    UndoPutI32(b + 20, ReplacedCount);
     b[24] = SavedTranslation;
-    PutI32(b + 25, SavedBytesPerUnit);
+    UndoPutI32(b + 25, SavedBytesPerUnit);
 }
 
 TOrixHUndoStorage::TOrixHUndoStorage(TCustomOrixHexEditor* editor) : FHexEditor(editor) {
@@ -138,7 +126,7 @@ void TOrixHUndoStorage::RemoveOldestUndo() {
     int32_t removed = 0;
     while (removed < FRecordCount && size - cut > limit) {
         const int64_t rest = size - cut;
-        const int64_t n = rest < 4 ? 0 : GetU32(Memory() + cut);
+        const int64_t n = rest < 4 ? 0 : UndoGetU32(Memory() + cut);
         // A size that cannot be a record, or runs past the stream, makes the rest unreadable.
         if (n < kRecordMin || n > rest) {
             Reset(false);
@@ -154,6 +142,21 @@ void TOrixHUndoStorage::RemoveOldestUndo() {
     std::memmove(Memory(), Memory() + cut, static_cast<size_t>(size - cut));
     SetSize(size - cut);
     FRecordCount = std::max(0, FRecordCount - removed);
+}
+
+void TOrixHUndoStorage::FillEditorState(TOrixHUndoRec& h) {
+    TCustomOrixHexEditor& e = *FHexEditor;
+    h.CaretPosition = e.GetPosAtCursor(e.Col(), e.Row());
+    if (e.FCaretInCharField)
+        h.UndoFlagBits |= UndoBit(ufFlagInCharField);
+    else if (e.Col() != e.GetCursorAtPos(h.CaretPosition, false).X)
+        h.UndoFlagBits |= UndoBit(ufFlag2ndByteCol);
+    if (e.FInsertSwitch) h.UndoFlagBits |= UndoBit(ufFlagInsertMode);
+    h.SavedTranslation = static_cast<uint8_t>(e.Translation);
+    if (e.UnicodeChars) h.UndoFlagBits |= UndoBit(ufFlagIsUnicode);
+    if (e.UnicodeBigEndian) h.UndoFlagBits |= UndoBit(ufFlagIsUnicodeBigEndian);
+    h.SavedBytesPerUnit = e.BytesPerUnit;
+    if (e.FModifiedFlag) h.UndoFlagBits |= UndoBit(ufFlagModified);
 }
 
 void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t count,
@@ -182,21 +185,11 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
         TOrixHUndoRec h;
         h.RecordSize = static_cast<uint32_t>(total);
         h.UndoFlagBits = UndoBit(kind);
-        const int32_t caret = e.GetPosAtCursor(e.Col(), e.Row());
-        h.CaretPosition = kind == ufKindSelection ? pos : caret;
-        if (e.FCaretInCharField)
-            h.UndoFlagBits |= UndoBit(ufFlagInCharField);
-        else if (e.Col() != e.GetCursorAtPos(caret, false).X)
-            h.UndoFlagBits |= UndoBit(ufFlag2ndByteCol);
-        if (e.FInsertSwitch) h.UndoFlagBits |= UndoBit(ufFlagInsertMode);
+        FillEditorState(h);
+        if (kind == ufKindSelection) h.CaretPosition = pos;
         h.EditPosition = pos;
         h.EditCount = count;
         h.ReplacedCount = replCount;
-        h.SavedTranslation = static_cast<uint8_t>(e.Translation);
-        if (e.UnicodeChars) h.UndoFlagBits |= UndoBit(ufFlagIsUnicode);
-        if (e.UnicodeBigEndian) h.UndoFlagBits |= UndoBit(ufFlagIsUnicodeBigEndian);
-        h.SavedBytesPerUnit = e.BytesPerUnit;
-        if (e.FModifiedFlag) h.UndoFlagBits |= UndoBit(ufFlagModified);
         if (hasSelection) h.UndoFlagBits |= UndoBit(ufFlagHasSelection);
         if (hasDescription) h.UndoFlagBits |= UndoBit(ufFlagHasDescription);
 
@@ -233,16 +226,16 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
         if (hasDescription) {
             std::memcpy(tail, description.data(), description.size());
             tail += description.size();
-            PutU32(tail, static_cast<uint32_t>(description.size()));
+            UndoPutU32(tail, static_cast<uint32_t>(description.size()));
             tail += 4;
         }
         if (hasSelection) {
-            PutI32(tail, e.FSelFirst);
-            PutI32(tail + 4, e.FSelLast);
-            PutI32(tail + 8, e.FSelAnchor);
+            UndoPutI32(tail, e.FSelFirst);
+            UndoPutI32(tail + 4, e.FSelLast);
+            UndoPutI32(tail + 8, e.FSelAnchor);
             tail += 12;
         }
-        PutU32(tail, h.RecordSize);
+        UndoPutU32(tail, h.RecordSize);
     } catch (...) {
         // A record that could not be built leaves no trace: later steps stay sound.
         TMemoryStream::SetSize(start);
@@ -269,14 +262,14 @@ void TOrixHUndoStorage::AddSelection(int32_t pos, int32_t count) {
         TMemoryStream::SetSize(size + 12);
         view.Header.UndoFlagBits |= UndoBit(ufFlagHasSelection);
         view.Header.RecordSize += 12;
-        PutU32(Memory() + size + 8, view.Header.RecordSize);
+        UndoPutU32(Memory() + size + 8, view.Header.RecordSize);
     }
     view.Header.CaretPosition = pos;
     view.Header.WriteTo(Memory() + view.Start);
     uint8_t* triple = Memory() + GetSize() - 16;
-    PutI32(triple, pos);
-    PutI32(triple + 4, count == 0 ? -1 : pos + count - 1);
-    PutI32(triple + 8, pos);
+    UndoPutI32(triple, pos);
+    UndoPutI32(triple + 4, count == 0 ? -1 : pos + count - 1);
+    UndoPutI32(triple + 8, pos);
 }
 
 bool TOrixHUndoStorage::ParseNewest(TOrixHUndoRecordView& view) {
@@ -284,7 +277,7 @@ bool TOrixHUndoStorage::ParseNewest(TOrixHUndoRecordView& view) {
     const int64_t size = GetSize();
     if (size < kFixedPart || FRecordCount <= 0) return false;
     const uint8_t* mem = Memory();
-    const int64_t n = GetU32(mem + size - 4);
+    const int64_t n = UndoGetU32(mem + size - 4);
     if (n < kFixedPart || n > size) return false;
     view.Start = size - n;
     view.Header = TOrixHUndoRec::ReadFrom(mem + view.Start);
@@ -296,14 +289,14 @@ bool TOrixHUndoStorage::ParseNewest(TOrixHUndoRecordView& view) {
     if (view.HasSelection) {
         options += 12;
         const uint8_t* t = mem + size - 16;
-        view.SelFirst = GetI32(t);
-        view.SelLast = GetI32(t + 4);
-        view.SelAnchor = GetI32(t + 8);
+        view.SelFirst = UndoGetI32(t);
+        view.SelLast = UndoGetI32(t + 4);
+        view.SelAnchor = UndoGetI32(t + 8);
     }
     if (view.Header.Has(ufFlagHasDescription)) {
         const int64_t lengthAt = size - 8 - (view.HasSelection ? 12 : 0);
         if (lengthAt < view.Start + TOrixHUndoRec::kDataOffset) return false;
-        const int64_t l = GetU32(mem + lengthAt);
+        const int64_t l = UndoGetU32(mem + lengthAt);
         if (lengthAt - l < view.Start + TOrixHUndoRec::kDataOffset) return false;
         view.Description.assign(reinterpret_cast<const char*>(mem + lengthAt - l),
                                 static_cast<size_t>(l));
@@ -351,7 +344,7 @@ void TOrixHUndoStorage::RemoveLastUndo() {
         Reset(false);
         return;
     }
-    int64_t n = GetU32(Memory() + size - 4);
+    int64_t n = UndoGetU32(Memory() + size - 4);
     if (n < kRecordMin || n > size) {
         // The newest record cannot be found: nothing before it can be trusted either.
         Reset(false);

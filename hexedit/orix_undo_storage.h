@@ -54,6 +54,20 @@ constexpr TOrixHUndoFlags UndoBit(TOrixHUndoFlag flag) { return 1u << flag; }
 // GetUndoKind's answer for a mask without a kind bit.
 constexpr uint8_t ORIXH_UNDO_NO_KIND = 11;
 
+// Little-endian fields of records and the redo block.
+inline uint32_t UndoGetU32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+inline int32_t UndoGetI32(const uint8_t* p) { return static_cast<int32_t>(UndoGetU32(p)); }
+inline void UndoPutU32(uint8_t* p, uint32_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+    p[2] = static_cast<uint8_t>(v >> 16);
+    p[3] = static_cast<uint8_t>(v >> 24);
+}
+inline void UndoPutI32(uint8_t* p, int32_t v) { UndoPutU32(p, static_cast<uint32_t>(v)); }
+
 extern const std::array<const char*, 11> UndoKindTexts;
 extern const char* const ORIXH_NO_UNDO;             // "No undo"
 extern const char* const ORIXH_CANNOT_UPDATE_UNDO;  // "Cannot update undo storage"
@@ -129,6 +143,8 @@ public:
 
 private:
     void RemoveOldestUndo();
+    // Caret, field, modes, unit, translation and modified flag of the editor now.
+    void FillEditorState(TOrixHUndoRec& header);
     bool ParseNewest(TOrixHUndoRecordView& view);
     std::string DescriptionOf(const TOrixHUndoRecordView& view);
     bool RecordFitsData(const TOrixHUndoRecordView& view);

@@ -203,6 +203,7 @@ void TForm1::CreateControls() {
 
     // The hex view of the image buffer; the log below it.
     FlashEditor = Named(new TOrixHexEditorEx(Panel1), "FlashEditor");
+    ApplyFlashEditorForm(*FlashEditor);
     RichEdit1 = Named(new QPlainTextEdit(Panel1), "RichEdit1");
     RichEdit1->setReadOnly(true);
     RichEdit1->setFixedHeight(91);

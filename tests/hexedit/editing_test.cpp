@@ -129,7 +129,16 @@ TEST(Editing, InsertAndAppend) {
     empty.AppendBuffer(block, 3, "", false);
     EXPECT_EQ(Data(empty), std::vector<uint8_t>(block, block + 3));
     LoadBytes(empty, {});
-    EXPECT_EQ(ErrorOf([&] { empty.DeleteSelection(""); }), "Data position/length out of data bounds");
+    EXPECT_EQ(ErrorOf([&] { empty.DeleteSelection(""); }), "Cannot update undo storage");
+    // No byte on the append position: nothing to remove, nothing recorded.
+    TOrixHexEditor tail;
+    LoadBytes(tail, Pattern(4));
+    tail.SetInsertMode(true);
+    const TGridCoord append = tail.GetCursorAtPos(4, false);
+    tail.MoveColRow(append.X, append.Y, true, true);
+    tail.DeleteSelection("");
+    EXPECT_EQ(tail.GetDataSize(), 4);
+    EXPECT_FALSE(tail.GetCanUndo());
 }
 
 TEST(Editing, ReplaceSelectionWithFixedSize) {

@@ -35,7 +35,9 @@ State Capture(Editor& e, bool withMarks = true) {
     s.col = e.Col();
     s.row = e.Row();
     s.modified = e.GetModified();
-    for (int i = 0; i < 10; ++i) s.bookmarks.push_back(e.GetBookmark(i).mPosition);
+    // Position and field of each bookmark.
+    for (int i = 0; i < 10; ++i)
+        s.bookmarks.push_back(e.GetBookmark(i).mPosition * 2 + (e.GetBookmark(i).mInCharField ? 1 : 0));
     return s;
 }
 
