@@ -11,12 +11,6 @@
 
 int32_t LastSelectedClipFormat = -1;
 
-namespace {
-bool IsTextFormat(int32_t format) {
-    return format == CF_TEXT || format == CF_OEMTEXT;
-}
-} // namespace
-
 TFormatSelDialog::TFormatSelDialog(const TClipFormats& formats, bool hexText, QWidget* owner)
     : QDialog(owner) {
     setObjectName("FormatSelDialog");
@@ -78,7 +72,7 @@ bool TFormatSelDialog::HexTextChecked() const {
 }
 
 void TFormatSelDialog::ListClick() {
-    HexTextBox->setEnabled(IsTextFormat(SelectedFormat()));
+    HexTextBox->setEnabled(IsTextClipFormat(SelectedFormat()));
 }
 
 void TFormatSelDialog::ListDblClick() {
@@ -97,7 +91,7 @@ bool ShowFormatSelDialog(const TClipFormats& formats, TClipFormat& format, bool&
     delete dialog;
     if (result != QDialog::Accepted || chosen < 0) return false;
     format = static_cast<TClipFormat>(chosen);
-    if (IsTextFormat(chosen)) hexText = box;
+    if (IsTextClipFormat(chosen)) hexText = box;
     LastSelectedClipFormat = chosen;
     return true;
 }

@@ -26,10 +26,6 @@ const QMimeData* ClipboardData() {
     return qGuiApp ? QGuiApplication::clipboard()->mimeData() : nullptr;
 }
 
-bool IsTextFormat(TClipFormat format) {
-    return format == CF_TEXT || format == CF_OEMTEXT;
-}
-
 } // namespace
 
 bool TOrixHexEditorEx::CanCopy() {
@@ -115,7 +111,7 @@ std::string TOrixHexEditorEx::ImportOLEData(const TOrixHMimeSource& source, Qt::
         bytes = FileListToBytes(LocalFilesOf(data), effect == Qt::LinkAction);
     } else {
         bytes = MimeFormatToBytes(data, format);
-        if (!bytes.empty() && IsTextFormat(format) && operation == oleClipboard &&
+        if (!bytes.empty() && IsTextClipFormat(format) && operation == oleClipboard &&
             FClipboardAsHexText)
             bytes = HexTextToBytes(bytes, GetSwapNibbles());
     }

@@ -52,6 +52,11 @@ inline constexpr const char* kMimeFileContents = "application/octet-stream";
 inline constexpr const char* kMimeText = "text/plain";
 inline constexpr const char* kMimeUriList = "text/uri-list";
 
+// The 8-bit text formats, the ones that may carry hex digits.
+inline bool IsTextClipFormat(int32_t format) {
+    return format == CF_TEXT || format == CF_OEMTEXT;
+}
+
 // The registered name of a format registered by name; empty for any other id.
 std::string GetClipboardFormatName(TClipFormat format);
 // The MIME types a format travels under, most specific first; empty when it has none.
