@@ -163,7 +163,13 @@ bool TOrixHUndoStorage::ApplyUndo(const TOrixHUndoRecordView& v) {
     // that it can never be applied twice.
     struct TakeOff {
         TOrixHUndoStorage& s;
-        ~TakeOff() { s.RemoveLastUndo(); }
+        ~TakeOff() {
+            try {
+                s.RemoveLastUndo();
+            } catch (...) {
+                s.Reset(false); // no memory for the redo copy: the record goes all the same
+            }
+        }
     } takeOff{*this};
     RestoreUndoState(v);
     switch (v.Kind) {

@@ -107,6 +107,15 @@ TEST(Keys, SelectionGrowsAndPages) {
     EXPECT_EQ(e->SelLast(), 6);
     Key(*e, Qt::Key_Right); // any key without modifiers drops it in overwrite mode
     EXPECT_EQ(e->GetSelCount(), 0);
+    // In insert mode the caret stands between bytes: one step selects one byte less.
+    e->SetInsertMode(true);
+    PutCaret(*e, 4);
+    Key(*e, Qt::Key_Right, Qt::ShiftModifier);
+    Key(*e, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(e->SelFirst(), 4);
+    EXPECT_EQ(e->SelLast(), 5);
+    Key(*e, Qt::Key_Right); // kept in insert mode until a caret move without Shift
+    EXPECT_EQ(e->GetSelCount(), 0);
 
     ShownEditor big(16 * 200, 700, 400);
     const int32_t v = big->VisibleRowCount();
@@ -204,6 +213,11 @@ TEST(Keys, TypingNibbles) {
         EXPECT_EQ(CaretPos(*e), 4);
         EXPECT_EQ(e->GetDataAt(4), Pattern(8)[3]);
         EXPECT_FALSE(e->HasChanged(3));
+        // On the second digit of an existing byte a digit changes that nibble in place.
+        PutCaret(*e, 5, false, true);
+        Type(*e, "c");
+        EXPECT_EQ(e->GetDataSize(), 9);
+        EXPECT_EQ(e->GetDataAt(5), (Pattern(8)[4] & 0xF0) | 0x0C);
     }
     {
         SCOPED_TRACE("insert, unit 2");

@@ -257,6 +257,10 @@ TEST(UndoStorage, UpdateLevel) {
     LoadBytes(e, Pattern(8));
     TOrixHUndoStorage& s = e.UndoStorage();
     e.CreateUndo(ufKindBytesChanged, 0, 1, 0, "");
+    e.SetReadOnlyView(true); // a read-only view offers no undo
+    EXPECT_FALSE(e.GetCanUndo());
+    e.SetReadOnlyView(false);
+    EXPECT_TRUE(e.GetCanUndo());
     EXPECT_EQ(e.UndoBeginUpdate(), 1);
     EXPECT_EQ(e.UndoBeginUpdate(), 2);
     EXPECT_FALSE(e.GetCanUndo());
