@@ -187,8 +187,15 @@ void TOrixHexEditorEx::KeyDown(uint16_t& key, TShiftState shift) {
         case 'Z':
             if (GetCanUndo()) Undo();
             break;
-        // clipboard: Ctrl+C (CBCopy when CanCopy), Ctrl+X (CBCut when CanCut) and Ctrl+V
-        // (CBPaste when CanPaste) are dispatched here.
+        case 'C':
+            if (CanCopy()) CBCopy();
+            break;
+        case 'X':
+            if (CanCut()) CBCut();
+            break;
+        case 'V':
+            if (CanPaste()) CBPaste();
+            break;
         default: break;
         }
     } else if (shift == (ssShift | ssCtrl) && key == 'Z') {
@@ -328,8 +335,9 @@ void TOrixHexEditorEx::contextMenuEvent(QContextMenuEvent* event) {
 // ---------------------------------------------------------------- standard edit actions
 
 bool TOrixHexEditorEx::ExecuteAction(TBasicAction* action) {
-    // clipboard: TEditCut runs CBCut, TEditCopy CBCopy, TEditPaste CBPaste (their results),
-    // tested before TEditDelete.
+    if (dynamic_cast<TEditCut*>(action)) return CBCut();
+    if (dynamic_cast<TEditCopy*>(action)) return CBCopy();
+    if (dynamic_cast<TEditPaste*>(action)) return CBPaste();
     if (dynamic_cast<TEditDelete*>(action)) {
         DeleteSelection("Cut to clipboard");
         return true;
@@ -346,7 +354,18 @@ bool TOrixHexEditorEx::UpdateAction(TBasicAction* action) {
     if (!hasFocus()) return false;
     auto* edit = dynamic_cast<TEditAction*>(action);
     if (!edit) return false;
-    // clipboard: TEditCut and TEditDelete take CanCut, TEditCopy CanCopy, TEditPaste CanPaste.
+    if (dynamic_cast<TEditCut*>(action) || dynamic_cast<TEditDelete*>(action)) {
+        edit->Enabled = CanCut();
+        return true;
+    }
+    if (dynamic_cast<TEditCopy*>(action)) {
+        edit->Enabled = CanCopy();
+        return true;
+    }
+    if (dynamic_cast<TEditPaste*>(action)) {
+        edit->Enabled = CanPaste();
+        return true;
+    }
     if (dynamic_cast<TEditUndo*>(action)) {
         edit->Enabled = GetCanUndo();
         return true;

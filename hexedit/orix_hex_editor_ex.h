@@ -4,13 +4,16 @@
 // file is saved over, a paint lock, undo groups that carry a description, the common end of
 // paste and drop (PasteData), a popup menu for the offset column and the ruler, double-click
 // selection and the standard edit actions.
-//
-// The clipboard commands (CBCopy, CBCut, CBPaste and their Can* queries) come with the
-// clipboard unit: the places that call them are marked "clipboard:" below.
+// The clipboard commands (CBCopy, CBCut, CBPaste and their Can* queries) are in their own
+// block at the end.
 #include "actions.h"
+#include "orix_hex_clipboard_data.h"
+#include "orix_hex_clipboard_import.h"
 #include "orix_hex_editor.h"
 
 #include <QContextMenuEvent>
+#include <QPointer>
+#include <array>
 
 class TOrixHexEditorEx : public TCustomOrixHexEditor {
     Q_OBJECT
@@ -112,6 +115,49 @@ protected:
     // Where the last mouse press was, and the position a double click selected there.
     QPoint FLastPress;
     int32_t FDblClickPos = -1;
+
+    // ---- clipboard: copy, cut, paste, the import of offered data (orix_hex_clipboard_commands.cpp)
+public:
+    bool CanCopy();
+    bool CanCut();
+    bool CanPaste();
+    bool CBCopy();
+    bool CBCut();
+    bool CBPaste();
+    // The clipboard still holds the data object this control put there last.
+    bool OwnsClipBoard() const;
+    // When owned: with flush the data stays on the clipboard, otherwise it is emptied.
+    void ReleaseClipboard(bool flush);
+    TClipFormats GetMyOLEFormats() const { return OrixHClipFormats(FSupportsOtherClipFormats); }
+    bool SupportsOLEData(const QMimeData* data, Qt::DropAction& effect,
+                         TOrixHOLEOperation operation);
+    // The import of offered data; the clipboard's is pasted. Effect becomes Qt::IgnoreAction
+    // when nothing is imported.
+    bool InsertOLEData(const TOrixHMimeSource& source, Qt::DropAction& effect,
+                       TOrixHOLEOperation operation);
+    // The bytes an import hands over: format choice, conversion, whole units. Empty when the
+    // data gives none or the chosen format is gone.
+    std::string ImportOLEData(const TOrixHMimeSource& source, Qt::DropAction& effect,
+                              TOrixHOLEOperation operation);
+    bool GetClipboardAsHexText() const { return FClipboardAsHexText; }
+    void SetClipboardAsHexText(bool value) { FClipboardAsHexText = value; }
+    bool GetFlushClipboardAtShutDown() const { return FFlushClipboardAtShutDown; }
+    void SetFlushClipboardAtShutDown(bool value) { FFlushClipboardAtShutDown = value; }
+    bool GetSupportsOtherClipFormats() const { return FSupportsOtherClipFormats; }
+    void SetSupportsOtherClipFormats(bool value) { FSupportsOtherClipFormats = value; }
+    TClipFormat OLEFormat(TOrixHOLEOperation operation) const { return FOLEFormats[operation]; }
+
+protected:
+    // The clipboard owns the object; this only recognises it, and goes null when it is gone.
+    QPointer<TOrixHDataObject> FClipboardDataObject;
+    std::array<TClipFormat, 2> FOLEFormats{};
+
+private:
+    // Declared last, so destroyed first: the control's end releases the clipboard.
+    struct TClipboardRelease {
+        TOrixHexEditorEx* Editor;
+        ~TClipboardRelease() { Editor->ReleaseClipboard(Editor->FFlushClipboardAtShutDown); }
+    } FClipboardRelease{this};
 };
 
 // Gives the editor the values of the main window's form description for its hex view

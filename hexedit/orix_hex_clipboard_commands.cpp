@@ -1,0 +1,139 @@
+// Copy, cut and paste of TOrixHexEditorEx, and the import of offered data into bytes.
+#include "orix_hex_editor_ex.h"
+#include "orix_hex_error.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <limits>
+
+namespace {
+
+// The wait cursor for the length of a command, restored on every way out.
+class TWaitCursor {
+public:
+    explicit TWaitCursor(TCustomOrixHexEditor* editor) : editor_(editor) { editor_->WaitCursor(); }
+    ~TWaitCursor() {
+        if (editor_) editor_->OldCursor();
+    }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+
+private:
+    QPointer<TCustomOrixHexEditor> editor_;
+};
+
+const QMimeData* ClipboardData() {
+    return qGuiApp ? QGuiApplication::clipboard()->mimeData() : nullptr;
+}
+
+} // namespace
+
+bool TOrixHexEditorEx::CanCopy() {
+    return GetDataSize() > 0 && GetSelCount() > 0;
+}
+
+bool TOrixHexEditorEx::CanCut() {
+    return CanCopy() && !ReadOnlyView && !NoSizeChange;
+}
+
+bool TOrixHexEditorEx::CanPaste() {
+    if (ReadOnlyView) return false;
+    const QMimeData* data = ClipboardData();
+    if (!data) return false;
+    Qt::DropAction effect = Qt::CopyAction;
+    if (!SupportsOLEData(data, effect, oleClipboard)) return false;
+    return !NoSizeChange || GetDataSize() > 0;
+}
+
+bool TOrixHexEditorEx::CBCopy() {
+    if (!CanCopy()) return false;
+    TWaitCursor wait(this);
+    TOrixHDataObject* object =
+        TOrixHDataObject::CreateFromStream(&FDataStore, FSelFirst, GetSelCount(), FDocumentName,
+                                           FClipboardAsHexText, GetSwapNibbles());
+    // The clipboard takes the object over and deletes it when it is replaced or emptied.
+    QGuiApplication::clipboard()->setMimeData(object);
+    FClipboardDataObject = object;
+    return true;
+}
+
+bool TOrixHexEditorEx::CBCut() {
+    if (!CanCut() || !CBCopy()) return false;
+    TWaitCursor wait(this);
+    DeleteSelection("Cut to clipboard");
+    return true;
+}
+
+bool TOrixHexEditorEx::CBPaste() {
+    if (!CanPaste()) return false;
+    Qt::DropAction effect = Qt::CopyAction;
+    return InsertOLEData(ClipboardData, effect, oleClipboard);
+}
+
+bool TOrixHexEditorEx::OwnsClipBoard() const {
+    return FClipboardDataObject && ClipboardData() == FClipboardDataObject.data();
+}
+
+void TOrixHexEditorEx::ReleaseClipboard(bool flush) {
+    if (!OwnsClipBoard()) return;
+    // The data object is the clipboard's and holds its own bytes: left there, it outlives the
+    // control, and at the program's end the platform hands it to a clipboard manager.
+    if (!flush) QGuiApplication::clipboard()->clear();
+}
+
+bool TOrixHexEditorEx::SupportsOLEData(const QMimeData* data, Qt::DropAction& effect,
+                                       TOrixHOLEOperation operation) {
+    if (ReadOnlyView) return false;
+    TClipFormat format = 0;
+    const bool supported = OLEHasSupportedFormat(data, GetMyOLEFormats(), format);
+    if (supported) FOLEFormats[operation] = format;
+    if (FOLEFormats[operation] == CF_HDROP && effect == Qt::MoveAction) effect = Qt::LinkAction;
+    return supported;
+}
+
+std::string TOrixHexEditorEx::ImportOLEData(const TOrixHMimeSource& source, Qt::DropAction& effect,
+                                            TOrixHOLEOperation operation) {
+    TWaitCursor wait(this);
+    TClipFormat format = FOLEFormats[operation];
+    if (format != CF_HEXEDITOR && format != CF_HDROP) {
+        bool hexText = FClipboardAsHexText;
+        QPointer<TOrixHexEditorEx> self(this);
+        const bool chosen = OLESelectFormat(GetMyOLEFormats(), source(), format, hexText);
+        // The chooser ran an event loop: the control itself may be gone.
+        if (!self || !chosen) return {};
+        FOLEFormats[operation] = format;
+        FClipboardAsHexText = hexText;
+    }
+    // Fetched again: what was offered before the chooser may have been replaced meanwhile.
+    const QMimeData* data = source();
+    std::string bytes;
+    if (format == CF_HDROP) {
+        bytes = FileListToBytes(LocalFilesOf(data), effect == Qt::LinkAction);
+    } else {
+        bytes = MimeFormatToBytes(data, format);
+        if (!bytes.empty() && IsTextClipFormat(format) && operation == oleClipboard &&
+            FClipboardAsHexText)
+            bytes = HexTextToBytes(bytes, GetSwapNibbles());
+    }
+    if (bytes.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
+        throw EOrixHexEditor("The data is too large to paste (" + std::to_string(bytes.size()) +
+                             " bytes; at most 2147483647)");
+    auto length = static_cast<int32_t>(bytes.size());
+    CheckUnit(length);
+    bytes.resize(static_cast<size_t>(length));
+    return bytes;
+}
+
+bool TOrixHexEditorEx::InsertOLEData(const TOrixHMimeSource& source, Qt::DropAction& effect,
+                                     TOrixHOLEOperation operation) {
+    bool done = false;
+    const std::string bytes = ImportOLEData(source, effect, operation);
+    // A drop places its bytes itself; only the clipboard pastes here.
+    if (!bytes.empty() && operation == oleClipboard) {
+        TWaitCursor wait(this);
+        PasteData(bytes.data(), static_cast<int32_t>(bytes.size()), "Paste from clipboard");
+        done = true;
+    }
+    if (!done) effect = Qt::IgnoreAction;
+    return done;
+}

@@ -1,0 +1,81 @@
+#include "orix_hex_clipboard_import.h"
+
+#include "format_sel_dialog.h"
+#include "orix_hex_error.h"
+#include "radix.h"
+#include "streams.h"
+
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+
+TClipFormats OrixHClipFormats(bool supportsOther) {
+    if (!supportsOther) return {CF_HEXEDITOR, CF_HDROP};
+    return {CF_HEXEDITOR,   CF_HDROP,       CF_TEXT,    CF_RTF,
+            CF_UNICODETEXT, CF_BITMAP,      CF_PALETTE, CF_METAFILEPICT,
+            CF_TIFF,        CF_OEMTEXT,     CF_DIB,     CF_RIFF,
+            CF_WAVE,        CF_ENHMETAFILE, CF_LOCALE,  CF_REGEDIT_HEXDATA,
+            CF_HTML};
+}
+
+bool OLEHasSupportedFormat(const QMimeData* data, const TClipFormats& formats,
+                           TClipFormat& format) {
+    const TFormatEnum offered(data);
+    for (const TClipFormat f : formats) {
+        if (offered.HasFormat(f)) {
+            format = f;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool OLESelectFormat(const TClipFormats& formats, const QMimeData* data, TClipFormat& format,
+                     bool& hexText) {
+    const TFormatEnum offered(data);
+    TClipFormats kept;
+    for (const TClipFormat f : formats)
+        if (offered.HasFormat(f)) kept.push_back(f);
+    if (kept.empty()) return false;
+    if (kept.size() == 1) {
+        format = kept.front();
+        return true;
+    }
+    return ShowFormatSelDialog(kept, format, hexText);
+}
+
+std::string HexTextToBytes(const std::string& text, bool swapNibbles) {
+    if (text.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
+        throw EOrixHexEditor("Hex text is too long to paste");
+    std::string bytes(text.size() / 2, '\0');
+    int32_t count = 0;
+    ConvertHexToBin(text.data(), reinterpret_cast<uint8_t*>(bytes.data()),
+                    static_cast<int32_t>(text.size()), swapNibbles, count);
+    bytes.resize(static_cast<size_t>(count));
+    return bytes;
+}
+
+std::string FileListToBytes(const std::vector<std::string>& files, bool asNames) {
+    std::string data;
+    if (asNames) {
+        for (const std::string& name : files) {
+            data += name;
+            data.push_back('\0');
+        }
+        return data;
+    }
+    if (files.empty()) return data;
+    const std::string& name = files.front();
+    // A directory opens for reading on Linux but has no contents to paste.
+    if (QFileInfo(QString::fromStdString(name)).isDir())
+        throw EFOpenError("Cannot open file \"" + name + "\". " + std::strerror(EISDIR));
+    TFileStream file(name, fmOpenRead | fmShareDenyNone);
+    const int64_t size = file.GetSize();
+    if (size > std::numeric_limits<int32_t>::max())
+        throw EOrixHexEditor("File " + name + " is too large to paste (" + std::to_string(size) +
+                             " bytes; at most 2147483647)");
+    data.resize(static_cast<size_t>(size));
+    file.ReadBuffer(data.data(), size);
+    return data;
+}

@@ -1,0 +1,155 @@
+// The import pieces below the control: priority list, format choice and chooser dialog, hex
+// text, file lists.
+#include "clipboard_test_env.h"
+#include "orix_hex_clipboard_import.h"
+#include "orix_hex_error.h"
+
+#include <QCheckBox>
+#include <QImage>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+QStringList Items(const TFormatSelDialog& dialog) {
+    QStringList items;
+    for (int i = 0; i < dialog.FormatList->count(); ++i)
+        items << dialog.FormatList->item(i)->text();
+    return items;
+}
+
+void WriteFile(const QString& path, const std::string& bytes) {
+    std::ofstream(path.toStdString(), std::ios::binary) << bytes;
+}
+
+} // namespace
+
+TEST(ClipboardImport, PriorityList) {
+    EXPECT_EQ(OrixHClipFormats(false), (TClipFormats{CF_HEXEDITOR, CF_HDROP}));
+    const TClipFormats all = OrixHClipFormats(true);
+    ASSERT_EQ(all.size(), 17u);
+    EXPECT_EQ(all[2], CF_TEXT);
+    EXPECT_EQ(all[5], CF_BITMAP);
+    EXPECT_EQ(all[15], CF_REGEDIT_HEXDATA);
+    EXPECT_EQ(all[16], CF_HTML);
+
+    TestApp();
+    QMimeData data;
+    data.setText("x");
+    data.setData(kMimeHexEditor, "ORXT");
+    TClipFormat format = 0;
+    ASSERT_TRUE(OLEHasSupportedFormat(&data, all, format));
+    EXPECT_EQ(format, CF_HEXEDITOR);
+    QMimeData text;
+    text.setText("x");
+    format = 0;
+    EXPECT_FALSE(OLEHasSupportedFormat(&text, OrixHClipFormats(false), format));
+    EXPECT_EQ(format, 0);
+}
+
+TEST(ClipboardImport, HexText) {
+    const struct {
+        const char* text;
+        bool swap;
+        std::string bytes;
+    } cases[] = {
+        {"12 ab-Z3", false, "\x12\xAB"},
+        {"12 ab-Z3", true, "\x21\xBA"},
+        {"1", false, ""},
+        {"", false, ""},
+        {"0 0 f F", false, std::string("\x00\xFF", 2)},
+    };
+    for (const auto& c : cases) EXPECT_EQ(HexTextToBytes(c.text, c.swap), c.bytes) << c.text;
+}
+
+TEST(ClipboardImport, FileLists) {
+    QTemporaryDir dir;
+    const QString a = dir.filePath("first.bin"), b = dir.filePath("second.bin");
+    WriteFile(a, std::string("\x01\x00\x02", 3));
+    WriteFile(b, "other");
+    const std::vector<std::string> files = {a.toStdString(), b.toStdString()};
+    EXPECT_EQ(FileListToBytes(files, false), std::string("\x01\x00\x02", 3));
+    EXPECT_EQ(FileListToBytes(files, true), files[0] + '\0' + files[1] + '\0');
+
+    // Names are taken whole, however long.
+    const QString deep = dir.filePath(QString(200, 'd') + "/" + QString(200, 'e') + ".bin");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(deep).path()));
+    WriteFile(deep, "deep");
+    ASSERT_GT(deep.size(), 260);
+    EXPECT_EQ(FileListToBytes({deep.toStdString()}, false), "deep");
+
+    EXPECT_THROW(FileListToBytes({dir.filePath("missing").toStdString()}, false), EFOpenError);
+    EXPECT_THROW(FileListToBytes({dir.path().toStdString()}, false), EFOpenError);
+}
+
+TEST(ClipboardImport, FileBeyondTheDataSizeIsRefusedBeforeItIsRead) {
+    QTemporaryDir dir;
+    const QString big = dir.filePath("big.bin");
+    WriteFile(big, "");
+    // A sparse file: no disk space, and a read of it would take long enough to notice.
+    ASSERT_EQ(::truncate(big.toStdString().c_str(), int64_t{1} << 31), 0);
+    try {
+        FileListToBytes({big.toStdString()}, false);
+        ADD_FAILURE() << "no error";
+    } catch (const EOrixHexEditor& e) {
+        EXPECT_NE(std::string(e.what()).find("too large"), std::string::npos) << e.what();
+    }
+}
+
+TEST(FormatChooser, ListsOfferedFormatsInPriorityOrderAndRemembersTheChoice) {
+    TestApp();
+    LastSelectedClipFormat = -1;
+    QMimeData data;
+    data.setImageData(QImage(2, 2, QImage::Format_RGB32));
+    data.setText("12");
+    TClipFormat format = 0;
+    bool hexText = true;
+
+    const auto chooser = OnChooser([](TFormatSelDialog& d) {
+        EXPECT_EQ(Items(d), QStringList({"Text", "Bitmap Picture"}));
+        EXPECT_EQ(d.windowTitle(), "Select data format");
+        EXPECT_EQ(d.FormatList->currentRow(), 0);
+        EXPECT_TRUE(d.HexTextBox->isEnabled());
+        EXPECT_TRUE(d.HexTextBox->isChecked());
+        d.FormatList->setCurrentRow(1);
+        EXPECT_FALSE(d.HexTextBox->isEnabled());
+        d.HexTextBox->setChecked(false);
+        d.OKButton->click();
+    });
+    ASSERT_TRUE(OLESelectFormat(OrixHClipFormats(true), &data, format, hexText));
+    EXPECT_EQ(format, CF_BITMAP);
+    EXPECT_TRUE(hexText) << "the box counts only for text";
+
+    const auto chooser2 = OnChooser([](TFormatSelDialog& d) {
+        EXPECT_EQ(d.FormatList->currentRow(), 1) << "the last choice is preselected";
+        d.FormatList->setCurrentRow(0);
+        d.HexTextBox->setChecked(false);
+        d.OKButton->click();
+    });
+    ASSERT_TRUE(OLESelectFormat(OrixHClipFormats(true), &data, format, hexText));
+    EXPECT_EQ(format, CF_TEXT);
+    EXPECT_FALSE(hexText);
+
+    format = 0;
+    const auto chooser3 = OnChooser([](TFormatSelDialog& d) { d.CancelButton->click(); });
+    EXPECT_FALSE(OLESelectFormat(OrixHClipFormats(true), &data, format, hexText));
+    EXPECT_EQ(format, 0);
+}
+
+TEST(FormatChooser, OneOfferedFormatIsTakenWithoutAsking) {
+    TestApp();
+    QMimeData data;
+    data.setText("x");
+    data.setData("application/x-unknown", "y");
+    TClipFormat format = 0;
+    bool hexText = false;
+    ASSERT_TRUE(OLESelectFormat(OrixHClipFormats(true), &data, format, hexText));
+    EXPECT_EQ(format, CF_TEXT);
+    QMimeData none;
+    EXPECT_FALSE(OLESelectFormat(OrixHClipFormats(true), &none, format, hexText));
+}
