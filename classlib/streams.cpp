@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -41,18 +43,30 @@ int64_t TStream::CopyFrom(TStream& source, int64_t count) {
 
 // ---- TMemoryStream ----
 
+TMemoryStream::~TMemoryStream() {
+    std::free(data_);
+}
+
 void TMemoryStream::Reserve(int64_t capacity) {
-    if (capacity <= static_cast<int64_t>(data_.size())) return;
+    if (capacity <= capacity_) return;
     // Geometric growth keeps repeated small writes linear in time.
-    int64_t grown = std::max<int64_t>(capacity, static_cast<int64_t>(data_.size()) * 3 / 2);
+    int64_t grown = std::max<int64_t>(capacity, capacity_ / 2 * 3);
     grown = std::max<int64_t>(grown, 256);
-    data_.resize(static_cast<size_t>(grown));
+    void* block = std::realloc(data_, static_cast<size_t>(grown));
+    if (block == nullptr) {
+        // Without the geometric step the exact size may still fit.
+        block = std::realloc(data_, static_cast<size_t>(capacity));
+        if (block == nullptr) throw std::bad_alloc();
+        grown = capacity;
+    }
+    data_ = static_cast<uint8_t*>(block);
+    capacity_ = grown;
 }
 
 int64_t TMemoryStream::Read(void* buffer, int64_t count) {
     if (count <= 0 || position_ >= size_) return 0;
     const int64_t n = std::min(count, size_ - position_);
-    std::memcpy(buffer, data_.data() + position_, static_cast<size_t>(n));
+    std::memcpy(buffer, data_ + position_, static_cast<size_t>(n));
     position_ += n;
     return n;
 }
@@ -63,10 +77,10 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
     if (end > size_) {
         Reserve(end);
         if (position_ > size_)
-            std::memset(data_.data() + size_, 0, static_cast<size_t>(position_ - size_));
+            std::memset(data_ + size_, 0, static_cast<size_t>(position_ - size_));
         size_ = end;
     }
-    std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
+    std::memcpy(data_ + position_, buffer, static_cast<size_t>(count));
     position_ = end;
     return count;
 }
@@ -84,15 +98,16 @@ void TMemoryStream::SetSize(int64_t size) {
     if (size < 0) size = 0;
     if (size > size_) {
         Reserve(size);
-        std::memset(data_.data() + size_, 0, static_cast<size_t>(size - size_));
+        std::memset(data_ + size_, 0, static_cast<size_t>(size - size_));
     }
     size_ = size;
     if (position_ > size_) position_ = size_;
 }
 
 void TMemoryStream::Clear() {
-    data_.clear();
-    data_.shrink_to_fit();
+    std::free(data_);
+    data_ = nullptr;
+    capacity_ = 0;
     size_ = 0;
     position_ = 0;
 }
@@ -101,7 +116,7 @@ void TMemoryStream::LoadFromStream(TStream& source) {
     source.SetPosition(0);
     const int64_t n = source.GetSize();
     SetSize(n);
-    if (n > 0) source.ReadBuffer(data_.data(), n);
+    if (n > 0) source.ReadBuffer(data_, n);
     position_ = 0;
 }
 
@@ -111,7 +126,7 @@ void TMemoryStream::LoadFromFile(const std::string& fileName) {
 }
 
 void TMemoryStream::SaveToStream(TStream& target) {
-    if (size_ > 0) target.WriteBuffer(data_.data(), size_);
+    if (size_ > 0) target.WriteBuffer(data_, size_);
 }
 
 // ---- TFileStream ----

@@ -30,6 +30,9 @@ public:
 class TMemoryStream : public TStream {
 public:
     TMemoryStream() = default;
+    ~TMemoryStream() override;
+    TMemoryStream(const TMemoryStream&) = delete;
+    TMemoryStream& operator=(const TMemoryStream&) = delete;
 
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void* buffer, int64_t count) override;
@@ -39,8 +42,8 @@ public:
     void SetSize(int64_t size) override;
 
     void Clear();
-    uint8_t* Memory() { return data_.data(); }
-    const uint8_t* Memory() const { return data_.data(); }
+    uint8_t* Memory() { return data_; }
+    const uint8_t* Memory() const { return data_; }
     void LoadFromStream(TStream& source);
     void LoadFromFile(const std::string& fileName);
     void SaveToStream(TStream& target);
@@ -48,7 +51,10 @@ public:
 private:
     void Reserve(int64_t capacity);
 
-    std::vector<uint8_t> data_;
+    // A malloc block, grown with realloc: a large block is then moved by remapping its pages
+    // instead of copying and touching every byte again.
+    uint8_t* data_ = nullptr;
+    int64_t capacity_ = 0;
     int64_t size_ = 0;
     int64_t position_ = 0;
 };
