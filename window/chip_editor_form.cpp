@@ -66,11 +66,13 @@ void SetRawText(QComboBox* combo, const std::string& bytes) {
 }
 
 // The list's search for an equal item, without regard to letter case, and the append
-// when there is none.
+// when there is none. The shown texts are compared: in code page 936 a trail byte may be
+// an ASCII letter, so folding the stored bytes would merge two different characters.
 void AddUnique(QComboBox* combo, const std::string& bytes) {
+    const std::string shown = Cp936ToUtf8(bytes);
     for (int i = 0; i < combo->count(); ++i)
-        if (SameText(combo->itemData(i).toByteArray().toStdString(), bytes)) return;
-    combo->addItem(Shown(bytes), Bytes(bytes));
+        if (SameText(combo->itemText(i).toStdString(), shown)) return;
+    combo->addItem(QString::fromStdString(shown), Bytes(bytes));
 }
 
 // A combo box of the class library's default style: the user may type any text, and a

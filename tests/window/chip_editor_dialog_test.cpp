@@ -207,6 +207,30 @@ TEST_F(ChipEditorTest, NameOfTwoPartsAndBlanks) {
     EXPECT_EQ(Database().substr(0, 5), std::string("A,,B\0", 5));
 }
 
+QStringList Items(const QComboBox* list) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
+    return items;
+}
+
+TEST_F(ChipEditorTest, NameListsHoldEachPartOnceWithoutRegardToLetterCase) {
+    // 0x81 0x41 and 0x81 0x61 are two characters whose trail bytes are 'A' and 'a'.
+    StartWith({{"K,M,A"},
+               {"k,m,B"},
+               {"\x81\x41,M,C"},
+               {"\x81\x61,M,D"},
+               {"A,B"},
+               {"X"},
+               {",,"}});
+    ShowEditor();
+    EXPECT_EQ(Items(Editor().ComboBox1), QStringList({"K", "丄", "乤", "A", ""}))
+        << "an empty kind is listed";
+    EXPECT_EQ(Items(Editor().ComboBox2), QStringList({"M"})) << "an empty manufacturer is not";
+    EXPECT_EQ(Items(Editor().ComboBox3), QStringList({"A", "B", "C", "D", "X", ""}));
+    for (const QComboBox* list : {Editor().ComboBox1, Editor().ComboBox2, Editor().ComboBox3})
+        EXPECT_EQ(list->currentIndex(), 0);
+}
+
 TEST_F(ChipEditorTest, AddWithTheDefaultsThenSave) {
     StartWith({{"K,M,A"}});
     ShowEditor();
