@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -228,6 +229,9 @@ void TForm2::CreateControls() {
 
 void TForm2::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // Only a showing of the dialog reloads it; the window system's show after a restore
+    // from minimized would drop the edits not saved yet.
+    if (event->spontaneous()) return;
     Application.Guard([this] { FormShow(); });
 }
 

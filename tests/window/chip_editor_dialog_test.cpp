@@ -366,6 +366,16 @@ TEST_F(ChipEditorTest, EveryShowingReloadsTheFile) {
     EXPECT_EQ(Grid().Cell(2, 1), "A") << "edits not saved are gone";
     EXPECT_EQ(ChipNameText(Main().State.ChipTable[2]), "K,N,C");
     EXPECT_EQ(Main().ComboBox2->count(), 1) << "the main window's lists wait for a Save";
+
+    // A restore from minimized is no new showing: the edits stay.
+    Grid().SetCell(2, 3, "UNSAVED");
+    WriteFile("Pyrolan.Dat", FileOf({{"K,M,A"}}));
+    Form2->showMinimized();
+    QApplication::processEvents();
+    Form2->showNormal();
+    QApplication::processEvents();
+    EXPECT_EQ(Grid().RowCount(), 4);
+    EXPECT_EQ(Grid().Cell(2, 3), "UNSAVED");
 }
 
 TEST_F(ChipEditorTest, SaveRebuildsTheMainWindowsLists) {
