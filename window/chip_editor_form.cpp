@@ -18,6 +18,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -233,6 +234,16 @@ void TForm2::showEvent(QShowEvent* event) {
     // from minimized would drop the edits not saved yet.
     if (event->spontaneous()) return;
     Application.Guard([this] { FormShow(); });
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event) {
+    // Escape does not close the editor: a second Escape after cancelling a cell edit would
+    // otherwise drop every row not saved yet. Exit and the window's close button close it.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool TForm2::ReloadChipTable() {

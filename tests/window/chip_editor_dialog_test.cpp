@@ -376,6 +376,15 @@ TEST_F(ChipEditorTest, EveryShowingReloadsTheFile) {
     QApplication::processEvents();
     EXPECT_EQ(Grid().RowCount(), 4);
     EXPECT_EQ(Grid().Cell(2, 3), "UNSAVED");
+
+    // Escape cancels a cell edit and closes nothing.
+    ClickCell(2, 1);
+    QTest::keyClick(&Grid(), Qt::Key_Z);
+    QTest::keyClick(Grid().findChild<QLineEdit*>(), Qt::Key_Escape);
+    QTest::keyClick(&Grid(), Qt::Key_Escape);
+    EXPECT_TRUE(Form2->isVisible());
+    EXPECT_EQ(Grid().Cell(2, 1), "A");
+    EXPECT_EQ(Grid().Cell(2, 3), "UNSAVED");
 }
 
 TEST_F(ChipEditorTest, SaveRebuildsTheMainWindowsLists) {
