@@ -366,7 +366,11 @@ TEST_F(ChipEditorTest, EveryShowingReloadsTheFile) {
     EXPECT_EQ(Grid().Cell(2, 1), "A") << "edits not saved are gone";
     EXPECT_EQ(ChipNameText(Main().State.ChipTable[2]), "K,N,C");
     EXPECT_EQ(Main().ComboBox2->count(), 1) << "the main window's lists wait for a Save";
+}
 
+TEST_F(ChipEditorTest, RowsNotSavedSurviveARestoreAndEscape) {
+    StartWith({{"K,M,A"}, {"K,M,B"}, {"K,N,C"}});
+    ShowEditor();
     // A restore from minimized is no new showing: the edits stay.
     Grid().SetCell(2, 3, "UNSAVED");
     WriteFile("Pyrolan.Dat", FileOf({{"K,M,A"}}));
