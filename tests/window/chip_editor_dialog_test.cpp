@@ -215,13 +215,7 @@ QStringList Items(const QComboBox* list) {
 
 TEST_F(ChipEditorTest, NameListsHoldEachPartOnceWithoutRegardToLetterCase) {
     // 0x81 0x41 and 0x81 0x61 are two characters whose trail bytes are 'A' and 'a'.
-    StartWith({{"K,M,A"},
-               {"k,m,B"},
-               {"\x81\x41,M,C"},
-               {"\x81\x61,M,D"},
-               {"A,B"},
-               {"X"},
-               {",,"}});
+    StartWith({{"K,M,A"}, {"k,m,B"}, {"\x81\x41,M,C"}, {"\x81\x61,M,D"}, {"A,B"}, {"X"}, {",,"}});
     ShowEditor();
     EXPECT_EQ(Items(Editor().ComboBox1), QStringList({"K", "丄", "乤", "A", ""}))
         << "an empty kind is listed";

@@ -93,10 +93,10 @@ TEST(ChipEditorRowsTest, AlgorithmItemsAndTheValuesTheyStore) {
         int32_t family, item;
         const char* value;
     } stored[] = {
-        {Flash25, 0, "0"},  {Flash25, 1, "1"},  {Eeprom93, 0, "7"},  {Eeprom93, 1, "8"},
-        {Eeprom93, 2, "9"}, {Eeprom93, 3, "10"}, {Eeprom93, 4, "11"}, {Eeprom93, 5, "87"},
+        {Flash25, 0, "0"},   {Flash25, 1, "1"},   {Eeprom93, 0, "7"},  {Eeprom93, 1, "8"},
+        {Eeprom93, 2, "9"},  {Eeprom93, 3, "10"}, {Eeprom93, 4, "11"}, {Eeprom93, 5, "87"},
         {Eeprom93, 6, "88"}, {Eeprom93, 7, "89"}, {Eeprom93, 8, "90"}, {Eeprom93, 9, "91"},
-        {Eeprom24, 1, "1"}, {Eeprom25, 2, "2"},  {Eeprom95, 1, "1"},
+        {Eeprom24, 1, "1"},  {Eeprom25, 2, "2"},  {Eeprom95, 1, "1"},
     };
     for (const Stored& s : stored) {
         EditorControls c;
