@@ -18,9 +18,11 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -66,11 +68,13 @@ void SetRawText(QComboBox* combo, const std::string& bytes) {
 }
 
 // The list's search for an equal item, without regard to letter case, and the append
-// when there is none.
+// when there is none. The shown texts are compared: in code page 936 a trail byte may be
+// an ASCII letter, so folding the stored bytes would merge two different characters.
 void AddUnique(QComboBox* combo, const std::string& bytes) {
+    const std::string shown = Cp936ToUtf8(bytes);
     for (int i = 0; i < combo->count(); ++i)
-        if (SameText(combo->itemData(i).toByteArray().toStdString(), bytes)) return;
-    combo->addItem(Shown(bytes), Bytes(bytes));
+        if (SameText(combo->itemText(i).toStdString(), shown)) return;
+    combo->addItem(QString::fromStdString(shown), Bytes(bytes));
 }
 
 // A combo box of the class library's default style: the user may type any text, and a
@@ -226,7 +230,20 @@ void TForm2::CreateControls() {
 
 void TForm2::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // Only a showing of the dialog reloads it; the window system's show after a restore
+    // from minimized would drop the edits not saved yet.
+    if (event->spontaneous()) return;
     Application.Guard([this] { FormShow(); });
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event) {
+    // Escape does not close the editor: a second Escape after cancelling a cell edit would
+    // otherwise drop every row not saved yet. Exit and the window's close button close it.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool TForm2::ReloadChipTable() {

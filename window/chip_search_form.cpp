@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -88,6 +89,9 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
 
 void TForm3::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // Only a showing of the dialog lists every record; the window system's show after a
+    // restore from minimized keeps the list that the search text gave.
+    if (event->spontaneous()) return;
     Application.Guard([this] { FormShow(); });
 }
 

@@ -207,6 +207,24 @@ TEST_F(ChipEditorTest, NameOfTwoPartsAndBlanks) {
     EXPECT_EQ(Database().substr(0, 5), std::string("A,,B\0", 5));
 }
 
+QStringList Items(const QComboBox* list) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
+    return items;
+}
+
+TEST_F(ChipEditorTest, NameListsHoldEachPartOnceWithoutRegardToLetterCase) {
+    // 0x81 0x41 and 0x81 0x61 are two characters whose trail bytes are 'A' and 'a'.
+    StartWith({{"K,M,A"}, {"k,m,B"}, {"\x81\x41,M,C"}, {"\x81\x61,M,D"}, {"A,B"}, {"X"}, {",,"}});
+    ShowEditor();
+    EXPECT_EQ(Items(Editor().ComboBox1), QStringList({"K", "丄", "乤", "A", ""}))
+        << "an empty kind is listed";
+    EXPECT_EQ(Items(Editor().ComboBox2), QStringList({"M"})) << "an empty manufacturer is not";
+    EXPECT_EQ(Items(Editor().ComboBox3), QStringList({"A", "B", "C", "D", "X", ""}));
+    for (const QComboBox* list : {Editor().ComboBox1, Editor().ComboBox2, Editor().ComboBox3})
+        EXPECT_EQ(list->currentIndex(), 0);
+}
+
 TEST_F(ChipEditorTest, AddWithTheDefaultsThenSave) {
     StartWith({{"K,M,A"}});
     ShowEditor();
@@ -342,6 +360,29 @@ TEST_F(ChipEditorTest, EveryShowingReloadsTheFile) {
     EXPECT_EQ(Grid().Cell(2, 1), "A") << "edits not saved are gone";
     EXPECT_EQ(ChipNameText(Main().State.ChipTable[2]), "K,N,C");
     EXPECT_EQ(Main().ComboBox2->count(), 1) << "the main window's lists wait for a Save";
+}
+
+TEST_F(ChipEditorTest, RowsNotSavedSurviveARestoreAndEscape) {
+    StartWith({{"K,M,A"}, {"K,M,B"}, {"K,N,C"}});
+    ShowEditor();
+    // A restore from minimized is no new showing: the edits stay.
+    Grid().SetCell(2, 3, "UNSAVED");
+    WriteFile("Pyrolan.Dat", FileOf({{"K,M,A"}}));
+    Form2->showMinimized();
+    QApplication::processEvents();
+    Form2->showNormal();
+    QApplication::processEvents();
+    EXPECT_EQ(Grid().RowCount(), 4);
+    EXPECT_EQ(Grid().Cell(2, 3), "UNSAVED");
+
+    // Escape cancels a cell edit and closes nothing.
+    ClickCell(2, 1);
+    QTest::keyClick(&Grid(), Qt::Key_Z);
+    QTest::keyClick(Grid().findChild<QLineEdit*>(), Qt::Key_Escape);
+    QTest::keyClick(&Grid(), Qt::Key_Escape);
+    EXPECT_TRUE(Form2->isVisible());
+    EXPECT_EQ(Grid().Cell(2, 1), "A");
+    EXPECT_EQ(Grid().Cell(2, 3), "UNSAVED");
 }
 
 TEST_F(ChipEditorTest, SaveRebuildsTheMainWindowsLists) {

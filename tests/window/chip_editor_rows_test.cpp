@@ -87,6 +87,38 @@ TEST(ChipEditorRowsTest, RowOfTheControls) {
     for (int column : {6, 7, 9}) EXPECT_EQ(row[column], "-1") << column;
 }
 
+TEST(ChipEditorRowsTest, AlgorithmItemsAndTheValuesTheyStore) {
+    // Families 0 and 2 store their item's value and show it again from it.
+    struct Stored {
+        int32_t family, item;
+        const char* value;
+    } stored[] = {
+        {Flash25, 0, "0"},   {Flash25, 1, "1"},   {Eeprom93, 0, "7"},  {Eeprom93, 1, "8"},
+        {Eeprom93, 2, "9"},  {Eeprom93, 3, "10"}, {Eeprom93, 4, "11"}, {Eeprom93, 5, "87"},
+        {Eeprom93, 6, "88"}, {Eeprom93, 7, "89"}, {Eeprom93, 8, "90"}, {Eeprom93, 9, "91"},
+        {Eeprom24, 1, "1"},  {Eeprom25, 2, "2"},  {Eeprom95, 1, "1"},
+    };
+    for (const Stored& s : stored) {
+        EditorControls c;
+        c.Family = s.family;
+        c.Algorithm = s.item;
+        EXPECT_EQ(RowFromControls(c)[7], s.value) << s.family << "/" << s.item;
+        if (s.family == Flash25 || s.family == Eeprom93) {
+            EXPECT_EQ(AlgorithmItemFor(s.family, 0, std::stoi(s.value), -1), s.item) << s.value;
+        }
+    }
+    // Families 1, 3 and 4 choose by the size list's item alone; no family keeps the item.
+    struct Chosen {
+        int32_t family, sizeItem, algorithm, item;
+    } chosen[] = {
+        {Eeprom24, 5, 1, 0}, {Eeprom24, 6, 0, 1},  {Eeprom25, 3, 1, 0}, {Eeprom25, 4, 2, 1},
+        {Eeprom95, 3, 2, 0}, {Eeprom95, 20, 0, 1}, {-1, 4, 1, 5},       {7, 4, 1, 5},
+    };
+    for (const Chosen& c : chosen)
+        EXPECT_EQ(AlgorithmItemFor(c.family, c.sizeItem, c.algorithm, 5), c.item)
+            << c.family << "/" << c.sizeItem;
+}
+
 EditorRow GoodRow(const std::string& kind, const std::string& maker, const std::string& model) {
     return {kind, maker, model, "0xEF4017", "4096", "256", "-1", "89", "100", "-1", "0", "4", "0"};
 }

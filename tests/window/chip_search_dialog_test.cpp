@@ -110,6 +110,16 @@ TEST_F(ChipSearchTest, FilterIsAPartOfTheStoredNameInItsLetterCase) {
     EXPECT_EQ(Entries(), QStringList({"25_flash|W|Y|1"}));
     Search("华邦");
     EXPECT_EQ(Entries(), QStringList({"25_flash|华邦|W25Q80|4"}));
+
+    // A restore from minimized is no new showing: the list still follows the text.
+    Form3->show();
+    Search("W25Q8");
+    ASSERT_EQ(Entries().size(), 1);
+    Form3->showMinimized();
+    QApplication::processEvents();
+    Form3->showNormal();
+    QApplication::processEvents();
+    EXPECT_EQ(Entries(), QStringList({"25_flash|华邦|W25Q80|4"}));
 }
 
 TEST_F(ChipSearchTest, NameWithoutItsNulIsReadNoFurtherThanItsField) {
