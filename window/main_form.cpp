@@ -60,6 +60,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), TComponent(nullptr), Stat
     resize(881, 518);
     CreateControls();
     CreateMenu();
+    SetDesignCaptions(this, CaptionForm::TForm1);
     Operations = std::make_unique<ProgrammerOperations>(State, *this);
     BindCommands();
     RunFileDialog = [](QFileDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
