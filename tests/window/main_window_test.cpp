@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScreen>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -127,6 +128,17 @@ TEST_F(MainWindowTest, NothingReachesTheLinkDuringASession) {
     Main().SetStatusText("idle");
     emit Main().DeviceMonitor->DeviceChanged();
     EXPECT_EQ(Panel(1), "Not connected");
+}
+
+TEST_F(MainWindowTest, AboutBoxOpensCentredOnTheScreen) {
+    Start();
+    Main().move(0, 0);
+    QRect shown;
+    CloseNextModal([&shown](QWidget* modal) { shown = modal->geometry(); });
+    Main().ToolAbout->click();
+    EXPECT_EQ(shown.size(), QSize(298, 213));
+    const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE((shown.center() - centre).manhattanLength(), 4) << "not over the main window";
 }
 
 TEST_F(MainWindowTest, CommandsRunTheirHandlers) {
