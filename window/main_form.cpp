@@ -376,6 +376,10 @@ void TForm1::FormClose() {
 void TForm1::FormResize() {
     Progress->resize(std::max(0, StatusBar1->width() - 315), Progress->height());
     Progress->move(317, Progress->y());
+    // The status bar's height is known only once the window is laid out; the bar keeps the
+    // constructor's rule for it, so that it does not reach below the status bar.
+    Progress->resize(Progress->width(),
+                     std::max(0, StatusBar1->height() - StatusBar1->BorderWidth() - 2));
 }
 
 void TForm1::showEvent(QShowEvent* event) {

@@ -58,6 +58,10 @@ TEST_F(MainWindowTest, ProgressBarFollowsTheStatusBar) {
         EXPECT_EQ(Main().Progress->x() + Main().Progress->width() - 2,
                   Main().StatusBar1->width() + 0)
             << width;
+        // Inside the status bar from 2 pixels below its top edge to its bottom edge.
+        EXPECT_EQ(Main().Progress->y(), Main().StatusBar1->BorderWidth() + 2);
+        EXPECT_EQ(Main().Progress->y() + Main().Progress->height(), Main().StatusBar1->height())
+            << width;
     }
 }
 
