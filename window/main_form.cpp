@@ -206,6 +206,15 @@ void TForm1::CreateControls() {
 
     // The hex view of the image buffer; the log below it.
     FlashEditor = Named(new TOrixHexEditorEx(Panel1), "FlashEditor");
+    // What the window description gives the view beyond the control's own defaults: the
+    // ruler, and Courier New 15 pixels high for the screen and for printing.
+    QFont editorFont("Courier New");
+    editorFont.setStyleHint(QFont::TypeWriter);
+    editorFont.setFixedPitch(true);
+    editorFont.setPixelSize(15);
+    FlashEditor->setFont(editorFont);
+    FlashEditor->setProperty("PrintFont", editorFont);
+    FlashEditor->SetShowRuler(true);
     RichEdit1 = Named(new QPlainTextEdit(Panel1), "RichEdit1");
     RichEdit1->setReadOnly(true);
     RichEdit1->setFixedHeight(91);

@@ -5,6 +5,7 @@
 #include "chip_editor_form.h"
 #include "chip_search_form.h"
 #include "fill_form.h"
+#include "orix_hex_editor_ex.h"
 #include "status_bar.h"
 
 #include <QAction>
@@ -47,6 +48,20 @@ TEST_F(MainWindowTest, ControlsCarryTheirNames) {
                 Main().CheckBox3->isChecked());
     EXPECT_FALSE(Main().Progress->isVisible());
     EXPECT_EQ(Panel(3), "00:00:00");
+}
+
+TEST_F(MainWindowTest, HexViewHasTheSettingsOfTheWindowDescription) {
+    Start();
+    const TOrixHexEditorEx* view = Main().FlashEditor;
+    const std::pair<const char*, QVariant> settings[] = {
+        {"BytesPerRow", 16},   {"OffsetFormat", "-!10:0x|"}, {"ShowRuler", true},
+        {"FocusFrame", true},  {"DrawGridLines", false},     {"BackupExtension", ".bak"},
+    };
+    for (const auto& [name, value] : settings) EXPECT_EQ(view->property(name), value) << name;
+    for (const QFont& font : {view->font(), view->property("PrintFont").value<QFont>()}) {
+        EXPECT_EQ(font.family(), "Courier New");
+        EXPECT_EQ(font.pixelSize(), 15);
+    }
 }
 
 TEST_F(MainWindowTest, ProgressBarFollowsTheStatusBar) {
