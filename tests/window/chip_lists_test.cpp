@@ -191,7 +191,11 @@ TEST_F(ChipListTest, ReloadKeepsTheChipShownAfterTheTableChanged) {
     put(1, "K2,M,X", 512);
     put(2, "K2,M,C", 1024);
     put(3, "", 0);
+    f.FlashEditor->SetDataAt(3, 0x12);
+    f.FlashEditor->SetModified(true);
     f.ReloadChipLists();
+    EXPECT_EQ(f.State.ImageBuffer[3], 0x12) << "view edits are kept";
+    EXPECT_EQ(f.FlashEditor->GetDataAt(3), 0x12);
     EXPECT_EQ(Items(f.ComboBox1), QStringList({"K2"}));
     EXPECT_EQ(Items(f.ComboBox3), QStringList({"B", "X", "C"}));
     EXPECT_EQ(f.State.ChipIndex, 2);
