@@ -178,7 +178,10 @@ void TIniFile::Store(const std::vector<std::string>& lines) const {
         else
             done += static_cast<size_t>(n);
     }
-    const mode_t mode = exists ? (old.st_mode & 07777) : 0644;
+    // A new file gets the permissions any new file of the user gets (the umask applies).
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~mask);
     ok = ok && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     ok = ok && ::rename(temp.c_str(), fileName_.c_str()) == 0;

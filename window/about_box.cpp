@@ -3,8 +3,10 @@
 #include "tool_icons.h"
 
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
@@ -12,6 +14,9 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setWindowTitle("About");
     setModal(true);
     setFixedSize(298, 213);
+    // Centred on the screen, not over the main window: a placed dialog is not moved again.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(298 / 2, 213 / 2));
 
     auto* panel = new QFrame(this);
     panel->setObjectName("Panel1");

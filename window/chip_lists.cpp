@@ -159,6 +159,9 @@ bool TForm1::SelectChipByName(const std::string& kind, const std::string& maker,
 }
 
 void TForm1::ReloadChipLists() {
+    // The user did not pick a chip here: edits in the view are kept in the buffer rather than
+    // lost with the view's reload.
+    TakeHexViewEdits();
     const std::string kind = ChipListText(ChipList::Kind);
     const std::string maker = ChipListText(ChipList::Maker);
     const std::string model = ChipListText(ChipList::Model);

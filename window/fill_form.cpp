@@ -90,6 +90,8 @@ TForm4::TForm4(TForm1& mainForm) : QDialog(&mainForm), main_(mainForm) {
     layout->addWidget(GroupBox2);
     layout->addWidget(Panel1);
 
+    SetDesignCaptions(this, CaptionForm::TForm4);
+
     for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4}) edit->installEventFilter(this);
     connect(BitBtn1, &QPushButton::clicked, this,
             [this] { Application.Guard([this] { BitBtn1Click(); }); });

@@ -60,6 +60,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), TComponent(nullptr), Stat
     resize(881, 518);
     CreateControls();
     CreateMenu();
+    SetDesignCaptions(this, CaptionForm::TForm1);
     Operations = std::make_unique<ProgrammerOperations>(State, *this);
     BindCommands();
     RunFileDialog = [](QFileDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
@@ -147,7 +148,11 @@ void TForm1::CreateControls() {
     ComboBox3 = ChipCombo(GroupBox1, "ComboBox3");
     BitBtn1 = Named(new QPushButton(GroupBox1), "BitBtn1");
     BitBtn2 = Named(new QPushButton(GroupBox1), "BitBtn2");
+    // The left column is packed as tightly as its window description, so that the default
+    // 500 pixels of height show all of it.
     auto* chips = new QVBoxLayout(GroupBox1);
+    chips->setSpacing(2);
+    chips->setContentsMargins(6, 2, 6, 4);
     for (auto [label, combo] : {std::pair{Label1, ComboBox1}, std::pair{Label2, ComboBox2},
                                 std::pair{Label3, ComboBox3}}) {
         chips->addWidget(label);
@@ -177,6 +182,7 @@ void TForm1::CreateControls() {
     ComboBox4->addItems({"12MHz", "6MHz", "3MHz", "1.5MHz", "750KHz", "375KHz"});
     ComboBox4->setCurrentIndex(0);
     auto* fields = new QGridLayout;
+    fields->setVerticalSpacing(2);
     fields->addWidget(Label4, 0, 0);
     fields->addWidget(ComboBox5, 0, 1);
     fields->addWidget(Label5, 1, 0);
@@ -191,6 +197,8 @@ void TForm1::CreateControls() {
     for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3}) box->setChecked(true);
     BitBtn3 = Named(new QPushButton(GroupBox2), "BitBtn3");
     auto* autoLayout = new QGridLayout(GroupBox2);
+    autoLayout->setVerticalSpacing(0);
+    autoLayout->setContentsMargins(6, 2, 6, 4);
     autoLayout->addWidget(CheckBox1, 0, 0);
     autoLayout->addWidget(CheckBox2, 1, 0);
     autoLayout->addWidget(CheckBox3, 2, 0);
@@ -198,6 +206,7 @@ void TForm1::CreateControls() {
 
     auto* leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->setSpacing(4);
     leftLayout->addWidget(GroupBox1);
     leftLayout->addLayout(fields);
     leftLayout->addWidget(GroupBox2);
@@ -376,6 +385,10 @@ void TForm1::FormClose() {
 void TForm1::FormResize() {
     Progress->resize(std::max(0, StatusBar1->width() - 315), Progress->height());
     Progress->move(317, Progress->y());
+    // The status bar's height is known only once the window is laid out; the bar keeps the
+    // constructor's rule for it, so that it does not reach below the status bar.
+    Progress->resize(Progress->width(),
+                     std::max(0, StatusBar1->height() - StatusBar1->BorderWidth() - 2));
 }
 
 void TForm1::showEvent(QShowEvent* event) {

@@ -3,6 +3,7 @@
 // the tool bar and the menu, the status bar, the message log, the programmer probe, the
 // Open, Save and Fill commands, the languages and the settings. It is also the window side
 // of every service the engine asks for.
+#include "caption_table.h"
 #include "component.h"
 #include "ini_file.h"
 #include "progress_throttle.h"
@@ -176,3 +177,7 @@ private:
     bool chipSelected_ = false;
     bool shown_ = false;
 };
+
+// Gives a window the captions of its window description (the simplified Chinese ones), which
+// it shows until the main window applies the language.
+void SetDesignCaptions(QWidget* form, CaptionForm which);

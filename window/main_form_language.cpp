@@ -26,14 +26,21 @@ QObject* FindInForm(QWidget* form, const char* name) {
     return nullptr;
 }
 
-// Sets the caption of a window's control (or of the window itself for an empty name).
-void SetCaption(QWidget* form, const char* target, const QString& text) {
+// Sets a row's caption in a window: the window's own caption for an empty target, the text
+// of status panel 0 or 2 for "StatusBar1#0" and "StatusBar1#2", else a control's caption.
+void SetCaption(QWidget* form, const CaptionRow& row, const QString& text) {
     if (!form) return;
-    if (!*target) {
+    const std::string target = row.Target;
+    if (target.empty()) {
         form->setWindowTitle(text);
         return;
     }
-    QObject* object = FindInForm(form, target);
+    if (target.rfind("StatusBar1#", 0) == 0) {
+        if (auto* bar = qobject_cast<TStatusBar*>(FindInForm(form, "StatusBar1")))
+            bar->SetPanelText(target.back() - '0', text);
+        return;
+    }
+    QObject* object = FindInForm(form, row.Target);
     if (auto* menu = qobject_cast<QMenu*>(object))
         menu->setTitle(text);
     else if (auto* action = qobject_cast<QAction*>(object))
@@ -48,6 +55,11 @@ void SetCaption(QWidget* form, const char* target, const QString& text) {
 
 } // namespace
 
+void SetDesignCaptions(QWidget* form, CaptionForm which) {
+    for (const CaptionRow& row : CaptionTable)
+        if (row.Form == which) SetCaption(form, row, QString::fromUtf8(row.Text[0]));
+}
+
 void TForm1::ApplyLanguage() {
     const int32_t language = State.Language;
     if (language < 0 || language > 2) return;
@@ -55,7 +67,6 @@ void TForm1::ApplyLanguage() {
     China->setChecked(language == 0);
     fanti->setChecked(language == 1);
     for (const CaptionRow& row : CaptionTable) {
-        const QString text = QString::fromUtf8(row.Text[language]);
         QWidget* form = nullptr;
         switch (row.Form) {
         case CaptionForm::TForm1:
@@ -71,11 +82,7 @@ void TForm1::ApplyLanguage() {
             form = Form4;
             break;
         }
-        const std::string target = row.Target;
-        if (row.Form == CaptionForm::TForm1 && target.rfind("StatusBar1#", 0) == 0)
-            StatusBar1->SetPanelText(target.back() - '0', text);
-        else
-            SetCaption(form, row.Target, text);
+        SetCaption(form, row, QString::fromUtf8(row.Text[language]));
     }
 }
 

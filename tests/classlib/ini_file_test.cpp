@@ -89,6 +89,27 @@ TEST_F(IniFileTest, FileCreatedByFirstWrite) {
         << "no temporary file is left behind";
 }
 
+TEST_F(IniFileTest, NewFileFollowsTheUmaskAndAnOldOneKeepsItsMode) {
+    struct Case {
+        mode_t umask;
+        bool exists;
+        mode_t expected;
+    } cases[] = {{077, false, 0600}, {022, false, 0644}, {077, true, 0664}};
+    for (const Case& c : cases) {
+        std::filesystem::remove(path_);
+        if (c.exists) {
+            Put("[A]\n");
+            ::chmod(path_.c_str(), 0664);
+        }
+        const mode_t saved = ::umask(c.umask);
+        TIniFile(path_).WriteInteger("A", "b", 1);
+        ::umask(saved);
+        struct stat st {};
+        ASSERT_EQ(::stat(path_.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, c.expected) << std::oct << c.umask << " " << c.exists;
+    }
+}
+
 TEST_F(IniFileTest, ReadOnlyFileIsRefusedEvenForRoot) {
     // The read-only bit is honoured by the writer itself, not only by the file system.
     Put("[A]\nb=1\n");

@@ -2,6 +2,7 @@
 
 #include "chip_name_fields.h"
 #include "encoding.h"
+#include "orix_hex_editor_ex.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -133,6 +134,25 @@ TEST_F(ChipListTest, HandlersSelectTheFirstModelOfAPick) {
     EXPECT_EQ(f.State.ChipIndex, 2);
 }
 
+TEST_F(ChipListTest, KindsAccumulateAndAPickDiscardsViewEdits) {
+    WriteDatabase({{"K1,M,A", 64}, {"K2,M,B", 128}});
+    Start();
+    TForm1& f = Main();
+    // A table without K1 (as the editor's reload leaves it): the kind stays listed.
+    f.State.ChipTable[0] = f.State.ChipTable[1];
+    f.State.ChipTable[1] = ChipRecord{};
+    f.SelectChip(1, 0, 0);
+    EXPECT_EQ(Items(f.ComboBox1), QStringList({"K1", "K2"}));
+    EXPECT_EQ(f.State.ChipIndex, 0);
+
+    f.FlashEditor->SetDataAt(3, 0x12);
+    f.FlashEditor->SetModified(true);
+    f.ComboBox3Change();
+    EXPECT_FALSE(f.FlashEditor->GetModified());
+    EXPECT_EQ(f.FlashEditor->GetDataAt(3), 0xFF) << "the edit was not taken over";
+    EXPECT_EQ(f.State.ImageBuffer[3], 0xFF);
+}
+
 TEST_F(ChipListTest, ListsShowChineseNamesAndSpeakUtf8) {
     const std::string maker = Utf8ToCp936("华邦");
     // A GBK trail byte can be an ASCII letter: 0xC4 0x61 and 0xC4 0x41 are two characters.
@@ -171,7 +191,11 @@ TEST_F(ChipListTest, ReloadKeepsTheChipShownAfterTheTableChanged) {
     put(1, "K2,M,X", 512);
     put(2, "K2,M,C", 1024);
     put(3, "", 0);
+    f.FlashEditor->SetDataAt(3, 0x12);
+    f.FlashEditor->SetModified(true);
     f.ReloadChipLists();
+    EXPECT_EQ(f.State.ImageBuffer[3], 0x12) << "view edits are kept";
+    EXPECT_EQ(f.FlashEditor->GetDataAt(3), 0x12);
     EXPECT_EQ(Items(f.ComboBox1), QStringList({"K2"}));
     EXPECT_EQ(Items(f.ComboBox3), QStringList({"B", "X", "C"}));
     EXPECT_EQ(f.State.ChipIndex, 2);

@@ -76,6 +76,20 @@ TEST_F(LanguageTest, EveryTargetInEveryLanguage) {
     }
 }
 
+// Until the window is shown (and when showing it stops at an unreadable chip database, before
+// the language is applied) every window shows the captions of its window description.
+TEST_F(LanguageTest, WindowDescriptionCaptionsHoldUntilTheLanguageIsApplied) {
+    WriteSettings("[DEVICE]\nLANGU=2\n");
+    CreateForms();
+    for (const CaptionRow& row : CaptionTable) {
+        const std::optional<QString> shown = CaptionOf(row);
+        ASSERT_TRUE(shown.has_value()) << row.Target;
+        EXPECT_EQ(*shown, QString::fromUtf8(row.Text[0]))
+            << row.Target << " of form " << static_cast<int>(row.Form);
+    }
+    EXPECT_TRUE(Main().China->isChecked());
+}
+
 TEST_F(LanguageTest, TextsAsGiven) {
     WriteSettings("[DEVICE]\nLANGU=2\n");
     Start();

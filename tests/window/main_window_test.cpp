@@ -5,11 +5,13 @@
 #include "chip_editor_form.h"
 #include "chip_search_form.h"
 #include "fill_form.h"
+#include "orix_hex_editor_ex.h"
 #include "status_bar.h"
 
 #include <QAction>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScreen>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -48,6 +50,20 @@ TEST_F(MainWindowTest, ControlsCarryTheirNames) {
     EXPECT_EQ(Panel(3), "00:00:00");
 }
 
+TEST_F(MainWindowTest, HexViewHasTheSettingsOfTheWindowDescription) {
+    Start();
+    const TOrixHexEditorEx* view = Main().FlashEditor;
+    const std::pair<const char*, QVariant> settings[] = {
+        {"BytesPerRow", 16},   {"OffsetFormat", "-!10:0x|"}, {"ShowRuler", true},
+        {"FocusFrame", true},  {"DrawGridLines", false},     {"BackupExtension", ".bak"},
+    };
+    for (const auto& [name, value] : settings) EXPECT_EQ(view->property(name), value) << name;
+    for (const QFont& font : {view->font(), view->property("PrintFont").value<QFont>()}) {
+        EXPECT_EQ(font.family(), "Courier New");
+        EXPECT_EQ(font.pixelSize(), 15);
+    }
+}
+
 TEST_F(MainWindowTest, ProgressBarFollowsTheStatusBar) {
     Start();
     for (int width : {900, 500}) {
@@ -56,6 +72,10 @@ TEST_F(MainWindowTest, ProgressBarFollowsTheStatusBar) {
         EXPECT_EQ(Main().Progress->x(), 317);
         EXPECT_EQ(Main().Progress->x() + Main().Progress->width() - 2,
                   Main().StatusBar1->width() + 0)
+            << width;
+        // Inside the status bar from 2 pixels below its top edge to its bottom edge.
+        EXPECT_EQ(Main().Progress->y(), Main().StatusBar1->BorderWidth() + 2);
+        EXPECT_EQ(Main().Progress->y() + Main().Progress->height(), Main().StatusBar1->height())
             << width;
     }
 }
@@ -127,6 +147,17 @@ TEST_F(MainWindowTest, NothingReachesTheLinkDuringASession) {
     Main().SetStatusText("idle");
     emit Main().DeviceMonitor->DeviceChanged();
     EXPECT_EQ(Panel(1), "Not connected");
+}
+
+TEST_F(MainWindowTest, AboutBoxOpensCentredOnTheScreen) {
+    Start();
+    Main().move(0, 0);
+    QRect shown;
+    CloseNextModal([&shown](QWidget* modal) { shown = modal->geometry(); });
+    Main().ToolAbout->click();
+    EXPECT_EQ(shown.size(), QSize(298, 213));
+    const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE((shown.center() - centre).manhattanLength(), 4) << "not over the main window";
 }
 
 TEST_F(MainWindowTest, CommandsRunTheirHandlers) {

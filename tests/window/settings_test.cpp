@@ -21,6 +21,8 @@ const std::vector<TestChip> kChips = {
 TEST_F(SettingsTest, FirstRunUsesDefaultsAndWritesEveryKeyInOrder) {
     WriteDatabase(kChips);
     Start();
+    // Laid out with the captions of the language: every control fits in the default size.
+    QApplication::processEvents();
     EXPECT_EQ(Main().size(), QSize(700, 500));
     EXPECT_EQ(Main().ComboBox1->currentText(), "25_SPI_FLASH");
     EXPECT_EQ(Main().ComboBox2->currentText(), "WINBOND");
