@@ -426,7 +426,12 @@ std::string TCustomOrixHexEditor::GetUndoDescription() {
     return FUndoStore->StepDescription();
 }
 
-int32_t TCustomOrixHexEditor::UndoBeginUpdate() { return FUndoStore->BeginUpdate(); }
+int32_t TCustomOrixHexEditor::UndoBeginUpdate() {
+    // An outermost group starts clean: what an earlier one left unrecorded went with the
+    // history that Undo emptied while it was open.
+    if (FUndoStore->UpdateLevel() < 1) FUnrecordedChange = false;
+    return FUndoStore->BeginUpdate();
+}
 
 int32_t TCustomOrixHexEditor::UndoEndUpdate() {
     const int32_t before = FUndoStore->UpdateLevel();

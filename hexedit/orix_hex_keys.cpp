@@ -303,10 +303,13 @@ void TCustomOrixHexEditor::KeyDown(uint16_t& key, TShiftState shift) {
     default:
         if (key >= '0' && key <= '9' && ctrl) {
             const int digit = key - '0';
-            if (shift & ssShift)
-                SetBookmarkVals(digit, GetPosAtCursor(c, r), FCaretInCharField);
-            else
+            if (shift & ssShift) {
+                // The position first: taking it records the field the flag then tells.
+                const int32_t position = GetPosAtCursor(c, r);
+                SetBookmarkVals(digit, position, FCaretInCharField);
+            } else {
                 GotoBookmark(digit);
+            }
         }
         break;
     }

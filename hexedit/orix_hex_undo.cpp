@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 namespace {
 constexpr int32_t kBookmarkBytes = 8;
@@ -171,7 +172,14 @@ bool TOrixHUndoStorage::ApplyUndo(const TOrixHUndoRecordView& v) {
             }
         }
     } takeOff{*this};
-    RestoreUndoState(v);
+    // A state that cannot be restored (a mode the layout now refuses) still lets the rest of
+    // the inverse run: the data and the bookmarks must match the history that remains.
+    std::exception_ptr failure;
+    try {
+        RestoreUndoState(v);
+    } catch (...) {
+        failure = std::current_exception();
+    }
     switch (v.Kind) {
     case ufKindByteRemoved:
         e.AdjustBookmarksAfterChange(pos, count);
@@ -197,6 +205,7 @@ bool TOrixHUndoStorage::ApplyUndo(const TOrixHUndoRecordView& v) {
     default: break;
     }
     e.viewport()->update();
+    if (failure) std::rethrow_exception(failure);
     return true;
 }
 
@@ -295,15 +304,22 @@ void TOrixHUndoStorage::RestoreRedoState(bool secondMark) {
         // A stored flag byte means "set" whenever it is not 0.
         e.FBookmarks[i].mInCharField = marks[i * kBookmarkBytes + 4] != 0;
     }
-    e.SetInsertMode(h.Has(ufFlagInsertMode));
-    PlaceCaret(h);
-    e.FModifiedFlag = h.Has(ufFlagModified);
-    const uint8_t* triple = marks + kBookmarksSize;
-    e.SetSelection(UndoGetI32(triple + 8), UndoGetI32(triple), UndoGetI32(triple + 4));
-    RestoreModes(h);
-    e.SetInCharField(h.Has(ufFlagInCharField));
-    e.SetChanged(h.EditPosition, h.Has(ufFlagByte1Changed));
-    if (secondMark) e.SetChanged(h.EditPosition + 1, h.Has(ufFlagByte2Changed));
+    // The step is done: its record goes back and the block is used up, also when a mode
+    // cannot be restored, so that the step is never applied twice.
+    std::exception_ptr failure;
+    try {
+        e.SetInsertMode(h.Has(ufFlagInsertMode));
+        PlaceCaret(h);
+        e.FModifiedFlag = h.Has(ufFlagModified);
+        const uint8_t* triple = marks + kBookmarksSize;
+        e.SetSelection(UndoGetI32(triple + 8), UndoGetI32(triple), UndoGetI32(triple + 4));
+        RestoreModes(h);
+        e.SetInCharField(h.Has(ufFlagInCharField));
+        e.SetChanged(h.EditPosition, h.Has(ufFlagByte1Changed));
+        if (secondMark) e.SetChanged(h.EditPosition + 1, h.Has(ufFlagByte2Changed));
+    } catch (...) {
+        failure = std::current_exception();
+    }
     if (!FUndoneRecord.empty()) {
         const int64_t size = GetSize();
         TMemoryStream::SetSize(size + static_cast<int64_t>(FUndoneRecord.size()));
@@ -314,7 +330,9 @@ void TOrixHUndoStorage::RestoreRedoState(bool secondMark) {
     }
     FStepDescription = FUndoneDescription;
     e.viewport()->update();
+    if (failure) ResetRedo();
     e.BookmarkChanged();
+    if (failure) std::rethrow_exception(failure);
 }
 
 bool TOrixHUndoStorage::Redo() {

@@ -128,15 +128,16 @@ void TOrixHUndoStorage::RemoveOldestUndo() {
         const int64_t rest = size - cut;
         const int64_t n = rest < 4 ? 0 : UndoGetU32(Memory() + cut);
         // A size that cannot be a record, or runs past the stream, makes the rest unreadable.
+        // Only the records go: the description of the step being recorded stays.
         if (n < kRecordMin || n > rest) {
-            Reset(false);
+            SetSize(0);
             return;
         }
         cut += n;
         ++removed;
     }
     if (cut >= size) {
-        Reset(false);
+        SetSize(0);
         return;
     }
     std::memmove(Memory(), Memory() + cut, static_cast<size_t>(size - cut));
@@ -167,7 +168,19 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
     if (kind == ufKindAllData) count = dataSize;
     const int64_t n = RecordDataSize(kind, count, replCount, dataSize, description);
     if (n < 0) throw EOrixHexEditor(ORIXH_CANNOT_UPDATE_UNDO);
+    // The bytes the record keeps must exist: a bad range leaves redo, history and
+    // description as they were.
+    switch (kind) {
+    case ufKindBytesChanged:
+    case ufKindByteRemoved:
+    case ufKindConvert: e.FDataStore.CheckRange(pos, count); break;
+    case ufKindReplace: e.FDataStore.CheckRange(pos, replCount); break;
+    case ufKindNibbleInsert:
+    case ufKindNibbleDelete: e.FDataStore.CheckRange(pos, 1); break;
+    default: break;
+    }
     ResetRedo();
+    const std::string oldDescription = FStepDescription;
     FStepDescription = description.empty() ? UndoKindTexts[kind] : description;
     RemoveOldestUndo();
 
@@ -240,6 +253,7 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
         // A record that could not be built leaves no trace: later steps stay sound.
         TMemoryStream::SetSize(start);
         FRecordCount = start < kRecordMin ? 0 : oldCount;
+        FStepDescription = FRecordCount > 0 ? oldDescription : std::string();
         throw;
     }
     // The bookmarks follow the change that is about to happen.

@@ -259,3 +259,39 @@ TEST(UndoRedo, UndoGroups) {
     e->UndoEndUpdate();
     EXPECT_EQ(s.RecordCount(), 1);
 }
+
+TEST(UndoRedo, StateThatCannotBeRestored) {
+    TestApp();
+    // Steps made in unicode mode, then a row width that unicode mode refuses: restoring the
+    // mode fails, but the data, the bookmarks and the history stay in step with each other.
+    ShownEditor shown(16);
+    Editor& e = *shown;
+    e.SetUnicodeCharacters(true);
+    e.SetBookmarkVals(0, 10, false);
+    e.NewSelection(2, 3);
+    e.DeleteSelection("");
+    ASSERT_EQ(e.GetBookmark(0).mPosition, 8);
+    e.InsertBuffer(kFour, 2, 0, "", false);
+    ASSERT_EQ(e.GetDataSize(), 16);
+    ASSERT_EQ(e.GetBookmark(0).mPosition, 10);
+    ASSERT_TRUE(e.Undo()); // the insertion, modes still as recorded
+    e.SetUnicodeCharacters(false);
+    e.SetBytesPerRow(17);
+
+    EXPECT_THROW(e.Redo(), EOrixHexEditor);
+    EXPECT_EQ(e.GetDataSize(), 16);
+    EXPECT_EQ(e.GetDataAt(0), kFour[0]);
+    EXPECT_FALSE(e.GetCanRedo()); // never inserted twice
+    EXPECT_FALSE(e.Redo());
+    EXPECT_EQ(e.GetDataSize(), 16);
+    EXPECT_EQ(e.UndoStorage().RecordCount(), 2);
+
+    EXPECT_THROW(e.Undo(), EOrixHexEditor); // the insertion again
+    EXPECT_EQ(e.GetDataSize(), 14);
+    EXPECT_EQ(e.GetBookmark(0).mPosition, 8);
+    EXPECT_THROW(e.Undo(), EOrixHexEditor); // the removal
+    EXPECT_EQ(e.GetDataSize(), 16);
+    EXPECT_EQ(e.GetDataAt(2), Pattern(16)[2]);
+    EXPECT_EQ(e.GetBookmark(0).mPosition, 10);
+    EXPECT_FALSE(e.GetCanUndo());
+}

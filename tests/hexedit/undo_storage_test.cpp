@@ -134,6 +134,14 @@ TEST(UndoStorage, TrimmingToMaxUndo) {
     e.CreateUndo(ufKindConvert, 1, 7, 0, "");
     EXPECT_EQ(s.GetSize(), 40);
     EXPECT_EQ(s.RecordCount(), 1);
+    EXPECT_EQ(e.GetUndoDescription(), "Convert");
+
+    // Every older record goes: the new one still names its step.
+    e.SetMaxUndo(10);
+    e.CreateUndo(ufKindConvert, 2, 7, 0, "alone");
+    EXPECT_EQ(s.GetSize(), 40 + 5 + 4);
+    EXPECT_EQ(s.RecordCount(), 1);
+    EXPECT_EQ(e.GetUndoDescription(), "alone");
 }
 
 TEST(UndoStorage, DamagedAndEmptyStorage) {
@@ -177,13 +185,20 @@ TEST(UndoStorage, FailedRecordIsRolledBack) {
     TOrixHexEditor e;
     LoadBytes(e, Pattern(16));
     TOrixHUndoStorage& s = e.UndoStorage();
+    e.CreateUndo(ufKindConvert, 2, 1, 0, "undone");
+    e.SetDataAt(2, 0xCD);
+    ASSERT_TRUE(e.Undo());
     e.CreateUndo(ufKindBytesChanged, 1, 1, 0, "first");
     const std::vector<uint8_t> before = Stream(s);
+    // Ranges outside the data and bad counts: nothing of the storage changes.
     EXPECT_THROW(e.CreateUndo(ufKindByteRemoved, 10, 20, 0, ""), EOrixHexEditor);
     EXPECT_THROW(e.CreateUndo(ufKindBytesChanged, -1, 1, 0, ""), EOrixHexEditor);
     EXPECT_THROW(e.CreateUndo(ufKindByteRemoved, 0, -3, 0, ""), EOrixHexEditor);
+    EXPECT_THROW(e.CreateUndo(ufKindReplace, 14, 1, 3, ""), EOrixHexEditor);
+    EXPECT_THROW(e.CreateUndo(ufKindNibbleInsert, 16, 0, 0, ""), EOrixHexEditor);
     EXPECT_EQ(Stream(s), before);
     EXPECT_EQ(s.RecordCount(), 1);
+    EXPECT_EQ(e.GetUndoDescription(), "first");
     e.SetDataAt(1, 0xAB);
     EXPECT_TRUE(e.Undo());
     EXPECT_EQ(e.GetDataAt(1), Pattern(16)[1]);
@@ -281,4 +296,14 @@ TEST(UndoStorage, UpdateLevel) {
     e.UndoEndUpdate();
     EXPECT_FALSE(e.GetCanUndo());
     EXPECT_TRUE(e.GetModified());
+
+    // An unrecorded change of a group that Undo emptied does not reach a later group.
+    e.UndoBeginUpdate();
+    e.IntChangeByte(e.GetDataAt(5), 0x11, 5, "");
+    EXPECT_FALSE(e.Undo());
+    e.UndoEndUpdate();
+    e.IntChangeByte(e.GetDataAt(6), 0x12, 6, "");
+    e.UndoBeginUpdate();
+    e.UndoEndUpdate();
+    EXPECT_TRUE(e.GetCanUndo());
 }
