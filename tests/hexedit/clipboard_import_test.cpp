@@ -11,7 +11,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
+#include <fcntl.h>
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -83,8 +85,18 @@ TEST(ClipboardImport, FileLists) {
     ASSERT_GT(deep.size(), 260);
     EXPECT_EQ(FileListToBytes({deep.toStdString()}, false), "deep");
 
-    EXPECT_THROW(FileListToBytes({dir.filePath("missing").toStdString()}, false), EFOpenError);
-    EXPECT_THROW(FileListToBytes({dir.path().toStdString()}, false), EFOpenError);
+    // Refused with the open error: a file that is not there, and what has no plain contents
+    // (a named pipe would wait for a writer for ever).
+    const QString pipe = dir.filePath("pipe");
+    ASSERT_EQ(::mkfifo(pipe.toStdString().c_str(), 0600), 0);
+    // Held open here as well, so that a reader that does try to open it fails instead of
+    // hanging the test.
+    const int pipeFd = ::open(pipe.toStdString().c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(pipeFd, 0);
+    for (const QString& refused : {dir.filePath("missing"), dir.path(), pipe})
+        EXPECT_THROW(FileListToBytes({refused.toStdString()}, false), EFOpenError)
+            << refused.toStdString();
+    ::close(pipeFd);
 }
 
 TEST(ClipboardImport, FileBeyondTheDataSizeIsRefusedBeforeItIsRead) {
