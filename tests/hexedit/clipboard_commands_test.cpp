@@ -110,6 +110,15 @@ TEST(ClipboardCopy, NamesTheVirtualFileAfterTheDocument) {
     ASSERT_TRUE(e->CBCopy());
     EXPECT_EQ(OnClipboard(kMimeSuggestedFileName), "Dump of fw.bin");
     EXPECT_EQ(OnClipboard(kMimeFileContents), "abc");
+
+    // The document's name is cut to 255 bytes before its extension goes: the last dot
+    // within them ends the name.
+    const std::string longName = "a.b" + std::string(300, 'c') + ".rom";
+    e->CreateEmptyFile(longName);
+    LoadBytes(*e, V({0x78}));
+    e->SelectAll();
+    ASSERT_TRUE(e->CBCopy());
+    EXPECT_EQ(OnClipboard(kMimeSuggestedFileName), "Dump of a.bin");
 }
 
 TEST(ClipboardCopy, CopiesOnlyTheSelectionAndNothingWithoutOne) {
