@@ -153,6 +153,31 @@ TEST(FormatChooser, ListsOfferedFormatsInPriorityOrderAndRemembersTheChoice) {
     EXPECT_EQ(format, 0);
 }
 
+TEST(FormatChooser, EveryPasteableFormatInItsPlace) {
+    TestApp();
+    LastSelectedClipFormat = -1;
+    // Offered in an order of their own; the chooser lists them by priority.
+    QMimeData data;
+    data.setData("text/html", "<p>");
+    data.setData(kMimeRegEditHexData, QByteArray("\1\0\0\0x", 5));
+    data.setData("audio/wav", "RIFF");
+    data.setData("image/tiff", "II*");
+    data.setImageData(QImage(1, 1, QImage::Format_RGB32));
+    data.setData("text/rtf", "{\\rtf1}");
+    data.setText("t");
+    TClipFormat format = 0;
+    bool hexText = false;
+    QStringList listed;
+    const auto chooser = OnChooser([&](TFormatSelDialog& d) {
+        listed = Items(d);
+        d.CancelButton->click();
+    });
+    EXPECT_FALSE(OLESelectFormat(OrixHClipFormats(true), &data, format, hexText));
+    EXPECT_EQ(listed, QStringList({"Text", "Rich Text Format", "Bitmap Picture",
+                                   "Tagged Image File Format (TIFF) Picture", "Wave Audio",
+                                   "RegEdit_HexData", "HTML Format"}));
+}
+
 TEST(FormatChooser, OneOfferedFormatIsTakenWithoutAsking) {
     TestApp();
     QMimeData data;
