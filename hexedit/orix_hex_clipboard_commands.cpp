@@ -85,10 +85,10 @@ void TOrixHexEditorEx::ReleaseClipboard(bool flush) {
 
 bool TOrixHexEditorEx::SupportsOLEData(const QMimeData* data, Qt::DropAction& effect,
                                        TOrixHOLEOperation operation) {
-    if (ReadOnlyView) return false;
     TClipFormat format = 0;
-    const bool supported = OLEHasSupportedFormat(data, GetMyOLEFormats(), format);
+    const bool supported = !ReadOnlyView && OLEHasSupportedFormat(data, GetMyOLEFormats(), format);
     if (supported) FOLEFormats[operation] = format;
+    // Also when refused: a file list is never moved, whatever the format recorded last.
     if (FOLEFormats[operation] == CF_HDROP && effect == Qt::MoveAction) effect = Qt::LinkAction;
     return supported;
 }
