@@ -1,6 +1,7 @@
 // Copy, cut and paste of TOrixHexEditorEx, and the import of offered data into bytes.
 #include "orix_hex_editor_ex.h"
 #include "orix_hex_error.h"
+#include "sysutils.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -48,9 +49,10 @@ bool TOrixHexEditorEx::CanPaste() {
 bool TOrixHexEditorEx::CBCopy() {
     if (!CanCopy()) return false;
     TWaitCursor wait(this);
-    TOrixHDataObject* object =
-        TOrixHDataObject::CreateFromStream(&FDataStore, FSelFirst, GetSelCount(), FDocumentName,
-                                           FClipboardAsHexText, GetSwapNibbles());
+    // The name without its folder is cut first: a dot beyond the cut is then no extension.
+    TOrixHDataObject* object = TOrixHDataObject::CreateFromStream(
+        &FDataStore, FSelFirst, GetSelCount(), CutUtf8(ExtractFileName(FDocumentName), 255),
+        FClipboardAsHexText, GetSwapNibbles());
     // The clipboard takes the object over and deletes it when it is replaced or emptied.
     QGuiApplication::clipboard()->setMimeData(object);
     FClipboardDataObject = object;
@@ -83,10 +85,10 @@ void TOrixHexEditorEx::ReleaseClipboard(bool flush) {
 
 bool TOrixHexEditorEx::SupportsOLEData(const QMimeData* data, Qt::DropAction& effect,
                                        TOrixHOLEOperation operation) {
-    if (ReadOnlyView) return false;
     TClipFormat format = 0;
-    const bool supported = OLEHasSupportedFormat(data, GetMyOLEFormats(), format);
+    const bool supported = !ReadOnlyView && OLEHasSupportedFormat(data, GetMyOLEFormats(), format);
     if (supported) FOLEFormats[operation] = format;
+    // Also when refused: a file list is never moved, whatever the format recorded last.
     if (FOLEFormats[operation] == CF_HDROP && effect == Qt::MoveAction) effect = Qt::LinkAction;
     return supported;
 }

@@ -67,9 +67,12 @@ std::string FileListToBytes(const std::vector<std::string>& files, bool asNames)
     }
     if (files.empty()) return data;
     const std::string& name = files.front();
-    // A directory opens for reading on Linux but has no contents to paste.
-    if (QFileInfo(QString::fromStdString(name)).isDir())
-        throw EFOpenError("Cannot open file \"" + name + "\". " + std::strerror(EISDIR));
+    // Only a plain file has contents to paste: a directory opens for reading on Linux, and
+    // opening a named pipe waits for a writer, which would hang the program.
+    const QFileInfo info(QString::fromStdString(name));
+    if (info.exists() && !info.isFile())
+        throw EFOpenError("Cannot open file \"" + name + "\". " +
+                          (info.isDir() ? std::strerror(EISDIR) : "Not a regular file"));
     TFileStream file(name, fmOpenRead | fmShareDenyNone);
     const int64_t size = file.GetSize();
     if (size > std::numeric_limits<int32_t>::max())

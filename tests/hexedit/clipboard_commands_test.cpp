@@ -110,6 +110,15 @@ TEST(ClipboardCopy, NamesTheVirtualFileAfterTheDocument) {
     ASSERT_TRUE(e->CBCopy());
     EXPECT_EQ(OnClipboard(kMimeSuggestedFileName), "Dump of fw.bin");
     EXPECT_EQ(OnClipboard(kMimeFileContents), "abc");
+
+    // The document's name is cut to 255 bytes before its extension goes: the last dot
+    // within them ends the name.
+    const std::string longName = "a.b" + std::string(300, 'c') + ".rom";
+    e->CreateEmptyFile(longName);
+    LoadBytes(*e, V({0x78}));
+    e->SelectAll();
+    ASSERT_TRUE(e->CBCopy());
+    EXPECT_EQ(OnClipboard(kMimeSuggestedFileName), "Dump of a.bin");
 }
 
 TEST(ClipboardCopy, CopiesOnlyTheSelectionAndNothingWithoutOne) {
@@ -410,6 +419,12 @@ TEST(ClipboardImportPath, AFileListMovedOnTheControlBecomesALinkAndYieldsTheName
     ASSERT_TRUE(t->SupportsOLEData(&data, effect, oleDrop));
     EXPECT_EQ(t->OLEFormat(oleDrop), CF_HDROP);
     EXPECT_EQ(effect, Qt::LinkAction);
+    // Refused in a read-only view, still with the file list's effect.
+    t->SetReadOnlyView(true);
+    Qt::DropAction refusedEffect = Qt::MoveAction;
+    EXPECT_FALSE(t->SupportsOLEData(&data, refusedEffect, oleDrop));
+    EXPECT_EQ(refusedEffect, Qt::LinkAction);
+    t->SetReadOnlyView(false);
     const auto chooser = OnChooser();
     EXPECT_EQ(t->ImportOLEData([&] { return &data; }, effect, oleDrop),
               std::string("/tmp/one.bin\0/tmp/two.bin\0", 26));

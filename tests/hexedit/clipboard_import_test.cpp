@@ -11,7 +11,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
+#include <fcntl.h>
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -83,8 +85,18 @@ TEST(ClipboardImport, FileLists) {
     ASSERT_GT(deep.size(), 260);
     EXPECT_EQ(FileListToBytes({deep.toStdString()}, false), "deep");
 
-    EXPECT_THROW(FileListToBytes({dir.filePath("missing").toStdString()}, false), EFOpenError);
-    EXPECT_THROW(FileListToBytes({dir.path().toStdString()}, false), EFOpenError);
+    // Refused with the open error: a file that is not there, and what has no plain contents
+    // (a named pipe would wait for a writer for ever).
+    const QString pipe = dir.filePath("pipe");
+    ASSERT_EQ(::mkfifo(pipe.toStdString().c_str(), 0600), 0);
+    // Held open here as well, so that a reader that does try to open it fails instead of
+    // hanging the test.
+    const int pipeFd = ::open(pipe.toStdString().c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(pipeFd, 0);
+    for (const QString& refused : {dir.filePath("missing"), dir.path(), pipe})
+        EXPECT_THROW(FileListToBytes({refused.toStdString()}, false), EFOpenError)
+            << refused.toStdString();
+    ::close(pipeFd);
 }
 
 TEST(ClipboardImport, FileBeyondTheDataSizeIsRefusedBeforeItIsRead) {
@@ -139,6 +151,31 @@ TEST(FormatChooser, ListsOfferedFormatsInPriorityOrderAndRemembersTheChoice) {
     const auto chooser3 = OnChooser([](TFormatSelDialog& d) { d.CancelButton->click(); });
     EXPECT_FALSE(OLESelectFormat(OrixHClipFormats(true), &data, format, hexText));
     EXPECT_EQ(format, 0);
+}
+
+TEST(FormatChooser, EveryPasteableFormatInItsPlace) {
+    TestApp();
+    LastSelectedClipFormat = -1;
+    // Offered in an order of their own; the chooser lists them by priority.
+    QMimeData data;
+    data.setData("text/html", "<p>");
+    data.setData(kMimeRegEditHexData, QByteArray("\1\0\0\0x", 5));
+    data.setData("audio/wav", "RIFF");
+    data.setData("image/tiff", "II*");
+    data.setImageData(QImage(1, 1, QImage::Format_RGB32));
+    data.setData("text/rtf", "{\\rtf1}");
+    data.setText("t");
+    TClipFormat format = 0;
+    bool hexText = false;
+    QStringList listed;
+    const auto chooser = OnChooser([&](TFormatSelDialog& d) {
+        listed = Items(d);
+        d.CancelButton->click();
+    });
+    EXPECT_FALSE(OLESelectFormat(OrixHClipFormats(true), &data, format, hexText));
+    EXPECT_EQ(listed, QStringList({"Text", "Rich Text Format", "Bitmap Picture",
+                                   "Tagged Image File Format (TIFF) Picture", "Wave Audio",
+                                   "RegEdit_HexData", "HTML Format"}));
 }
 
 TEST(FormatChooser, OneOfferedFormatIsTakenWithoutAsking) {
