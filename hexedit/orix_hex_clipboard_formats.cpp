@@ -71,12 +71,6 @@ std::string GetClipboardFormatName(TClipFormat format) {
     return f ? f->Name : std::string();
 }
 
-const QStringList& ClipFormatMimeTypes(TClipFormat format) {
-    static const QStringList none;
-    const FormatInfo* f = Find(format);
-    return f ? f->Mime : none;
-}
-
 std::string ClipFormatDisplayName(TClipFormat format) {
     if (format >= 1 && format <= 16) return Find(format)->Name;
     std::string name = GetClipboardFormatName(format);

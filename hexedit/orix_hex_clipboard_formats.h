@@ -59,8 +59,6 @@ inline bool IsTextClipFormat(int32_t format) {
 
 // The registered name of a format registered by name; empty for any other id.
 std::string GetClipboardFormatName(TClipFormat format);
-// The MIME types a format travels under, most specific first; empty when it has none.
-const QStringList& ClipFormatMimeTypes(TClipFormat format);
 // The name the format chooser shows: the standard formats' own names, the registered name
 // trimmed of spaces and control characters, or "(id)".
 std::string ClipFormatDisplayName(TClipFormat format);
