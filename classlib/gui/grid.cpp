@@ -465,7 +465,9 @@ void TCustomGrid::MouseMove(TShiftState, int32_t x, int32_t y) {
     const TGridCoord cell = MouseCoord(x, y);
     if (cell.X >= fixedCols_ && cell.Y >= fixedRows_ && cell.X < ColCount() && cell.Y < rowCount_ &&
         !(cell == anchor_))
-        MoveColRow(cell.X, cell.Y, false, true);
+        // No range selection here: the anchor follows the current cell, so a drag back onto
+        // the pressed cell moves there too.
+        MoveColRow(cell.X, cell.Y, true, true);
 }
 
 void TCustomGrid::MouseUp(TMouseButton, TShiftState, int32_t, int32_t) {
@@ -501,7 +503,7 @@ void TCustomGrid::GridTimedScroll() {
     if (dc != 0) SetLeftCol(leftCol_ + dc);
     const int32_t c = std::clamp(col_ + dc, fixedCols_, ColCount() - 1);
     const int32_t r = std::clamp(row_ + dr, fixedRows_, rowCount_ - 1);
-    if (c != col_ || r != row_) MoveColRow(c, r, false, true);
+    if (c != col_ || r != row_) MoveColRow(c, r, true, true);
 }
 
 bool TCustomGrid::DoMouseWheelDown(TShiftState, QPoint) {

@@ -6,6 +6,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 // Opens the timer tick, so that a test can run exactly one.
 class TickEditor : public TOrixHexEditorEx {
@@ -110,23 +112,29 @@ TEST(Selection, OneNotificationPerBurst) {
 TEST(MouseSelection, DragInOverwriteAndInsertMode) {
     struct Case {
         bool insert;
-        int to;
-        int first, last; // -1: nothing selected
+        std::vector<int> path; // positions the pointer moves over after the press on 4
+        int first, last;       // -1: nothing selected
     };
-    const Case cases[] = {{false, 7, 4, 7}, {true, 7, 4, 6}, {true, 4, -1, -1}, {true, 2, 2, 3}};
+    const Case cases[] = {{false, {7}, 4, 7},    {true, {7}, 4, 6},     {true, {}, -1, -1},
+                          {true, {5, 2}, 2, 3},  {true, {7, 4}, -1, -1}, {false, {7, 4}, 4, 4},
+                          {true, {7, 4, 6}, 4, 5}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.insert << " to " << c.to);
+        SCOPED_TRACE(testing::Message() << c.insert << " over " << c.path.size());
         ShownEditor e(64);
         e->SetInsertMode(c.insert);
         QWidget* view = e->viewport();
         QTest::mousePress(view, Qt::LeftButton, {}, CellPoint(*e, 4));
         EXPECT_TRUE(e->Selecting());
-        if (c.to != 4) QTest::mouseMove(view, CellPoint(*e, c.to == 2 ? 5 : c.to));
-        QTest::mouseMove(view, CellPoint(*e, c.to));
-        QTest::mouseRelease(view, Qt::LeftButton, {}, CellPoint(*e, c.to));
+        int at = 4;
+        for (int pos : c.path) {
+            QTest::mouseMove(view, CellPoint(*e, pos));
+            at = pos;
+        }
+        QTest::mouseRelease(view, Qt::LeftButton, {}, CellPoint(*e, at));
         EXPECT_FALSE(e->Selecting());
         EXPECT_EQ(e->SelFirst(), c.first);
         EXPECT_EQ(e->SelLast(), c.last);
+        EXPECT_EQ(e->GetCursorPos(), at);
     }
 }
 
