@@ -1,6 +1,7 @@
 // Copy, cut and paste of TOrixHexEditorEx, and the import of offered data into bytes.
 #include "orix_hex_editor_ex.h"
 #include "orix_hex_error.h"
+#include "orix_hex_wait_cursor.h"
 #include "sysutils.h"
 
 #include <QClipboard>
@@ -8,20 +9,6 @@
 #include <limits>
 
 namespace {
-
-// The wait cursor for the length of a command, restored on every way out.
-class TWaitCursor {
-public:
-    explicit TWaitCursor(TCustomOrixHexEditor* editor) : editor_(editor) { editor_->WaitCursor(); }
-    ~TWaitCursor() {
-        if (editor_) editor_->OldCursor();
-    }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-
-private:
-    QPointer<TCustomOrixHexEditor> editor_;
-};
 
 const QMimeData* ClipboardData() {
     return qGuiApp ? QGuiApplication::clipboard()->mimeData() : nullptr;
@@ -48,7 +35,7 @@ bool TOrixHexEditorEx::CanPaste() {
 
 bool TOrixHexEditorEx::CBCopy() {
     if (!CanCopy()) return false;
-    TWaitCursor wait(this);
+    TOrixHWaitCursor wait(this);
     // The name without its folder is cut first: a dot beyond the cut is then no extension.
     TOrixHDataObject* object = TOrixHDataObject::CreateFromStream(
         &FDataStore, FSelFirst, GetSelCount(), CutUtf8(ExtractFileName(FDocumentName), 255),
@@ -61,7 +48,7 @@ bool TOrixHexEditorEx::CBCopy() {
 
 bool TOrixHexEditorEx::CBCut() {
     if (!CanCut() || !CBCopy()) return false;
-    TWaitCursor wait(this);
+    TOrixHWaitCursor wait(this);
     DeleteSelection("Cut to clipboard");
     return true;
 }
@@ -95,7 +82,7 @@ bool TOrixHexEditorEx::SupportsOLEData(const QMimeData* data, Qt::DropAction& ef
 
 std::string TOrixHexEditorEx::ImportOLEData(const TOrixHMimeSource& source, Qt::DropAction& effect,
                                             TOrixHOLEOperation operation) {
-    TWaitCursor wait(this);
+    TOrixHWaitCursor wait(this);
     TClipFormat format = FOLEFormats[operation];
     if (format != CF_HEXEDITOR && format != CF_HDROP) {
         bool hexText = FClipboardAsHexText;
@@ -132,7 +119,7 @@ bool TOrixHexEditorEx::InsertOLEData(const TOrixHMimeSource& source, Qt::DropAct
     const std::string bytes = ImportOLEData(source, effect, operation);
     // A drop places its bytes itself; only the clipboard pastes here.
     if (!bytes.empty() && operation == oleClipboard) {
-        TWaitCursor wait(this);
+        TOrixHWaitCursor wait(this);
         PasteData(bytes.data(), static_cast<int32_t>(bytes.size()), "Paste from clipboard");
         done = true;
     }
