@@ -91,3 +91,13 @@ void TCanvas::DrawFocusRect(const TRect& rect) {
     }
     painter_->restore();
 }
+
+void TransparentTextOut(TCanvas& canvas, int x, int y, const QString& text) {
+    QPainter* painter = canvas.Painter();
+    if (!painter || text.isEmpty()) return;
+    painter->save();
+    painter->setFont(canvas.Font);
+    painter->setPen(ToQColor(canvas.FontColor));
+    painter->drawText(x, y + QFontMetrics(canvas.Font).ascent(), text);
+    painter->restore();
+}

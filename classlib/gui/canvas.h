@@ -45,3 +45,7 @@ private:
     int penX_ = 0;
     int penY_ = 0;
 };
+
+// The class library's TextOut in the transparent background mode: text at (x, y), placed by its
+// top edge, in the canvas font and font colour; what lies between the glyphs stays as it was.
+void TransparentTextOut(TCanvas& canvas, int x, int y, const QString& text);
