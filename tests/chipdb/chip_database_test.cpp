@@ -271,6 +271,14 @@ TEST_F(ChipDatabaseTest, AgreesWithDatasheets) {
         {"93_EEPROM,ATMEL,AT93C66(x8)", 0, 512, 1, 9, 0},
         {"25_EEPROM,ATMEL,AT25040A", 0, 512, 8, 0, 0},
         {"95_EEPROM,ST,M95M01-R", 0, 131072, 256, 2, 0},
+        {"25_SPI_FLASH,SPANSION,S25FS128S", 0x012018, 16 * kMiB, 256, 0, 1},
+        {"25_SPI_FLASH,ZBIT,ZB25VQ16", 0x0E4015, 2 * kMiB, 256, 0, 0},
+        {"25_SPI_FLASH,MACRONIX,MX25L5121E", 0xC22210, 64 * 1024, 32, 0, 0},
+        {"24_EEPROM,ONSEMI,CAT24C01", 0, 128, 16, 0, 0},
+        {"24_EEPROM,ONSEMI,CAT24C02", 0, 256, 16, 0, 0},
+        {"24_EEPROM,FMD,FT24C02A", 0, 256, 16, 0, 0},
+        {"25_EEPROM,ONSEMI,CAT25640", 0, 8192, 64, 1, 0},
+        {"93_EEPROM,MICROCHIP,93C86(x16)", 0, 2048, 2, 91, 2},
     };
     for (const DatasheetFact& fact : facts) {
         SCOPED_TRACE(fact.name);
@@ -287,6 +295,8 @@ TEST_F(ChipDatabaseTest, AgreesWithDatasheets) {
         {0xEF4017, "25_SPI_FLASH,WINBOND,W25Q64JV"},
         {0xC22017, "25_SPI_FLASH,MACRONIX,MX25L6406E"},
         {0x20BA18, "25_SPI_FLASH,MICRON,N25Q128A13"},
+        {0x012018, "25_SPI_FLASH,SPANSION,S25FS128S"}, // 1.8 V: never offered 3.3 V
+        {0xC22536, "25_SPI_FLASH,MACRONIX,MX25U3235F"},
     };
     for (const auto& [id, name] : detected) {
         int found = -1;
