@@ -77,7 +77,11 @@ bool TOrixHDropTarget::DragEnter(const QMimeData* data, TShiftState keys, Qt::Dr
     }
     FEditor->ModifyOLEDropEffect(keys, allowed, effect);
     ShowMarker(point);
-    return effect != Qt::IgnoreAction;
+    Promise(effect);
+    if (effect != Qt::IgnoreAction) return true;
+    // Qt sends no leave after a refused enter.
+    StopMarker();
+    return false;
 }
 
 void TOrixHDropTarget::DragOver(TShiftState keys, Qt::DropActions allowed, QPoint point,
@@ -88,6 +92,18 @@ void TOrixHDropTarget::DragOver(TShiftState keys, Qt::DropActions allowed, QPoin
     }
     FEditor->ModifyOLEDropEffect(keys, allowed, effect);
     ShowMarker(point);
+    Promise(effect);
+}
+
+void TOrixHDropTarget::Promise(Qt::DropAction& effect) const {
+    // A source in another program takes this answer as the outcome of its drag (X11 tells it
+    // nothing else in time): no move is promised that the drop may carry out only in part.
+    if (!FEditor->IsFileSizeFixed() || effect == Qt::IgnoreAction) return;
+    if (FEditor->IsDragging() && effect == Qt::MoveAction) return; // moves inside, keeps the size
+    if (FEditor->DropPosition() >= FEditor->GetDataSize())
+        effect = Qt::IgnoreAction;
+    else if (effect == Qt::MoveAction)
+        effect = Qt::CopyAction;
 }
 
 void TOrixHDropTarget::DragLeave() {
@@ -232,8 +248,8 @@ int32_t TOrixHexEditorEx::DragThreshold() {
 }
 
 TOrixHexEditorEx::TDragExec& TOrixHexEditorEx::DragExec() {
-    static TDragExec exec = [](QDrag& drag, Qt::DropActions allowed, Qt::DropAction preferred) {
-        return drag.exec(allowed, preferred);
+    static TDragExec exec = [](QDrag* drag, Qt::DropActions allowed, Qt::DropAction preferred) {
+        return drag->exec(allowed, preferred);
     };
     return exec;
 }
@@ -278,17 +294,17 @@ void TOrixHexEditorEx::StartOLEDrag() {
         }
     } reset{self};
     const int32_t first = FDragFirst, count = FDragCount;
-    // The drag owns the data object; the drag itself lives on this frame, not as a child of
-    // the control, which the loop may see destroyed.
-    QObject owner;
-    auto* drag = new QDrag(&owner);
-    drag->setMimeData(TOrixHDataObject::CreateFromStream(
+    // The drag owns the data object. It is no child of the control, which the loop may see
+    // destroyed while the platform still serves the data.
+    TOrixHDataObject* object = TOrixHDataObject::CreateFromStream(
         &FDataStore, first, count, CutUtf8(ExtractFileName(FDocumentName), 255),
-        FClipboardAsHexText, GetSwapNibbles()));
+        FClipboardAsHexText, GetSwapNibbles());
+    auto* drag = new QDrag(QCoreApplication::instance());
+    drag->setMimeData(object);
     const Qt::DropActions allowed =
         ReadOnlyView ? Qt::DropActions(Qt::CopyAction) : (Qt::CopyAction | Qt::MoveAction);
     const Qt::DropAction result =
-        DragExec()(*drag, allowed, ReadOnlyView ? Qt::CopyAction : Qt::MoveAction);
+        DragExec()(drag, allowed, ReadOnlyView ? Qt::CopyAction : Qt::MoveAction);
     if (!self || result != Qt::MoveAction || FDataMovedInternally) return;
     // Moved to another program: the bytes go here, when they are still the dragged ones.
     if (ReadOnlyView || IsFileSizeFixed()) return;

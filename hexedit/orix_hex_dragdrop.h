@@ -41,6 +41,8 @@ public:
 
 private:
     void ShowMarker(QPoint point);
+    // What the answer to a drag over the control may promise at the marker.
+    void Promise(Qt::DropAction& effect) const;
 
     TOrixHexEditorEx* FEditor;
     bool FActive = false;

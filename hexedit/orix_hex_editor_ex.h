@@ -135,9 +135,11 @@ public:
     bool MaybeDrag() const { return FMaybeDrag; }
     // How far the pointer must travel from the press, in either direction, to start a drag.
     static int32_t DragThreshold();
-    // The drag loop: QDrag::exec with the allowed actions and the preferred one. Replaceable,
-    // since on a platform without a pointer the real loop returns at once.
-    using TDragExec = std::function<Qt::DropAction(QDrag& drag, Qt::DropActions allowed,
+    // The drag loop: QDrag::exec with the allowed actions and the preferred one. It takes the
+    // drag over: Qt frees it once the drop is over, on X11 only after the target has fetched
+    // the data, which may be after the loop returned. Replaceable, since on a platform without
+    // a pointer the real loop returns at once.
+    using TDragExec = std::function<Qt::DropAction(QDrag* drag, Qt::DropActions allowed,
                                                    Qt::DropAction preferred)>;
     static TDragExec& DragExec();
 

@@ -38,9 +38,9 @@ struct DndFixture {
         QApplication::processEvents();
     }
     ~DndFixture() {
-        TOrixHexEditorEx::DragExec() = [](QDrag& drag, Qt::DropActions allowed,
+        TOrixHexEditorEx::DragExec() = [](QDrag* drag, Qt::DropActions allowed,
                                           Qt::DropAction preferred) {
-            return drag.exec(allowed, preferred);
+            return drag->exec(allowed, preferred);
         };
         TCustomGrid::ReportException() = [](const std::exception& e) {
             ADD_FAILURE() << "exception in event handler: " << e.what();
@@ -49,6 +49,15 @@ struct DndFixture {
     DndEditor& operator*() { return *editor; }
     DndEditor* operator->() { return editor.get(); }
 };
+
+// Puts a test's stand-in in place of the drag loop; it frees the drag as Qt would.
+void SetDragLoop(std::function<Qt::DropAction(QDrag& drag, Qt::DropActions allowed)> loop) {
+    TOrixHexEditorEx::DragExec() = [loop = std::move(loop)](QDrag* drag, Qt::DropActions allowed,
+                                                            Qt::DropAction) {
+        const std::unique_ptr<QDrag> owned(drag);
+        return loop(*owned, allowed);
+    };
+}
 
 QPoint CellPoint(TCustomOrixHexEditor& e, int pos) {
     const TGridCoord c = e.GetCursorAtPos(pos, false);
@@ -81,12 +90,22 @@ std::unique_ptr<QMimeData> OwnBlock(const std::string& bytes) {
         bytes.data(), static_cast<int32_t>(bytes.size()), "", false, false));
 }
 
-// Enter at a point, then drop there: what a drag from elsewhere does.
+// Enter at a point, then drop there: what a drag from elsewhere does. The drop is tried also
+// when the enter was refused: it must refuse on its own. Promised is what the enter answered.
 bool DragAndDrop(TOrixHexEditorEx& e, const QMimeData& data, QPoint at, TShiftState keys,
-                 Qt::DropActions allowed, Qt::DropAction& effect) {
+                 Qt::DropActions allowed, Qt::DropAction& effect,
+                 Qt::DropAction* promised = nullptr) {
     effect = Qt::CopyAction;
     TOrixHDropTarget& target = e.DropTarget();
-    if (!target.DragEnter(&data, keys, allowed, at, effect)) return false;
+    const bool entered = target.DragEnter(&data, keys, allowed, at, effect);
+    EXPECT_EQ(entered, effect != Qt::IgnoreAction);
+    // Qt sends no leave after a refused enter: the marker must be gone already.
+    if (!entered) {
+        EXPECT_EQ(e.DropPosition(), -1);
+        e.ShowDragCell(at.x(), at.y()); // a marker to drop at
+    }
+    if (promised) *promised = effect;
+    effect = Qt::CopyAction;
     return target.Drop(&data, keys, allowed, at, effect);
 }
 
@@ -127,6 +146,11 @@ TEST(DropTarget, AcceptsOnlyWhileSwitchedOnAndOnlyKnownFormats) {
     EXPECT_EQ(effect, Qt::IgnoreAction);
     EXPECT_FALSE(f->DropTarget().Drop(&unknown, 0, kCopyMove, at, effect));
     EXPECT_EQ(f->GetDataSize(), 16);
+    // A read-only view takes no drop.
+    f->SetReadOnlyView(true);
+    EXPECT_FALSE(DragAndDrop(*f, *own, at, 0, kCopyMove, effect));
+    EXPECT_EQ(effect, Qt::IgnoreAction);
+    f->SetReadOnlyView(false);
 
     f->SetOleDragDrop(false);
     EXPECT_FALSE(f->viewport()->acceptDrops());
@@ -136,10 +160,10 @@ TEST(DropTarget, AcceptsOnlyWhileSwitchedOnAndOnlyKnownFormats) {
     EXPECT_EQ(DataOf(*f), Pattern(16));
     // And no drag starts.
     int loops = 0;
-    TOrixHexEditorEx::DragExec() = [&](QDrag&, Qt::DropActions, Qt::DropAction) {
+    SetDragLoop([&](QDrag&, Qt::DropActions) {
         ++loops;
         return Qt::IgnoreAction;
-    };
+    });
     f->NewSelection(2, 9);
     StartDragAt(*f, 4);
     EXPECT_EQ(loops, 0);
@@ -223,7 +247,7 @@ TEST(DragSource, MoveInsideTheControl) {
         f->SetNoSizeChange(c.fixedSize);
         f->NewSelection(c.first, c.last);
         Qt::DropAction result = Qt::IgnoreAction;
-        TOrixHexEditorEx::DragExec() = [&](QDrag& drag, Qt::DropActions allowed, Qt::DropAction) {
+        SetDragLoop([&](QDrag& drag, Qt::DropActions allowed) {
             EXPECT_TRUE(f->IsDragging());
             EXPECT_EQ(allowed, kCopyMove);
             const QPoint at = CellPoint(*f, c.dropAt);
@@ -232,7 +256,7 @@ TEST(DragSource, MoveInsideTheControl) {
             EXPECT_TRUE(f->DropTarget().Drop(drag.mimeData(), c.keys, allowed, at, effect));
             result = effect;
             return effect;
-        };
+        });
         StartDragAt(*f, c.first + 1);
         EXPECT_EQ(result, c.keys & ssCtrl ? Qt::CopyAction : Qt::MoveAction);
         EXPECT_EQ(DataOf(*f), c.expected);
@@ -253,12 +277,12 @@ TEST(DragSource, MoveInsideTheControl) {
 TEST(DragSource, MovedBytesEndSelectedAtTheirNewPlace) {
     DndFixture f(16);
     f->NewSelection(2, 5);
-    TOrixHexEditorEx::DragExec() = [&](QDrag& drag, Qt::DropActions allowed, Qt::DropAction) {
+    SetDragLoop([&](QDrag& drag, Qt::DropActions allowed) {
         Qt::DropAction effect = Qt::MoveAction;
         f->DropTarget().DragEnter(drag.mimeData(), 0, allowed, CellPoint(*f, 10), effect);
         f->DropTarget().Drop(drag.mimeData(), 0, allowed, CellPoint(*f, 10), effect);
         return effect;
-    };
+    });
     StartDragAt(*f, 3);
     EXPECT_EQ(f->SelFirst(), 6);
     EXPECT_EQ(f->SelLast(), 9);
@@ -272,13 +296,13 @@ TEST(DragSource, ChangeHandlerThatRaisesOnceLosesNoByte) {
         if (++calls == 1) throw std::runtime_error("handler failed");
     };
     Qt::DropAction result = Qt::MoveAction;
-    TOrixHexEditorEx::DragExec() = [&](QDrag& drag, Qt::DropActions allowed, Qt::DropAction) {
+    SetDragLoop([&](QDrag& drag, Qt::DropActions allowed) {
         Qt::DropAction effect = Qt::MoveAction;
         f->DropTarget().DragEnter(drag.mimeData(), 0, allowed, CellPoint(*f, 10), effect);
         EXPECT_FALSE(f->DropTarget().Drop(drag.mimeData(), 0, allowed, CellPoint(*f, 10), effect));
         result = effect;
         return effect;
-    };
+    });
     StartDragAt(*f, 3);
     EXPECT_EQ(result, Qt::IgnoreAction);
     ASSERT_EQ(f.reported.size(), 1u);
@@ -309,14 +333,14 @@ TEST(DragSource, OutcomeOfTheDragLoop) {
         f->NewSelection(2, 5);
         QByteArray own, text;
         Qt::DropActions offered;
-        TOrixHexEditorEx::DragExec() = [&](QDrag& drag, Qt::DropActions allowed, Qt::DropAction) {
+        SetDragLoop([&](QDrag& drag, Qt::DropActions allowed) {
             offered = allowed;
             own = drag.mimeData()->data(kMimeHexEditor);
             text = drag.mimeData()->data(kMimeText);
             if (c.reselect) f->NewSelection(8, 11);
             if (c.raise) throw std::runtime_error("drag failed");
             return c.result;
-        };
+        });
         if (c.raise)
             EXPECT_THROW(StartDragAt(*f, 3), std::runtime_error);
         else
@@ -339,10 +363,10 @@ TEST(DragSource, OutcomeOfTheDragLoop) {
 TEST(DragSource, ControlDestroyedDuringTheLoop) {
     DndFixture f(16);
     f->NewSelection(2, 5);
-    TOrixHexEditorEx::DragExec() = [&](QDrag&, Qt::DropActions, Qt::DropAction) {
+    SetDragLoop([&](QDrag&, Qt::DropActions) {
         f.editor.reset();
         return Qt::MoveAction;
-    };
+    });
     DndEditor* editor = f.editor.get();
     StartDragAt(*editor, 3); // must not touch the freed control
     EXPECT_FALSE(f.editor);
@@ -358,30 +382,33 @@ TEST(DropPlacement, DataFromElsewhere) {
         std::vector<uint8_t> expected;
         bool placed;
         Qt::DropAction effect;
+        // What the answer to the drag promised a source in another program.
+        Qt::DropAction promised;
     };
     const int A = -0xA1, B = -0xA2, C = -0xA3;
     const Case cases[] = {
         {false, -1, -1, 4, 0,
          PatternAt({0, 1, 2, 3, A, B, C, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}), true,
-         Qt::CopyAction},
+         Qt::CopyAction, Qt::CopyAction},
         {false, 4, 7, 5, ssShift, PatternAt({0, 1, 2, 3, A, B, C, 8, 9, 10, 11, 12, 13, 14, 15}),
-         true, Qt::MoveAction},
+         true, Qt::MoveAction, Qt::MoveAction},
         {false, 4, 7, 10, 0,
          PatternAt({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, A, B, C, 10, 11, 12, 13, 14, 15}), true,
-         Qt::CopyAction},
+         Qt::CopyAction, Qt::CopyAction},
         {false, -1, -1, past, 0,
          PatternAt({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, A, B, C}), true,
-         Qt::CopyAction},
+         Qt::CopyAction, Qt::CopyAction},
         {true, 10, 12, 4, ssShift,
-         PatternAt({0, 1, 2, 3, A, B, C, 7, 8, 9, 10, 11, 12, 13, 14, 15}), true, Qt::MoveAction},
+         PatternAt({0, 1, 2, 3, A, B, C, 7, 8, 9, 10, 11, 12, 13, 14, 15}), true, Qt::MoveAction,
+         Qt::CopyAction},
         // Fewer bytes placed than dropped: a copy, so the source keeps them.
         {true, -1, -1, 14, ssShift, PatternAt({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, A, B}),
-         true, Qt::CopyAction},
+         true, Qt::CopyAction, Qt::CopyAction},
         {true, 4, 5, 4, ssShift, PatternAt({0, 1, 2, 3, A, B, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}),
-         true, Qt::CopyAction},
+         true, Qt::CopyAction, Qt::CopyAction},
         {true, 4, 9, 4, 0, PatternAt({0, 1, 2, 3, A, B, C, 7, 8, 9, 10, 11, 12, 13, 14, 15}), true,
-         Qt::CopyAction},
-        {true, -1, -1, past, ssShift, Pattern(16), false, Qt::IgnoreAction},
+         Qt::CopyAction, Qt::CopyAction},
+        {true, -1, -1, past, ssShift, Pattern(16), false, Qt::IgnoreAction, Qt::IgnoreAction},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "fixed " << c.fixedSize << " sel " << c.first << ".."
@@ -391,9 +418,10 @@ TEST(DropPlacement, DataFromElsewhere) {
         if (c.first >= 0) f->NewSelection(c.first, c.last);
         auto data = OwnBlock("\xA1\xA2\xA3");
         const QPoint at = c.dropAt == past ? BelowLastRow(*f) : CellPoint(*f, c.dropAt);
-        Qt::DropAction effect = Qt::CopyAction;
-        EXPECT_EQ(DragAndDrop(*f, *data, at, c.keys, kCopyMove, effect), c.placed);
+        Qt::DropAction effect = Qt::CopyAction, promised = Qt::CopyAction;
+        EXPECT_EQ(DragAndDrop(*f, *data, at, c.keys, kCopyMove, effect, &promised), c.placed);
         EXPECT_EQ(effect, c.effect);
+        EXPECT_EQ(promised, c.promised);
         EXPECT_EQ(DataOf(*f), c.expected);
         if (c.placed) {
             EXPECT_EQ(f->GetUndoDescription(), "Data dropped");
@@ -443,10 +471,10 @@ TEST(DragSource, StartsAtTheThreshold) {
     DndFixture f(64);
     f->NewSelection(0, 63);
     int loops = 0;
-    TOrixHexEditorEx::DragExec() = [&](QDrag&, Qt::DropActions, Qt::DropAction) {
+    SetDragLoop([&](QDrag&, Qt::DropActions) {
         ++loops;
         return Qt::IgnoreAction;
-    };
+    });
     const int t = TOrixHexEditorEx::DragThreshold();
     ASSERT_GT(t, 1);
     const QPoint p = CellPoint(*f, 16 + 4);
