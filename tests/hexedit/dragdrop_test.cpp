@@ -122,6 +122,12 @@ const Qt::DropActions kAll = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
 } // namespace
 
 TEST(DropTarget, AcceptsOnlyWhileSwitchedOnAndOnlyKnownFormats) {
+    TestApp();
+    {
+        TOrixHexEditorEx fresh;
+        EXPECT_FALSE(fresh.GetOleDragDrop());
+        EXPECT_FALSE(fresh.viewport()->acceptDrops());
+    }
     DndFixture f(16);
     auto own = OwnBlock("\x01\x02");
     Qt::DropAction effect = Qt::CopyAction;
@@ -130,14 +136,6 @@ TEST(DropTarget, AcceptsOnlyWhileSwitchedOnAndOnlyKnownFormats) {
     EXPECT_TRUE(f->DropTarget().DragEnter(own.get(), 0, kCopyMove, at, effect));
     EXPECT_EQ(effect, Qt::CopyAction);
     f->DropTarget().DragLeave();
-
-    // A Qt drag event through the viewport takes the same road.
-    QDragEnterEvent enter(at, kCopyMove, own.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(f->viewport(), &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
-    QDragLeaveEvent leave;
-    QApplication::sendEvent(f->viewport(), &leave);
 
     QMimeData unknown;
     unknown.setData("application/x-unknown", "zz");
@@ -152,7 +150,9 @@ TEST(DropTarget, AcceptsOnlyWhileSwitchedOnAndOnlyKnownFormats) {
     EXPECT_EQ(effect, Qt::IgnoreAction);
     f->SetReadOnlyView(false);
 
-    f->SetOleDragDrop(false);
+    // Switched off as the stored forms do it, through the property.
+    ASSERT_TRUE(f->setProperty("OleDragDrop", false));
+    EXPECT_FALSE(f->GetOleDragDrop());
     EXPECT_FALSE(f->viewport()->acceptDrops());
     effect = Qt::CopyAction;
     EXPECT_FALSE(DragAndDrop(*f, *own, at, 0, kCopyMove, effect));
@@ -167,6 +167,41 @@ TEST(DropTarget, AcceptsOnlyWhileSwitchedOnAndOnlyKnownFormats) {
     f->NewSelection(2, 9);
     StartDragAt(*f, 4);
     EXPECT_EQ(loops, 0);
+}
+
+TEST(DropTarget, QtDragEventsOfTheViewportReachIt) {
+    DndFixture f(16);
+    auto own = OwnBlock("\x01\x02");
+    QWidget* view = f->viewport();
+    QDragEnterEvent enter(CellPoint(*f, 4), kCopyMove, own.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
+    QDragMoveEvent move(CellPoint(*f, 6), kCopyMove, own.get(), Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(view, &move);
+    EXPECT_TRUE(move.isAccepted());
+    EXPECT_EQ(move.dropAction(), Qt::MoveAction);
+    EXPECT_EQ(f->DropPosition(), 6);
+    QDropEvent drop(QPointF(CellPoint(*f, 6)), kCopyMove, own.get(), Qt::LeftButton,
+                    Qt::ShiftModifier);
+    QApplication::sendEvent(view, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(drop.dropAction(), Qt::MoveAction);
+    EXPECT_EQ(DataOf(*f),
+              PatternAt({0, 1, 2, 3, 4, 5, -1, -2, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}));
+    EXPECT_EQ(f->DropPosition(), -1);
+
+    // A refused drop is ignored, so a source keeps its data.
+    f->SetNoSizeChange(true);
+    QDragEnterEvent again(BelowLastRow(*f), kCopyMove, own.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &again);
+    EXPECT_FALSE(again.isAccepted());
+    f->ShowDragCell(BelowLastRow(*f).x(), BelowLastRow(*f).y());
+    QDropEvent refused(QPointF(BelowLastRow(*f)), kCopyMove, own.get(), Qt::LeftButton,
+                       Qt::ShiftModifier);
+    QApplication::sendEvent(view, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+    EXPECT_EQ(f->GetDataSize(), 18);
 }
 
 TEST(DropEffect, FollowsKeysOwnerAndWhatTheSourceAllows) {
