@@ -4,14 +4,17 @@
 // file is saved over, a paint lock, undo groups that carry a description, the common end of
 // paste and drop (PasteData), a popup menu for the offset column and the ruler, double-click
 // selection and the standard edit actions.
-// The clipboard commands (CBCopy, CBCut, CBPaste and their Can* queries) are in their own
-// block at the end.
+// The clipboard commands (CBCopy, CBCut, CBPaste and their Can* queries) and drag and drop
+// are in blocks of their own at the end.
 #include "actions.h"
 #include "orix_hex_clipboard_data.h"
 #include "orix_hex_clipboard_import.h"
+#include "orix_hex_dragdrop.h"
 #include "orix_hex_editor.h"
 
 #include <QContextMenuEvent>
+#include <QDrag>
+#include <QDropEvent>
 #include <QPointer>
 #include <array>
 
@@ -115,6 +118,54 @@ protected:
     // Where the last mouse press was, and the position a double click selected there.
     QPoint FLastPress;
     int32_t FDblClickPos = -1;
+
+    // ---- drag and drop: the control as drop target and as drag source (orix_hex_dragdrop.cpp)
+    Q_PROPERTY(bool OleDragDrop READ GetOleDragDrop WRITE SetOleDragDrop)
+public:
+    bool GetOleDragDrop() const { return FOleDragDrop; }
+    void SetOleDragDrop(bool value);
+    TOrixHDropTarget& DropTarget() { return *FDropTarget; }
+    // The action a drag over the control takes: from the keys held and whose drag it is, then
+    // limited to what the source allows (a copy when the wanted action is not allowed).
+    void ModifyOLEDropEffect(TShiftState keyState, Qt::DropActions allowed, Qt::DropAction& effect);
+    // Puts dropped bytes at the drop marker. False when nothing was placed; a move that could
+    // not place all the bytes is reported as a copy, so the source keeps its data.
+    bool PlaceDroppedData(const std::string& bytes, Qt::DropAction& effect);
+    bool IsDragging() const { return FIsDragging; }
+    bool MaybeDrag() const { return FMaybeDrag; }
+    // How far the pointer must travel from the press, in either direction, to start a drag.
+    static int32_t DragThreshold();
+    // The drag loop: QDrag::exec with the allowed actions and the preferred one. It takes the
+    // drag over: Qt frees it once the drop is over, on X11 only after the target has fetched
+    // the data, which may be after the loop returned. Replaceable, since on a platform without
+    // a pointer the real loop returns at once.
+    using TDragExec = std::function<Qt::DropAction(QDrag* drag, Qt::DropActions allowed,
+                                                   Qt::DropAction preferred)>;
+    static TDragExec& DragExec();
+
+protected:
+    friend class TOrixHDropTarget;
+    void MouseMove(TShiftState shift, int32_t x, int32_t y) override;
+    // The drag source's parts of the mouse handlers.
+    void ArmDrag(TMouseButton button, int32_t x, int32_t y);
+    void StartOLEDrag();
+    // A move of the dragged bytes to pos inside the data, as one undo step.
+    void MoveDraggedData(const std::string& bytes, int32_t pos);
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+    bool FOleDragDrop = false;
+    std::unique_ptr<TOrixHDropTarget> FDropTarget = std::make_unique<TOrixHDropTarget>(this);
+    bool FMaybeDrag = false;
+    bool FIsDragging = false;
+    int32_t FDragStartX = 0;
+    int32_t FDragStartY = 0;
+    bool FDataMovedInternally = false;
+    // The range the running drag carries, as it was when the drag started.
+    int32_t FDragFirst = -1;
+    int32_t FDragCount = 0;
 
     // ---- clipboard: copy, cut, paste, the import of offered data (orix_hex_clipboard_commands.cpp)
 public:

@@ -328,13 +328,14 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
                     canvas.TextRect(textRect, cell.Left, cell.Top, text);
                     canvas.Font = saved;
                 }
-                if (FDropMarkShown && FDropCell == GridCoord(c, r)) {
-                    canvas.PenColor = canvas.FontColor;
-                    canvas.PenWidth = 2;
-                    canvas.MoveTo(cell.Left + 1, cell.Top + 1);
-                    canvas.LineTo(cell.Left + 1, cell.Bottom - 1);
-                    canvas.PenWidth = 1;
-                }
+            }
+            // The drop marker, also on the cell behind the last byte.
+            if (FDropMarkShown && FDropCell == GridCoord(c, r)) {
+                canvas.PenColor = p < size ? canvas.FontColor : fontColor;
+                canvas.PenWidth = 2;
+                canvas.MoveTo(cell.Left + 1, cell.Top + 1);
+                canvas.LineTo(cell.Left + 1, cell.Bottom - 1);
+                canvas.PenWidth = 1;
             }
             // Frames, also past the end of the data, where the cell keeps Color.
             auto frame = [&](int x1, int x2, TColor color) {
