@@ -17,7 +17,9 @@ constexpr int64_t kMaxFileSize = 4 << 20;
 
 // Lines are kept with their carriage returns, so that a rewrite gives every line back as it
 // was read; to the reader a carriage return is a blank.
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
 
 std::string TrimBlanks(const std::string& text) {
     size_t first = 0;
@@ -132,10 +134,8 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
     std::vector<std::string> lines = lines_;
     const SectionSpan span = FindSection(lines, section);
     // New lines end as the file's first line does: CR LF in a file written that way.
-    const std::string ending = !lines.empty() && !lines.front().empty() &&
-                                       lines.front().back() == '\r'
-                                   ? "\r"
-                                   : "";
+    const std::string ending =
+        !lines.empty() && !lines.front().empty() && lines.front().back() == '\r' ? "\r" : "";
     const std::string entry = key + "=" + value + ending;
     if (span.header == std::string::npos) {
         if (!lines.empty() && !TrimBlanks(lines.back()).empty()) lines.push_back(ending);

@@ -60,7 +60,17 @@ std::string TPlainFile::Reason() const {
 }
 
 void TPlainFile::CheckOpen() const {
-    if (!IsOpen()) throw EFOpenError("Cannot open file \"" + fileName_ + "\". " + Reason());
+    if (IsOpen()) return;
+    // A message is shown as C text: a NUL in the name would cut it off, so it is written as
+    // it stands in a file URL.
+    std::string shown;
+    for (const char c : fileName_) {
+        if (c == '\0')
+            shown += "%00";
+        else
+            shown += c;
+    }
+    throw EFOpenError("Cannot open file \"" + shown + "\". " + Reason());
 }
 
 int64_t TPlainFile::Read(void* buffer, int64_t count) {
@@ -76,7 +86,9 @@ int64_t TPlainFile::Read(void* buffer, int64_t count) {
     return done;
 }
 
-int64_t TPlainFile::Write(const void*, int64_t) { return 0; }
+int64_t TPlainFile::Write(const void*, int64_t) {
+    return 0;
+}
 
 int64_t TPlainFile::Seek(int64_t offset, TSeekOrigin origin) {
     const int whence = origin == TSeekOrigin::soBeginning ? SEEK_SET
@@ -85,7 +97,9 @@ int64_t TPlainFile::Seek(int64_t offset, TSeekOrigin origin) {
     return fd_ >= 0 ? static_cast<int64_t>(::lseek(fd_, offset, whence)) : -1;
 }
 
-void TPlainFile::SetSize(int64_t) { throw EWriteError("Stream write error"); }
+void TPlainFile::SetSize(int64_t) {
+    throw EWriteError("Stream write error");
+}
 
 bool ReadPlainFile(const std::string& fileName, int64_t maxSize, std::string& bytes) {
     bytes.clear();

@@ -26,7 +26,8 @@ public:
     // Why the file is not open: the system's error text, "Is a directory", "Not a regular
     // file" or "File too large".
     std::string Reason() const;
-    // Raises EFOpenError "Cannot open file \"%s\". %s" (the reason) unless the file is open.
+    // Raises EFOpenError "Cannot open file \"%s\". %s" (the reason) unless the file is open;
+    // a NUL in the name shows as "%00".
     void CheckOpen() const;
 
     // The size of the opened file, also when it is TooLarge; 0 otherwise.
