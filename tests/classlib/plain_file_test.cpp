@@ -82,10 +82,10 @@ TEST_F(PlainFileTest, ReadsAndSeeksButNeverWrites) {
     TPlainFile file(Path("data.bin"), 100);
     ASSERT_TRUE(file.IsOpen());
     file.SetPosition(4);
-    char two[2] = {};
-    file.ReadBuffer(two, 2);
-    EXPECT_EQ(std::string(two, 2), "45");
-    EXPECT_THROW(file.ReadBuffer(two, 5), EReadError) << "four bytes are left";
+    char bytes[8] = {};
+    file.ReadBuffer(bytes, 2);
+    EXPECT_EQ(std::string(bytes, 2), "45");
+    EXPECT_THROW(file.ReadBuffer(bytes, 5), EReadError) << "four bytes are left";
     EXPECT_THROW(file.WriteBuffer("x", 1), EWriteError);
     EXPECT_THROW(file.SetSize(0), EWriteError);
     std::ifstream in(Path("data.bin"));
