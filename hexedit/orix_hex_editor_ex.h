@@ -121,8 +121,7 @@ protected:
     QPoint FLastPress;
     int32_t FDblClickPos = -1;
 
-    // ---- clipboard: copy, cut, paste, the import of offered data
-    // (orix_hex_clipboard_commands.cpp)
+    // ---- clipboard: copy, cut, paste, the import of offered data (orix_hex_clipboard_commands.cpp)
 public:
     bool CanCopy();
     bool CanCut();
@@ -158,8 +157,7 @@ protected:
     QPointer<TOrixHDataObject> FClipboardDataObject;
     std::array<TClipFormat, 2> FOLEFormats{};
 
-    // ---- printing: print options and font, pages on any canvas or the printer
-    // (orix_hex_print.cpp)
+    // ---- printing: options, font, pages on any canvas or the printer (orix_hex_print.cpp)
 public:
     TOrixHPrintOptions& PrintOptions() { return *FPrintOptions; }
     // Assigns into the owned options: only from a TOrixHPrintOptions.

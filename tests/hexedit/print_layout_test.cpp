@@ -182,3 +182,188 @@ TEST(PrintLines, RowText) {
         EXPECT_EQ(row.Attributes.size(), static_cast<size_t>(row.Text.size())) << c.name;
     }
 }
+
+TEST(PrintLines, RowAttributesFollowSelectionChangesAndCaret) {
+    Printing p(Pattern(48));
+    TOrixHexEditorEx& e = *p.editor;
+    e.Colors().SetActiveFieldBackground(clSilver);
+    e.NewSelection(2, 3);
+    e.SetChanged(5, true);
+    ASSERT_EQ(e.Row(), 2); // the caret is on the first data row, in the hex field
+    TOrixHCanvasPrinter printer = p.Printer({}, TRect{0, 0, 1200, 900});
+    const TTextWithAttr row0 = printer.BuildRowText(0, 47, 4);
+    const TTextWithAttr row1 = printer.BuildRowText(16, 47, 4);
+    auto hex = [](int i) { return static_cast<size_t>(6 + 2 * i + i / 2); };
+    auto chr = [](int i) { return static_cast<size_t>(47 + i); };
+    const auto& a = row0.Attributes;
+    ASSERT_EQ(row0.Text.toStdString().substr(0, 6), "0x00: ");
+
+    struct Cell {
+        const char* what;
+        size_t index;
+        bool highlighted;
+        TColor text, back;
+    };
+    const std::vector<Cell> cells = {
+        {"offset on the caret row", 0, true, clWindowText, clWindow},
+        {"trailing blank of the offset", 5, true, clWindowText, clWindow},
+        {"byte 1, unselected", hex(1), false, clBlue, clSilver},
+        {"gap after byte 1", hex(1) + 2, false, clBlue, clSilver},
+        {"byte 2, selected", hex(2), true, clNavy, clSilver},
+        {"byte 3, second digit", hex(3) + 1, true, clNavy, clSilver},
+        {"gap after byte 3 continues the selection", hex(3) + 2, true, clNavy, clSilver},
+        {"byte 4, odd column again", hex(4), false, clBlue, clSilver},
+        {"byte 5, changed", hex(5) + 1, false, clMaroon, 0x00A8FFFF},
+        {"blank after the hex digits", hex(15) + 2, false, clWindowText, clWindow},
+        {"character 2, selected", chr(2), true, clWindowText, clWindow},
+        {"character 4", chr(4), false, clWindowText, clWindow},
+        {"character 5, changed", chr(5), false, clMaroon, 0x00A8FFFF},
+    };
+    for (const Cell& c : cells) {
+        ASSERT_LT(c.index, a.size()) << c.what;
+        EXPECT_EQ(a[c.index].Highlighted, c.highlighted) << c.what;
+        EXPECT_EQ(a[c.index].TextColor, c.text) << c.what;
+        EXPECT_EQ(a[c.index].BackColor, c.back) << c.what;
+    }
+    EXPECT_FALSE(row1.Attributes[0].Highlighted);
+
+    // The caret in the character field moves the active background there.
+    e.SetInCharField(true);
+    const TTextWithAttr inChar = printer.BuildRowText(0, 47, 4);
+    EXPECT_EQ(inChar.Attributes[hex(1)].BackColor, clWindow);
+    EXPECT_EQ(inChar.Attributes[chr(4)].BackColor, clSilver);
+}
+
+TEST(PrintLines, OffsetCellsWithBackgroundColours) {
+    struct Case {
+        TOrixHPrintFlags flags;
+        const char* start;
+        bool highlighted;
+        TColor text, back;
+    };
+    const std::vector<Case> cases = {
+        {{pfUseBackgroundColor}, "0x00 0", false, clBtnHighlight, clBtnShadow},
+        {{pfUseBackgroundColor, pfMonochrome}, "0x00: ", true, clBtnHighlight, clBtnShadow},
+    };
+    for (const Case& c : cases) {
+        Printing p(Pattern(48));
+        TOrixHCanvasPrinter printer = p.Printer(c.flags, TRect{0, 0, 1200, 900});
+        const TTextWithAttr caretRow = printer.BuildRowText(0, 47, 4);
+        const TTextWithAttr other = printer.BuildRowText(16, 47, 4);
+        EXPECT_EQ(caretRow.Text.toStdString().substr(0, 6), c.start);
+        EXPECT_EQ(caretRow.Attributes[0].Highlighted, c.highlighted);
+        EXPECT_EQ(caretRow.Attributes[0].TextColor, c.text);
+        EXPECT_EQ(caretRow.Attributes[0].BackColor, c.back);
+        EXPECT_EQ(other.Attributes[0].TextColor, clBlack);
+        EXPECT_EQ(other.Attributes[0].BackColor, clBtnFace);
+        // The blank after the offset is plain and never highlighted.
+        const size_t blank = c.flags.Has(pfMonochrome) ? 5 : 4;
+        EXPECT_FALSE(caretRow.Attributes[blank].Highlighted);
+        EXPECT_EQ(caretRow.Attributes[blank].BackColor, clWindow);
+    }
+}
+
+TEST(PrintLines, RulerText) {
+    struct Case {
+        const char* name;
+        int bytesPerRow;
+        Configure setup;
+        TOrixHPrintFlags flags;
+        const char* expected;
+    };
+    const std::vector<Case> cases = {
+        {"two bytes a column", 16, [](auto&) {}, {},
+         "      0001 0203 0405 0607 0809 0A0B 0C0D 0E0F  0123456789ABCDEF"},
+        {"one byte a column", 16, [](auto& e) { e.SetBytesPerColumn(1); }, {},
+         "      00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F  0123456789ABCDEF"},
+        {"four bytes a column", 16, [](auto& e) { e.SetBytesPerColumn(4); }, {},
+         "      00010203 04050607 08090A0B 0C0D0E0F  0123456789ABCDEF"},
+        {"blocks of four", 16, [](auto& e) { e.SetBlockSize(4); }, {},
+         "      0001 0203  0405 0607  0809 0A0B  0C0D 0E0F  0123 4567 89AB CDEF"},
+        {"no colon with background colours", 8, [](auto&) {}, {pfUseBackgroundColor},
+         "     0001 0203 0405 0607  01234567"},
+        {"unicode", 8, [](auto& e) { e.SetUnicodeCharacters(true); }, {},
+         "      0000 0001 0002 0003  0123"},
+    };
+    for (const Case& c : cases) {
+        Printing p({});
+        p.editor->SetBytesPerRow(c.bytesPerRow);
+        c.setup(*p.editor);
+        LoadBytes(*p.editor, std::vector<uint8_t>(48, 'A'));
+        TOrixHCanvasPrinter printer = p.Printer(c.flags, TRect{0, 0, 1200, 900});
+        const TTextWithAttr ruler = printer.BuildRulerText(4);
+        EXPECT_EQ(ruler.Text.toStdString(), c.expected) << c.name;
+        ASSERT_EQ(ruler.Attributes.size(), static_cast<size_t>(ruler.Text.size())) << c.name;
+        // The caret's column (the first hex digit) is highlighted, nothing else.
+        for (size_t i = 0; i < ruler.Attributes.size(); ++i)
+            EXPECT_EQ(ruler.Attributes[i].Highlighted, i == 6 && c.flags.Bits == 0)
+                << c.name << " cell " << i;
+    }
+}
+
+TEST(PrintPages, Pagination) {
+    struct Case {
+        const char* name;
+        size_t dataSize;
+        int bytesPerRow;
+        double lines; // rectangle height in line heights
+        const char *header, *footer;
+        bool showRuler;
+        TOrixHPrintFlags flags;
+        int32_t selFirst, selLast;
+        int32_t rowsPerPage, pages;
+        std::vector<int32_t> drawn;
+    };
+    const TOrixHPrintFlags ruler{pfIncludeRuler}, selection{pfSelectionOnly};
+    const std::vector<Case> cases = {
+        {"plain", 100, 16, 3.5, "", "", false, {}, -1, -1, 3, 3, {3, 3, 1}},
+        {"exact fit", 100, 16, 3.0, "", "", false, {}, -1, -1, 3, 3, {3, 3, 1}},
+        {"header takes two lines", 100, 16, 5.5, "H", "", false, {}, -1, -1, 3, 3, {3, 3, 1}},
+        {"footer takes one", 100, 16, 4.5, "", "F", false, {}, -1, -1, 3, 3, {3, 3, 1}},
+        {"ruler takes one and a half", 100, 16, 4.5, "", "", true, ruler, -1, -1, 3, 3, {3, 3, 1}},
+        {"ruler only while shown", 100, 16, 3.5, "", "", false, ruler, -1, -1, 3, 3, {3, 3, 1}},
+        {"all three", 100, 16, 6.5, "H", "F", true, ruler, -1, -1, 2, 4, {2, 2, 2, 1}},
+        {"33 selected bytes", 100, 16, 2.5, "", "", false, selection, 10, 42, 2, 2, {2, 1}},
+        {"selection only, nothing selected", 100, 16, 2.5, "", "", false, selection, -1, -1, 2,
+         4, {2, 2, 2, 1}},
+        {"fewer rows than fit", 17, 8, 10.5, "", "", false, {}, -1, -1, 3, 1, {3}},
+        {"one byte", 1, 16, 10.5, "", "", false, {}, -1, -1, 1, 1, {1}},
+        {"empty data", 0, 16, 10.5, "", "", false, {}, -1, -1, -1, 0, {}},
+        {"not one row fits", 100, 16, 0.5, "", "", false, {}, -1, -1, 0, 0, {}},
+        {"header leaves no room", 100, 16, 2.5, "H", "", false, {}, -1, -1, 0, 0, {}},
+    };
+    for (const Case& c : cases) {
+        Printing p({});
+        p.editor->SetBytesPerRow(c.bytesPerRow);
+        p.editor->SetShowRuler(c.showRuler);
+        LoadBytes(*p.editor, Pattern(c.dataSize));
+        if (c.selFirst >= 0) p.editor->NewSelection(c.selFirst, c.selLast);
+        const int lh = p.page.LineHeight();
+        const TRect rect{10, 20, 1190, 20 + static_cast<int>(c.lines * lh)};
+        TOrixHCanvasPrinter printer = p.Printer(c.flags, rect, {c.header, c.footer});
+        EXPECT_EQ(printer.RowsPerPage(), c.rowsPerPage) << c.name;
+        EXPECT_EQ(printer.PageCount(), c.pages) << c.name;
+        EXPECT_EQ(printer.PrintPage(true, 1), c.rowsPerPage) << c.name;
+        for (size_t k = 0; k < c.drawn.size(); ++k)
+            EXPECT_EQ(printer.PrintPage(false, static_cast<int32_t>(k + 1)), c.drawn[k])
+                << c.name << " page " << k + 1;
+        for (int32_t outside : {0, -1, c.pages + 1, INT32_MAX})
+            EXPECT_EQ(printer.PrintPage(false, outside), -1) << c.name << " page " << outside;
+    }
+}
+
+TEST(PrintPages, CurrentViewOnlyCountsTheShownRows) {
+    Printing p(Pattern(4096));
+    TOrixHexEditorEx& e = *p.editor;
+    e.SetTopRow(12);
+    const int32_t first = e.DisplayStart(), last = e.DisplayEnd();
+    ASSERT_EQ(first, 10 * 16);
+    const int32_t shownRows = (last - first) / 16 + 1;
+    ASSERT_GT(shownRows, 3);
+    const int lh = p.page.LineHeight();
+    TOrixHCanvasPrinter printer =
+        p.Printer({pfCurrentViewOnly}, TRect{0, 0, 1200, 3 * lh}, {"", ""});
+    EXPECT_EQ(printer.RowsPerPage(), 3);
+    EXPECT_EQ(printer.PageCount(), (shownRows + 2) / 3);
+    EXPECT_EQ(printer.PrintPage(false, printer.PageCount()), (shownRows - 1) % 3 + 1);
+}
