@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QTime>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 constexpr TColor kWhite = 0xFFFFFF;
@@ -46,6 +47,14 @@ struct TSavedCanvas {
     ~TSavedCanvas() { Canvas.Font = Font; }
 };
 } // namespace
+
+int32_t OrixHPrintFontPoints(const QFont& font, int32_t printerDpi, int32_t screenDpi) {
+    const int32_t screen = std::max(1, screenDpi);
+    const int64_t points = OrixHFontPoints(font, screen);
+    const double size = std::nearbyint(static_cast<double>(points * std::max(1, printerDpi)) /
+                                       static_cast<double>(screen));
+    return static_cast<int32_t>(std::clamp(size, 1.0, 10000.0));
+}
 
 TOrixHCanvasPrinter::TOrixHCanvasPrinter(TCustomOrixHexEditor* editor, TCanvas* canvas,
                                          TOrixHPrintFlags flags, const TRect& rect,
@@ -339,11 +348,13 @@ void TOrixHCanvasPrinter::DrawLine(const TTextWithAttr& line, int32_t y, int32_t
         const QString text(line.Text[i]);
         if (shrink) TOrixHCellRenderer::ShrinkToWidth(canvas, text, cellWidth);
         canvas.TextBackground = canvas.BrushColor;
-        canvas.TextRect(rect, x, y, text);
+        // A row that does not fit even at 1 point is cut at the margin.
+        canvas.TextRect(TRect{rect.Left, rect.Top, std::min(rect.Right, FRect.Right), rect.Bottom},
+                        x, y, text);
         canvas.Font = cellFont;
-        if (ruler && underline) {
+        if (ruler && underline && rect.Left < FRect.Right) {
             canvas.MoveTo(rect.Left, y + lineHeight + 1);
-            canvas.LineTo(rect.Right + 1, y + lineHeight + 1);
+            canvas.LineTo(std::min(rect.Right + 1, FRect.Right), y + lineHeight + 1);
         }
         x = rect.Right;
     }

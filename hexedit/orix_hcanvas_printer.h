@@ -6,6 +6,7 @@
 #include "canvas.h"
 #include "orix_hprint_options.h"
 
+#include <QFont>
 #include <QPointer>
 #include <QString>
 #include <cstdint>
@@ -13,6 +14,11 @@
 #include <vector>
 
 class TCustomOrixHexEditor;
+
+// The size in points that a font takes on a canvas whose units are printer pixels but whose
+// fonts are sized at the screen's resolution: its whole points times the ratio of the two,
+// halves to even; at least 1.
+int32_t OrixHPrintFontPoints(const QFont& font, int32_t printerDpi, int32_t screenDpi);
 
 struct TCellAttribute {
     TColor BackColor = clWindow;

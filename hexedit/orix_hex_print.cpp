@@ -2,7 +2,6 @@
 // canvas, a page as a metafile at the printer's resolution, and that metafile on the printer.
 #include "metafile.h"
 #include "orix_hcanvas_printer.h"
-#include "orix_hex_cell_renderer.h"
 #include "orix_hex_editor_ex.h"
 #include "orix_hex_wait_cursor.h"
 #include "printer.h"
@@ -59,14 +58,9 @@ std::unique_ptr<TMetafile> TOrixHexEditorEx::PrintPreview(int32_t page) {
     {
         TMetafileCanvas canvas(*metafile);
         QFont font = FUseEditorFontForPrinting ? this->font() : FPrintFont;
-        // Units are printer pixels on a device of the screen's resolution: the font grows by
-        // the ratio of the two.
-        const int64_t screenDpi = std::max(1, canvas.DevicePixelsPerInchY());
-        const int64_t points = OrixHFontPoints(font, static_cast<int32_t>(screenDpi));
-        const long double size =
-            std::nearbyintl(static_cast<long double>(points * printer.PixelsPerInchY()) /
-                            static_cast<long double>(screenDpi));
-        font.setPointSize(static_cast<int>(std::clamp<long double>(size, 1, 10000)));
+        // Units are printer pixels on a device of the screen's resolution.
+        font.setPointSize(
+            OrixHPrintFontPoints(font, printer.PixelsPerInchY(), canvas.DevicePixelsPerInchY()));
         canvas.Font = font;
         canvas.BrushColor = clWhite;
         canvas.FillRect(TRect{0, 0, w, h});

@@ -2,6 +2,7 @@
 // pagination, and what lands on the page.
 #include "print_test_env.h"
 
+#include "orix_hex_cell_renderer.h"
 #include "translations.h"
 
 #include <QDate>
@@ -272,17 +273,35 @@ TEST(PrintLines, RulerText) {
         const char* expected;
     };
     const std::vector<Case> cases = {
-        {"two bytes a column", 16, [](auto&) {}, {},
+        {"two bytes a column",
+         16,
+         [](auto&) {},
+         {},
          "      0001 0203 0405 0607 0809 0A0B 0C0D 0E0F  0123456789ABCDEF"},
-        {"one byte a column", 16, [](auto& e) { e.SetBytesPerColumn(1); }, {},
+        {"one byte a column",
+         16,
+         [](auto& e) { e.SetBytesPerColumn(1); },
+         {},
          "      00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F  0123456789ABCDEF"},
-        {"four bytes a column", 16, [](auto& e) { e.SetBytesPerColumn(4); }, {},
+        {"four bytes a column",
+         16,
+         [](auto& e) { e.SetBytesPerColumn(4); },
+         {},
          "      00010203 04050607 08090A0B 0C0D0E0F  0123456789ABCDEF"},
-        {"blocks of four", 16, [](auto& e) { e.SetBlockSize(4); }, {},
+        {"blocks of four",
+         16,
+         [](auto& e) { e.SetBlockSize(4); },
+         {},
          "      0001 0203  0405 0607  0809 0A0B  0C0D 0E0F  0123 4567 89AB CDEF"},
-        {"no colon with background colours", 8, [](auto&) {}, {pfUseBackgroundColor},
+        {"no colon with background colours",
+         8,
+         [](auto&) {},
+         {pfUseBackgroundColor},
          "     0001 0203 0405 0607  01234567"},
-        {"unicode", 8, [](auto& e) { e.SetUnicodeCharacters(true); }, {},
+        {"unicode",
+         8,
+         [](auto& e) { e.SetUnicodeCharacters(true); },
+         {},
          "      0000 0001 0002 0003  0123"},
     };
     for (const Case& c : cases) {
@@ -324,8 +343,19 @@ TEST(PrintPages, Pagination) {
         {"ruler only while shown", 100, 16, 3.5, "", "", false, ruler, -1, -1, 3, 3, {3, 3, 1}},
         {"all three", 100, 16, 6.5, "H", "F", true, ruler, -1, -1, 2, 4, {2, 2, 2, 1}},
         {"33 selected bytes", 100, 16, 2.5, "", "", false, selection, 10, 42, 2, 2, {2, 1}},
-        {"selection only, nothing selected", 100, 16, 2.5, "", "", false, selection, -1, -1, 2,
-         4, {2, 2, 2, 1}},
+        {"selection only, nothing selected",
+         100,
+         16,
+         2.5,
+         "",
+         "",
+         false,
+         selection,
+         -1,
+         -1,
+         2,
+         4,
+         {2, 2, 2, 1}},
         {"fewer rows than fit", 17, 8, 10.5, "", "", false, {}, -1, -1, 3, 1, {3}},
         {"one byte", 1, 16, 10.5, "", "", false, {}, -1, -1, 1, 1, {1}},
         {"empty data", 0, 16, 10.5, "", "", false, {}, -1, -1, -1, 0, {}},
@@ -366,4 +396,125 @@ TEST(PrintPages, CurrentViewOnlyCountsTheShownRows) {
     EXPECT_EQ(printer.RowsPerPage(), 3);
     EXPECT_EQ(printer.PageCount(), (shownRows + 2) / 3);
     EXPECT_EQ(printer.PrintPage(false, printer.PageCount()), (shownRows - 1) % 3 + 1);
+}
+
+namespace {
+int CountPixels(const QImage& image, const QRect& area, const std::function<bool(QColor)>& test) {
+    int n = 0;
+    for (int y = std::max(0, area.top()); y <= std::min(image.height() - 1, area.bottom()); ++y)
+        for (int x = std::max(0, area.left()); x <= std::min(image.width() - 1, area.right()); ++x)
+            if (test(image.pixelColor(x, y))) ++n;
+    return n;
+}
+const QColor kWhite(255, 255, 255), kBlack(0, 0, 0);
+} // namespace
+
+TEST(PrintDrawing, MonochromeIsBlackOnWhiteWithTheSelectionBold) {
+    Printing p(std::vector<uint8_t>(64, 'A'));
+    TOrixHexEditorEx& e = *p.editor;
+    e.SetShowRuler(true);
+    e.SetChanged(40, true);
+    e.NewSelection(16, 31);
+    const int lh = p.page.LineHeight(), w = p.page.CellWidth();
+    TOrixHCanvasPrinter printer = p.Printer({pfSelectionBold, pfMonochrome, pfIncludeRuler},
+                                            TRect{0, 0, 1200, 900}, {"Page %p", "End"});
+    ASSERT_EQ(printer.PrintPage(false, 1), 4);
+    const QFont before = p.page.canvas.Font;
+    const QImage image = p.page.Finish();
+    EXPECT_EQ(CountPixels(image, image.rect(), [](QColor c) { return c != kWhite && c != kBlack; }),
+              0);
+    // Header at 0, ruler at 2 line heights, rows from 3.5.
+    const int rulerTop = 2 * lh, rowTop = rulerTop + 3 * lh / 2;
+    auto ink = [&](int row) {
+        return CountPixels(image, QRect(6 * w, rowTop + row * lh, 39 * w, lh),
+                           [](QColor c) { return c == kBlack; });
+    };
+    EXPECT_GT(ink(1), ink(0)) << "the selected row is bold";
+    EXPECT_EQ(ink(0), ink(3)) << "rows 0 and 3 print alike, the changed byte too";
+    // The ruler is underlined, cell by cell, one pixel below its line.
+    EXPECT_EQ(CountPixels(image, QRect(6 * w, rulerTop + lh + 1, 10 * w, 1),
+                          [](QColor c) { return c == kBlack; }),
+              10 * w);
+    EXPECT_EQ(p.page.canvas.Font, before);
+}
+
+TEST(PrintDrawing, BackgroundColoursInvertTheSelection) {
+    Printing p(std::vector<uint8_t>(64, 'A'));
+    TOrixHexEditorEx& e = *p.editor;
+    e.NewSelection(16, 31);
+    const int lh = p.page.LineHeight(), w = p.page.CellWidth();
+    TOrixHCanvasPrinter printer =
+        p.Printer({pfSelectionBold, pfUseBackgroundColor}, TRect{0, 0, 1200, 900});
+    ASSERT_EQ(printer.PrintPage(false, 1), 4);
+    const QImage image = p.page.Finish();
+    // Offsets without ":" take 5 cells; the first hex digit of rows 0 and 1.
+    const QRect plain(5 * w, 0, w, lh), selected(5 * w, lh, w, lh);
+    const QColor blue(0, 0, 255), yellow(255, 255, 0);
+    EXPECT_GT(CountPixels(image, plain, [&](QColor c) { return c == blue; }), 0);
+    EXPECT_GT(CountPixels(image, plain, [&](QColor c) { return c == kWhite; }), 0);
+    EXPECT_EQ(CountPixels(image, selected, [&](QColor c) { return c == kWhite || c == blue; }), 0);
+    EXPECT_GT(CountPixels(image, selected, [&](QColor c) { return c == yellow; }), 0);
+    EXPECT_GT(CountPixels(image, selected, [&](QColor c) { return c == kBlack; }), 0);
+    // Not bold: both digits carry the same ink.
+    EXPECT_EQ(CountPixels(image, plain, [&](QColor c) { return c == blue; }),
+              CountPixels(image, selected, [&](QColor c) { return c == yellow; }));
+}
+
+TEST(PrintDrawing, FontShrinksUntilTheRowFitsTheRectangle) {
+    struct Case {
+        const char* family;
+        int width;
+    };
+    // A proportional font's text is narrower than its cells: the cells count.
+    const std::vector<Case> cases = {
+        {"Courier New", 400}, {"DejaVu Sans", 400}, {"Courier New", 3}};
+    for (const Case& c : cases) {
+        Printing p(Pattern(256));
+        QFont font(c.family);
+        font.setPointSize(10);
+        font.setStyleStrategy(QFont::NoAntialias);
+        p.page.canvas.Font = font;
+        const int fullHeight = p.page.LineHeight();
+        const TRect rect{0, 0, c.width, 10 * fullHeight};
+        TOrixHCanvasPrinter printer = p.Printer({pfMonochrome}, rect);
+        EXPECT_GT(printer.RowsPerPage(), 10) << c.family << " " << c.width;
+        EXPECT_GT(printer.PrintPage(false, 1), 10);
+        EXPECT_EQ(p.page.canvas.Font, font);
+        const QImage image = p.page.Finish();
+        EXPECT_EQ(CountPixels(image, QRect(c.width, 0, 1200, 900),
+                              [](QColor col) { return col != kWhite; }),
+                  0)
+            << c.family << " " << c.width;
+    }
+}
+
+TEST(PrintDrawing, UnicodeCharactersShrinkToTheirCell) {
+    struct Case {
+        int pointSize, pixelSize;
+        QString text;
+        int width;
+    };
+    const std::vector<Case> cases = {
+        {10, -1, QString::fromUtf8("\xE4\xB8\xAD"), 5},
+        {-1, 15, QString::fromUtf8("\xE4\xB8\xAD"), 5},
+        {10, -1, "W", 1},
+    };
+    for (const Case& c : cases) {
+        ImageCanvas page;
+        QFont font("Courier New");
+        if (c.pointSize > 0) font.setPointSize(c.pointSize);
+        if (c.pixelSize > 0) font.setPixelSize(c.pixelSize);
+        page.canvas.Font = font;
+        ASSERT_GT(page.canvas.DeviceTextWidth(c.text), c.width);
+        TOrixHCellRenderer::ShrinkToWidth(page.canvas, c.text, c.width);
+        const QFont& shrunk = page.canvas.Font;
+        EXPECT_GE(shrunk.pointSize(), 1);
+        EXPECT_TRUE(page.canvas.DeviceTextWidth(c.text) <= c.width || shrunk.pointSize() == 1)
+            << shrunk.pointSize();
+        // One point larger would not fit.
+        QFont larger = shrunk;
+        larger.setPointSize(shrunk.pointSize() + 1);
+        page.canvas.Font = larger;
+        EXPECT_GT(page.canvas.DeviceTextWidth(c.text), c.width);
+    }
 }
