@@ -430,7 +430,8 @@ TEST(PrintDrawing, MonochromeIsBlackOnWhiteWithTheSelectionBold) {
                            [](QColor c) { return c == kBlack; });
     };
     EXPECT_GT(ink(1), ink(0)) << "the selected row is bold";
-    EXPECT_EQ(ink(0), ink(3)) << "rows 0 and 3 print alike, the changed byte too";
+    EXPECT_EQ(ink(0), ink(3)) << "the caret's row prints its data plain";
+    EXPECT_EQ(ink(2), ink(3)) << "a changed byte prints as any other";
     // The ruler is underlined, cell by cell, one pixel below its line.
     EXPECT_EQ(CountPixels(image, QRect(6 * w, rulerTop + lh + 1, 10 * w, 1),
                           [](QColor c) { return c == kBlack; }),
@@ -517,4 +518,15 @@ TEST(PrintDrawing, UnicodeCharactersShrinkToTheirCell) {
         page.canvas.Font = larger;
         EXPECT_GT(page.canvas.DeviceTextWidth(c.text), c.width);
     }
+}
+
+TEST(PrintPages, UnicodeWithOddDataPrintsItsLastPage) {
+    Printing p({});
+    p.editor->SetUnicodeCharacters(true);
+    LoadBytes(*p.editor, Bytes("A\0B\0C\0D\0E\0F\0G\0H\0I\0J\0K\0L\0M\0N\0O\0P\0Q", 33));
+    TOrixHCanvasPrinter printer = p.Printer({pfMonochrome}, TRect{0, 0, 1200, p.page.LineHeight()});
+    ASSERT_EQ(printer.PageCount(), 3);
+    EXPECT_EQ(printer.PrintPage(false, 3), 1);
+    const TTextWithAttr last = printer.BuildRowText(32, 32, 4);
+    EXPECT_EQ(last.Text.right(8).toStdString(), "Q       ");
 }
