@@ -13,6 +13,7 @@ struct ImageCanvas {
     TCanvas canvas;
     explicit ImageCanvas(int width = 1200, int height = 900)
         : image(width, height, QImage::Format_RGB32) {
+        TestApp();
         image.fill(Qt::white);
         painter.begin(&image);
         canvas.SetPainter(&painter);
