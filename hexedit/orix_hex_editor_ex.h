@@ -4,19 +4,23 @@
 // file is saved over, a paint lock, undo groups that carry a description, the common end of
 // paste and drop (PasteData), a popup menu for the offset column and the ruler, double-click
 // selection and the standard edit actions.
-// The clipboard commands (CBCopy, CBCut, CBPaste and their Can* queries) and drag and drop
-// are in blocks of their own at the end.
+// The clipboard commands (CBCopy, CBCut, CBPaste and their Can* queries), drag and drop and
+// printing are in blocks of their own at the end.
 #include "actions.h"
 #include "orix_hex_clipboard_data.h"
 #include "orix_hex_clipboard_import.h"
 #include "orix_hex_dragdrop.h"
 #include "orix_hex_editor.h"
+#include "orix_hprint_options.h"
 
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QDropEvent>
 #include <QPointer>
 #include <array>
+#include <memory>
+
+class TMetafile;
 
 class TOrixHexEditorEx : public TCustomOrixHexEditor {
     Q_OBJECT
@@ -27,7 +31,8 @@ class TOrixHexEditorEx : public TCustomOrixHexEditor {
     Q_PROPERTY(bool FlushClipboardAtShutDown MEMBER FFlushClipboardAtShutDown)
     Q_PROPERTY(bool SupportsOtherClipFormats MEMBER FSupportsOtherClipFormats)
     Q_PROPERTY(bool ZoomOnWheel MEMBER FZoomOnWheel)
-    Q_PROPERTY(QFont PrintFont MEMBER FPrintFont)
+    Q_PROPERTY(QFont PrintFont READ GetPrintFont WRITE SetPrintFont)
+    Q_PROPERTY(QObject* PrintOptions READ GetPrintOptionsObject WRITE SetPrintOptions)
 public:
     explicit TOrixHexEditorEx(QWidget* parent = nullptr);
 
@@ -202,6 +207,32 @@ protected:
     // The clipboard owns the object; this only recognises it, and goes null when it is gone.
     QPointer<TOrixHDataObject> FClipboardDataObject;
     std::array<TClipFormat, 2> FOLEFormats{};
+
+    // ---- printing: options, font, pages on any canvas or the printer (orix_hex_print.cpp)
+public:
+    TOrixHPrintOptions& PrintOptions() { return *FPrintOptions; }
+    // Assigns into the owned options: only from a TOrixHPrintOptions.
+    void SetPrintOptions(QObject* value);
+    // Printing uses this font from now on, not the editor's.
+    void SetPrintFont(const QFont& value);
+    bool GetUseEditorFontForPrinting() const { return FUseEditorFontForPrinting; }
+    void SetUseEditorFontForPrinting(bool value) { FUseEditorFontForPrinting = value; }
+    // The margins as a rectangle in the printer's pixels, inside its printable area.
+    TRect PrinterMarginRect() const;
+    // Draws page (from 1) into the rectangle of the canvas; page 0 only counts. Returns the
+    // page count.
+    int32_t PrintToCanvas(TCanvas& canvas, int32_t page, const TRect& rect);
+    // The page drawn at the printer's resolution; page 0 gives an empty page and counts.
+    std::unique_ptr<TMetafile> PrintPreview(int32_t page);
+    // Draws the page on the printer's current sheet; the host runs the document.
+    void Print(int32_t page);
+    int32_t PrintNumPages();
+
+protected:
+    QObject* GetPrintOptionsObject() const { return FPrintOptions; }
+    // A child of the control, so it goes with it.
+    TOrixHPrintOptions* FPrintOptions = new TOrixHPrintOptions(this);
+    int32_t FPrintPageCount = 0;
 
 private:
     // Declared last, so destroyed first: the control's end releases the clipboard.

@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-dev
   srecord binutils
   fonts-wqy-microhei xvfb xauth
+  poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do
