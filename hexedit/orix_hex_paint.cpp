@@ -294,7 +294,7 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
             }
             // The drop marker, also on the cell behind the last byte.
             if (FDropMarkShown && FDropCell == GridCoord(c, r)) {
-                canvas.PenColor = p < size ? canvas.FontColor : fontColor;
+                canvas.PenColor = p < size ? canvas.FontColor : TColor{clWindowText};
                 canvas.PenWidth = 2;
                 canvas.MoveTo(cell.Left + 1, cell.Top + 1);
                 canvas.LineTo(cell.Left + 1, cell.Bottom - 1);
