@@ -1,0 +1,106 @@
+#include "nibble_shift.h"
+
+#include "exceptions.h"
+#include "sysutils.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <sys/stat.h>
+
+namespace {
+// Names of the form are made from the tick count; a name that is taken is followed by the
+// next count. Enough for any real clash, few enough to end quickly in a hostile folder.
+constexpr int kNameTries = 64;
+// Shifted in blocks that stay in the cache; each block is computed from bytes not yet
+// rewritten, so nothing but the block is ever held twice.
+constexpr int64_t kBlock = 4096;
+
+bool NameTaken(const std::string& name) {
+    struct stat st;
+    return ::lstat(name.c_str(), &st) == 0 || errno != ENOENT;
+}
+} // namespace
+
+void NibbleShiftRight(uint8_t* bytes, int64_t count) {
+    // From the end backwards: byte k needs the old byte k - 1, which is still unchanged.
+    std::array<uint8_t, kBlock> block;
+    for (int64_t end = count; end > 0;) {
+        const int64_t begin = std::max<int64_t>(0, end - kBlock);
+        const int64_t first = begin == 0 ? 1 : begin;
+        if (begin == 0) block[0] = static_cast<uint8_t>(bytes[0] >> 4);
+        for (int64_t k = first; k < end; ++k)
+            block[static_cast<size_t>(k - begin)] =
+                static_cast<uint8_t>((bytes[k - 1] << 4) | (bytes[k] >> 4));
+        std::copy(block.begin(), block.begin() + (end - begin), bytes + begin);
+        end = begin;
+    }
+}
+
+void NibbleShiftLeft(uint8_t* bytes, int64_t count) {
+    // Forwards: byte k needs the old byte k + 1, which is still unchanged.
+    for (int64_t k = 0; k + 1 < count; ++k)
+        bytes[k] = static_cast<uint8_t>((bytes[k] << 4) | (bytes[k + 1] >> 4));
+}
+
+void WriteNibbleShifted(const uint8_t* bytes, int64_t count, TStream& dest) {
+    std::array<uint8_t, 512> buffer;
+    uint8_t carry = 0;
+    for (int64_t done = 0; done < count;) {
+        const int64_t n = std::min<int64_t>(512, count - done);
+        for (int64_t i = 0; i < n; ++i) {
+            const uint8_t b = bytes[done + i];
+            buffer[static_cast<size_t>(i)] = static_cast<uint8_t>((b >> 4) | (carry << 4));
+            carry = static_cast<uint8_t>(b & 0x0F);
+        }
+        dest.WriteBuffer(buffer.data(), n);
+        done += n;
+    }
+}
+
+std::string OrixHTempPath() {
+    const char* env = std::getenv("TMPDIR");
+    std::string folder = Trim(env && *env ? env : "/tmp");
+    if (folder.empty()) folder = "/tmp";
+    if (folder.back() != '/') folder += '/';
+    return folder;
+}
+
+uint32_t OrixHTickCount() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    const uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000u +
+                        static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<uint32_t>(ms);
+}
+
+std::string OrixHTempFileName(const std::string& folder, uint32_t tick) {
+    return folder + IntToHex(tick, 8) + ".OrixHT";
+}
+
+std::string OrixHFreeTempName() {
+    const std::string folder = OrixHTempPath();
+    const uint32_t tick = OrixHTickCount();
+    for (int i = 0; i < kNameTries; ++i) {
+        std::string name = OrixHTempFileName(folder, tick + static_cast<uint32_t>(i));
+        if (!NameTaken(name)) return name;
+    }
+    throw EFCreateError("Cannot create file " + OrixHTempFileName(folder, tick));
+}
+
+std::unique_ptr<TFileStream> CreateOrixHTempFile(std::string& fileName) {
+    for (int i = 0;; ++i) {
+        std::string name = OrixHFreeTempName();
+        try {
+            auto file = std::make_unique<TFileStream>(name, fmCreateNew);
+            fileName = name;
+            return file;
+        } catch (const EFCreateError&) {
+            // Taken between the test and the creation: another name, a bounded number of
+            // times. Any other refusal (no such folder, no permission) is final.
+            if (i + 1 >= kNameTries || !NameTaken(name)) throw;
+        }
+    }
+}
