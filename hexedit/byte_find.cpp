@@ -1,7 +1,9 @@
 #include "byte_find.h"
 
+#include "byte_lane.h"
 #include "code_pages.h"
 
+#include <algorithm>
 #include <cstring>
 #include <numeric>
 #include <vector>
@@ -27,6 +29,9 @@ bool IsIdentity(const TOrixHFindTable& table) {
     return true;
 }
 
+// 16 data bytes are compared at once against up to this many byte values.
+constexpr size_t kLaneValues = 4;
+
 bool HasWildcard(const uint8_t* pattern, int64_t n, int wildcard) {
     return wildcard != kNoWildcard &&
            std::memchr(pattern, wildcard, static_cast<size_t>(n)) != nullptr;
@@ -42,30 +47,52 @@ int64_t FindBytes(const uint8_t* data, int64_t from, int64_t last, const uint8_t
                                    static_cast<size_t>(n));
         return hit ? static_cast<const uint8_t*>(hit) - data : -1;
     }
-    // Horspool: the data byte under the window's last pattern position tells how far the
-    // window may move without passing a match. A pattern position that could match that byte
-    // (through the table, or as a wildcard) limits the move, so no match is ever skipped and
-    // the first one found is the lowest.
-    int64_t lastWild = -1;
-    if (wild)
-        for (int64_t k = 0; k + 1 < n; ++k)
-            if (pattern[k] == wildcard) lastWild = k;
-    std::array<int64_t, 256> lastAt;
-    lastAt.fill(-1);
-    for (int64_t k = lastWild + 1; k + 1 < n; ++k) lastAt[pattern[k]] = k;
-    std::array<int64_t, 256> skip;
-    for (size_t c = 0; c < 256; ++c) {
-        const int64_t k = std::max(lastAt[table[c]], lastWild);
-        skip[c] = n - 1 - k;
-    }
-    auto matches = [&](int64_t s) {
+    // Otherwise the scan looks for one pattern position, the anchor: the one that the fewest
+    // data byte values can match, each candidate then checked whole from its start. The
+    // candidates come in data order, so the first whole match is the lowest.
+    std::array<int, 256> preimage{}; // per pattern value: the data bytes that match it
+    for (size_t c = 0; c < 256; ++c) ++preimage[table[c]];
+    int64_t anchor = -1;
+    for (int64_t j = 0; j < n; ++j)
+        if (pattern[j] != wildcard &&
+            (anchor < 0 || preimage[pattern[j]] < preimage[pattern[anchor]]))
+            anchor = j;
+    if (anchor < 0) return from; // wildcards only: every window matches
+    const uint8_t want = pattern[anchor];
+    if (preimage[want] == 0) return -1; // no data byte maps to it (an upper-case letter folded)
+    std::array<bool, 256> isAnchor{};
+    std::vector<uint8_t> anchorBytes;
+    for (size_t c = 0; c < 256; ++c)
+        if (table[c] == want) {
+            isAnchor[c] = true;
+            anchorBytes.push_back(static_cast<uint8_t>(c));
+        }
+    auto matchesAt = [&](int64_t start) {
         for (int64_t j = 0; j < n; ++j) {
             const uint8_t p = pattern[j];
-            if (p != wildcard && table[data[s + j]] != p) return false;
+            if (p != wildcard && table[data[start + j]] != p) return false;
         }
         return true;
     };
-    for (int64_t s = from; s + n - 1 <= last; s += skip[data[s + n - 1]])
-        if (matches(s)) return s;
+    int64_t t = from + anchor;
+    const int64_t tLast = last - (n - 1) + anchor;
+    if (anchorBytes.size() <= kLaneValues) {
+        // Few anchor bytes (a letter and its capital): 16 data bytes compared at once.
+        std::array<TByteLane, kLaneValues> values;
+        for (size_t i = 0; i < kLaneValues; ++i)
+            values[i] = TByteLane{} + anchorBytes[std::min(i, anchorBytes.size() - 1)];
+        for (; t + kByteLane - 1 <= tLast; t += kByteLane) {
+            const TByteLane lane = LoadByteLane(data + t);
+            const auto hit = (lane == values[0]) | (lane == values[1]) | (lane == values[2]) |
+                             (lane == values[3]);
+            uint64_t halves[2];
+            std::memcpy(halves, &hit, sizeof halves);
+            if ((halves[0] | halves[1]) == 0) continue;
+            for (int64_t i = 0; i < kByteLane; ++i)
+                if (isAnchor[data[t + i]] && matchesAt(t + i - anchor)) return t + i - anchor;
+        }
+    }
+    for (; t <= tLast; ++t)
+        if (isAnchor[data[t]] && matchesAt(t - anchor)) return t - anchor;
     return -1;
 }

@@ -1,5 +1,6 @@
 #include "nibble_shift.h"
 
+#include "byte_lane.h"
 #include "exceptions.h"
 #include "sysutils.h"
 
@@ -14,9 +15,9 @@ namespace {
 // Names of the form are made from the tick count; a name that is taken is followed by the
 // next count. Enough for any real clash, few enough to end quickly in a hostile folder.
 constexpr int kNameTries = 64;
-// Shifted in blocks that stay in the cache; each block is computed from bytes not yet
-// rewritten, so nothing but the block is ever held twice.
-constexpr int64_t kBlock = 4096;
+// The bytes ahead of the lane are asked for early: the shift is bound by memory, not by the
+// few instructions per lane.
+constexpr int64_t kPrefetch = 4096;
 
 bool NameTaken(const std::string& name) {
     struct stat st;
@@ -25,23 +26,29 @@ bool NameTaken(const std::string& name) {
 } // namespace
 
 void NibbleShiftRight(uint8_t* bytes, int64_t count) {
-    // From the end backwards: byte k needs the old byte k - 1, which is still unchanged.
-    std::array<uint8_t, kBlock> block;
-    for (int64_t end = count; end > 0;) {
-        const int64_t begin = std::max<int64_t>(0, end - kBlock);
-        const int64_t first = begin == 0 ? 1 : begin;
-        if (begin == 0) block[0] = static_cast<uint8_t>(bytes[0] >> 4);
-        for (int64_t k = first; k < end; ++k)
-            block[static_cast<size_t>(k - begin)] =
-                static_cast<uint8_t>((bytes[k - 1] << 4) | (bytes[k] >> 4));
-        std::copy(block.begin(), block.begin() + (end - begin), bytes + begin);
-        end = begin;
+    // From the end backwards: each lane reads bytes not yet rewritten (its own and the one
+    // before it) and only then writes its own.
+    int64_t end = count;
+    for (; end - kByteLane >= 1; end -= kByteLane) {
+        const int64_t k = end - kByteLane;
+        if (k >= kPrefetch) __builtin_prefetch(bytes + k - kPrefetch, 1);
+        StoreByteLane(bytes + k,
+                      (LoadByteLane(bytes + k - 1) << 4) | (LoadByteLane(bytes + k) >> 4));
     }
+    for (int64_t k = end - 1; k >= 1; --k)
+        bytes[k] = static_cast<uint8_t>((bytes[k - 1] << 4) | (bytes[k] >> 4));
+    if (count > 0) bytes[0] = static_cast<uint8_t>(bytes[0] >> 4);
 }
 
 void NibbleShiftLeft(uint8_t* bytes, int64_t count) {
-    // Forwards: byte k needs the old byte k + 1, which is still unchanged.
-    for (int64_t k = 0; k + 1 < count; ++k)
+    // Forwards: each lane reads its own bytes and the one after them, not yet rewritten.
+    int64_t k = 0;
+    for (; k + kByteLane + 1 <= count; k += kByteLane) {
+        if (k + kPrefetch < count) __builtin_prefetch(bytes + k + kPrefetch, 1);
+        StoreByteLane(bytes + k,
+                      (LoadByteLane(bytes + k) << 4) | (LoadByteLane(bytes + k + 1) >> 4));
+    }
+    for (; k + 1 < count; ++k)
         bytes[k] = static_cast<uint8_t>((bytes[k] << 4) | (bytes[k + 1] >> 4));
 }
 
@@ -71,8 +78,8 @@ std::string OrixHTempPath() {
 uint32_t OrixHTickCount() {
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
-    const uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000u +
-                        static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+    const uint64_t ms =
+        static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
     return static_cast<uint32_t>(ms);
 }
 

@@ -68,10 +68,9 @@ using TOrixHDrawCellEvent =
 
 // A search that replaces the control's own (OnFind, OnWildcardFind): FoundPos comes in as -1
 // and goes out as the position found, -1 for none; Wildcard is #0 for Find.
-using TOrixHFindEvent =
-    std::function<void(TCustomOrixHexEditor* sender, const void* pattern, int32_t patLength,
-                       int32_t searchFrom, int32_t searchUntil, bool ignoreCase, char wildcard,
-                       int32_t& foundPos)>;
+using TOrixHFindEvent = std::function<void(
+    TCustomOrixHexEditor* sender, const void* pattern, int32_t patLength, int32_t searchFrom,
+    int32_t searchUntil, bool ignoreCase, char wildcard, int32_t& foundPos)>;
 
 // A published property's name and the value below which it is not written to a stored form;
 // an invalid QVariant means the property is always written.
@@ -599,8 +598,7 @@ public:
     // The bytes to look for in the data's encoding; refills both find tables.
     std::string PrepareFindReplaceData(std::string text, bool ignoreCase, bool isText);
     // The lowest position whose match lies wholly inside from .. until, or -1.
-    int32_t Find(const void* pattern, int32_t count, int32_t from, int32_t until,
-                 bool ignoreCase);
+    int32_t Find(const void* pattern, int32_t count, int32_t from, int32_t until, bool ignoreCase);
     // The same; a pattern byte equal to wildcard matches any data byte.
     int32_t FindWithWildcard(const void* pattern, int32_t count, int32_t from, int32_t until,
                              bool ignoreCase, char wildcard);

@@ -40,8 +40,8 @@ std::string TCustomOrixHexEditor::PrepareFindReplaceData(std::string text, bool 
     return text;
 }
 
-int32_t TCustomOrixHexEditor::Find(const void* pattern, int32_t count, int32_t from,
-                                   int32_t until, bool ignoreCase) {
+int32_t TCustomOrixHexEditor::Find(const void* pattern, int32_t count, int32_t from, int32_t until,
+                                   bool ignoreCase) {
     if (OnFind) {
         int32_t found = -1;
         OnFind(this, pattern, count, from, until, ignoreCase, '\0', found);

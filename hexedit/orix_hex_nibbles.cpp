@@ -8,7 +8,9 @@
 
 #include <cstdio>
 
-std::string TCustomOrixHexEditor::GetTempName() { return OrixHFreeTempName(); }
+std::string TCustomOrixHexEditor::GetTempName() {
+    return OrixHFreeTempName();
+}
 
 std::unique_ptr<TFileStream> TCustomOrixHexEditor::CreateShift4BitStream(int32_t start,
                                                                          std::string& fileName) {
@@ -56,14 +58,12 @@ bool TCustomOrixHexEditor::InternalDeleteNibble(int32_t pos, bool highNibble) {
         return true;
     }
     NibbleShiftLeft(FDataStore.Memory() + pos, n - pos);
-    if (!highNibble)
-        SetDataAt(pos, static_cast<uint8_t>((GetDataAt(pos) & 0x0F) | (b & 0xF0)));
+    if (!highNibble) SetDataAt(pos, static_cast<uint8_t>((GetDataAt(pos) & 0x0F) | (b & 0xF0)));
     SetDataAt(n - 1, static_cast<uint8_t>(GetDataAt(n - 1) << 4));
     return true;
 }
 
-bool TCustomOrixHexEditor::InsertNibble(int32_t pos, bool highNibble,
-                                        const std::string& undoDesc) {
+bool TCustomOrixHexEditor::InsertNibble(int32_t pos, bool highNibble, const std::string& undoDesc) {
     const int32_t n = GetDataSize();
     if (n == 0) {
         ResetSelection(true);
@@ -81,8 +81,7 @@ bool TCustomOrixHexEditor::InsertNibble(int32_t pos, bool highNibble,
     return NibbleStep(ufKindNibbleInsert, pos, highNibble, undoDesc);
 }
 
-bool TCustomOrixHexEditor::DeleteNibble(int32_t pos, bool highNibble,
-                                        const std::string& undoDesc) {
+bool TCustomOrixHexEditor::DeleteNibble(int32_t pos, bool highNibble, const std::string& undoDesc) {
     if (pos < 0 || pos >= GetDataSize()) return false;
     return NibbleStep(ufKindNibbleDelete, pos, highNibble, undoDesc);
 }

@@ -47,8 +47,9 @@ struct TempFolder {
     std::string saved;
     bool hadSaved = false;
     explicit TempFolder(bool create = true) {
-        path = fs::temp_directory_path() / ("nibbles_test_" + std::to_string(::getpid()) + "_" +
-                                            std::to_string(counter()++));
+        TestApp(); // Qt puts its own runtime folder in the temporary folder it starts with
+        path = fs::temp_directory_path() /
+               ("nibbles_test_" + std::to_string(::getpid()) + "_" + std::to_string(counter()++));
         fs::remove_all(path);
         if (create) fs::create_directories(path);
         if (const char* old = std::getenv("TMPDIR")) {
@@ -119,8 +120,8 @@ TEST(Nibbles, InsertAndDeleteTable) {
         int changes = 0;
         e->OnChange = [&](TCustomOrixHexEditor*) { ++changes; };
         const TCursor cursor = e->Cursor();
-        const bool result = c.insert ? e->InsertNibble(c.pos, c.high, "")
-                                     : e->DeleteNibble(c.pos, c.high, "");
+        const bool result =
+            c.insert ? e->InsertNibble(c.pos, c.high, "") : e->DeleteNibble(c.pos, c.high, "");
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(Data(*e), c.want);
         // A refused position records nothing and fires nothing.
@@ -136,8 +137,9 @@ TEST(Nibbles, AcrossBlocksAndAgainstTheModel) {
     struct Shape {
         int32_t size, pos;
     };
-    std::vector<Shape> shapes = {{1500, 511}, {1500, 512}, {1500, 513}, {4097, 0},
-                                 {4097, 4095}, {8193, 1}, {8193, 8192}};
+    std::vector<Shape> shapes = {{1500, 511},  {1500, 512}, {1500, 513}, {1, 0},   {2, 0},
+                                 {16, 0},      {17, 0},     {17, 16},    {33, 15}, {4097, 0},
+                                 {4097, 4095}, {8193, 1},   {8193, 8192}};
     for (int i = 0; i < 40; ++i) {
         const auto size = static_cast<int32_t>(random() % 9000 + 1);
         shapes.push_back({size, static_cast<int32_t>(random() % static_cast<uint32_t>(size))});
@@ -148,11 +150,12 @@ TEST(Nibbles, AcrossBlocksAndAgainstTheModel) {
         for (uint8_t& b : data) b = static_cast<uint8_t>(random());
         for (int op = 0; op < 4; ++op) {
             const bool insert = op < 2, high = op % 2 == 0;
-            SCOPED_TRACE(testing::Message() << "size " << s.size << " pos " << s.pos
-                                            << (insert ? " insert" : " delete")
-                                            << (high ? " high" : " low"));
+            SCOPED_TRACE(testing::Message()
+                         << "size " << s.size << " pos " << s.pos
+                         << (insert ? " insert" : " delete") << (high ? " high" : " low"));
             LoadBytes(*e, data);
-            ASSERT_TRUE(insert ? e->InsertNibble(s.pos, high, "") : e->DeleteNibble(s.pos, high, ""));
+            ASSERT_TRUE(insert ? e->InsertNibble(s.pos, high, "")
+                               : e->DeleteNibble(s.pos, high, ""));
             ASSERT_EQ(Data(*e), NibbleModel(data, static_cast<size_t>(s.pos), high, insert));
             ASSERT_TRUE(e->Undo());
             ASSERT_EQ(Data(*e), data);
@@ -179,10 +182,9 @@ TEST(Nibbles, StepMarksSelectionAndRefusal) {
     LoadBytes(*e, {0x12, 0x34});
     e->SetNoSizeChange(true);
     for (bool insert : {true, false}) {
-        EXPECT_EQ(ErrorOf([&] {
-                      insert ? e->InsertNibble(0, true, "") : e->DeleteNibble(0, true, "");
-                  }),
-                  "Cannot update undo storage");
+        EXPECT_EQ(
+            ErrorOf([&] { insert ? e->InsertNibble(0, true, "") : e->DeleteNibble(0, true, ""); }),
+            "Cannot update undo storage");
         EXPECT_EQ(Data(*e), (Bytes{0x12, 0x34}));
         EXPECT_FALSE(e->GetCanUndo());
         EXPECT_FALSE(e->GetModified());
@@ -237,8 +239,9 @@ TEST(Nibbles, FailedStepLeavesDataHistoryAndFlag) {
     for (bool insert : {true, false}) {
         SCOPED_TRACE(insert ? "insert" : "delete");
         e.refuse = true;
-        EXPECT_EQ(ErrorOf([&] { insert ? e.InsertNibble(1, true, "") : e.DeleteNibble(1, true, ""); }),
-                  "Cannot update undo storage");
+        EXPECT_EQ(
+            ErrorOf([&] { insert ? e.InsertNibble(1, true, "") : e.DeleteNibble(1, true, ""); }),
+            "Cannot update undo storage");
         EXPECT_EQ(Data(e), (Bytes{0x12, 0x34, 0x56}));
         EXPECT_FALSE(e.GetModified());
         EXPECT_FALSE(e.GetCanUndo());
