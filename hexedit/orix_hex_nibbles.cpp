@@ -74,6 +74,8 @@ bool TCustomOrixHexEditor::InsertNibble(int32_t pos, bool highNibble, const std:
     if (pos < 0 || pos >= n) return false;
     if (static_cast<int64_t>(n) + 1 > INT32_MAX)
         throw EOrixHexEditor("Data position/length out of data bounds");
+    // A refusal first, before the block grows for nothing.
+    if (!CanCreateUndo(ufKindNibbleInsert, 0, 0)) throw EOrixHexEditor(ORIXH_CANNOT_UPDATE_UNDO);
     // Room for the added byte before the step is recorded: growing is what can fail, and the
     // block keeps its room when the size goes back, so the insertion itself cannot fail.
     FDataStore.SetSize(static_cast<int64_t>(n) + 1);
