@@ -132,6 +132,11 @@ void TMemoryStream::SaveToStream(TStream& target) {
 // ---- TFileStream ----
 
 TFileStream::TFileStream(const std::string& fileName, uint32_t mode) : fileName_(fileName) {
+    if ((mode & 0xFF00) == fmCreateNew) {
+        fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd_ < 0) throw EFCreateError("Cannot create file " + fileName);
+        return;
+    }
     if ((mode & 0xFF00) == fmCreate) {
         fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fd_ < 0) throw EFCreateError("Cannot create file " + fileName);

@@ -66,10 +66,13 @@ enum : uint32_t {
     fmShareDenyNone = 0x0040,
     fmShareDenyWrite = 0x0020,
     fmCreate = 0xFF00,
+    // Created new for this process only: refused when the name exists (a link is not
+    // followed), readable and writable by the owner alone.
+    fmCreateNew = 0xFE00,
 };
 
 // A file opened for reading or writing (fmOpen*), or created new and cut to length 0
-// (fmCreate). Failure raises EFOpenError "Cannot open file \"%s\". %s" or
+// (fmCreate, or fmCreateNew). Failure raises EFOpenError "Cannot open file \"%s\". %s" or
 // EFCreateError "Cannot create file %s".
 class TFileStream : public TStream {
 public:

@@ -7,6 +7,7 @@
 // 2 .. 2B+1 the nibbles, column 2B+2 the separator, then one column per character (per UTF-16
 // unit in unicode mode). Row 0 is the ruler, row 1 has no height, data row r is grid row r+2.
 #include "bits.h"
+#include "byte_find.h"
 #include "grid.h"
 #include "hex_editor_base.h"
 #include "orix_hcolors.h"
@@ -64,6 +65,12 @@ using TOrixHGetOffsetTextEvent =
 using TOrixHDrawCellEvent =
     std::function<void(TCustomOrixHexEditor* sender, TCanvas& canvas, int32_t col, int32_t row,
                        QString& wideText, const TRect& rect, bool& defaultDraw)>;
+
+// A search that replaces the control's own (OnFind, OnWildcardFind): FoundPos comes in as -1
+// and goes out as the position found, -1 for none; Wildcard is #0 for Find.
+using TOrixHFindEvent = std::function<void(
+    TCustomOrixHexEditor* sender, const void* pattern, int32_t patLength, int32_t searchFrom,
+    int32_t searchUntil, bool ignoreCase, char wildcard, int32_t& foundPos)>;
 
 // A published property's name and the value below which it is not written to a stored form;
 // an invalid QVariant means the property is always written.
@@ -483,8 +490,9 @@ protected:
     // Fields, in the control's declaration order.
     bool FSyncingView = false;
     int32_t FLastHexColumn = 33;
-    std::array<uint8_t, 256> FFindTablePlain{};
-    std::array<uint8_t, 256> FFindTableFolded{};
+    // Valid from the start, so that raw bytes can be searched without preparing a pattern.
+    TOrixHFindTable FFindTablePlain = FindTableIdentity();
+    TOrixHFindTable FFindTableFolded = FindTableFolded(tkAsIs);
     bool FindProgress = false;
     int32_t BytesPerBlock = -1;
     bool SeparateBlocksInCharField = true;
@@ -557,6 +565,47 @@ protected:
 private:
     bool constructed_ = false;
     bool emptyStartDone_ = false;
+
+    // ---- nibble shifting and range conversion ----
+public:
+    // A temporary file name that no file has now (the form: 8 hex digits and ".OrixHT").
+    std::string GetTempName();
+    // The data from start on, shifted right by one nibble, in a new temporary file positioned
+    // at 0; its name goes to fileName and the caller frees the stream and deletes the file.
+    // None when start is not below the data size.
+    std::unique_ptr<TFileStream> CreateShift4BitStream(int32_t start, std::string& fileName);
+    // A zero nibble at the high or low nibble of pos; the data grows by one byte.
+    bool InsertNibble(int32_t pos, bool highNibble, const std::string& undoDesc);
+    // The high or low nibble of pos goes; a zero nibble enters at the end, the size stays.
+    bool DeleteNibble(int32_t pos, bool highNibble, const std::string& undoDesc);
+    // Re-encodes the bytes from .. to in place.
+    void ConvertRange(int32_t from, int32_t to, TOrixHTranslationKind transFrom,
+                      TOrixHTranslationKind transTo, const std::string& undoDesc);
+
+protected:
+    bool InternalInsertNibble(int32_t pos, bool highNibble);
+    bool InternalDeleteNibble(int32_t pos, bool highNibble);
+    void InternalConvertRange(int32_t from, int32_t to, TOrixHTranslationKind transFrom,
+                              TOrixHTranslationKind transTo);
+
+private:
+    // The undo step, then the shift, the marks cut at pos, the layout and Changed.
+    bool NibbleStep(TOrixHUndoFlag kind, int32_t pos, bool highNibble, const std::string& undoDesc);
+
+    // ---- find ----
+public:
+    // The bytes to look for in the data's encoding; refills both find tables.
+    std::string PrepareFindReplaceData(std::string text, bool ignoreCase, bool isText);
+    // The lowest position whose match lies wholly inside from .. until, or -1.
+    int32_t Find(const void* pattern, int32_t count, int32_t from, int32_t until, bool ignoreCase);
+    // The same; a pattern byte equal to wildcard matches any data byte.
+    int32_t FindWithWildcard(const void* pattern, int32_t count, int32_t from, int32_t until,
+                             bool ignoreCase, char wildcard);
+    TOrixHFindEvent OnFind, OnWildcardFind;
+
+private:
+    int32_t SearchData(const uint8_t* pattern, int32_t count, int32_t from, int32_t until,
+                       bool ignoreCase, int wildcard);
 };
 
 class TOrixHexEditor : public TCustomOrixHexEditor {

@@ -11,32 +11,6 @@ namespace {
 constexpr int32_t kBookmarkBytes = 8;
 constexpr int32_t kBookmarksSize = 10 * kBookmarkBytes;
 
-// A zero nibble enters after the high nibble of pos; the data grows by one byte.
-void InsertLowNibble(TOrixHMemoryStream& store, int32_t pos) {
-    const int64_t n = store.GetSize();
-    store.SetSize(n + 1);
-    uint8_t* d = store.Memory();
-    // Downwards, so that every byte is computed from bytes not yet rewritten.
-    for (int64_t k = n; k > pos; --k) {
-        const int hiK = k < n ? d[k] >> 4 : 0;
-        d[k] = static_cast<uint8_t>((d[k - 1] << 4) | hiK);
-    }
-    d[pos] = static_cast<uint8_t>(d[pos] & 0xF0);
-}
-
-// The low nibble of pos goes; the following nibbles move up one, a zero nibble enters at the
-// end; the size stays.
-void DeleteLowNibble(TOrixHMemoryStream& store, int32_t pos) {
-    const int64_t n = store.GetSize();
-    uint8_t* d = store.Memory();
-    if (pos == n - 1) {
-        d[pos] = static_cast<uint8_t>(d[pos] & 0xF0);
-        return;
-    }
-    d[pos] = static_cast<uint8_t>((d[pos] & 0xF0) | (d[pos + 1] >> 4));
-    for (int64_t k = pos + 1; k < n; ++k)
-        d[k] = static_cast<uint8_t>((d[k] << 4) | (k + 1 < n ? d[k + 1] >> 4 : 0));
-}
 } // namespace
 
 // ---------------------------------------------------------------- editor side
@@ -146,9 +120,9 @@ bool TOrixHUndoStorage::ApplyUndo(const TOrixHUndoRecordView& v) {
     case ufKindNibbleInsert:
     case ufKindNibbleDelete:
         if (v.Kind == ufKindNibbleInsert)
-            DeleteLowNibble(e.FDataStore, pos);
+            e.InternalDeleteNibble(pos, false);
         else
-            InsertLowNibble(e.FDataStore, pos);
+            e.InternalInsertNibble(pos, false);
         e.SetDataAt(pos, data[0]);
         e.SetChanged(pos, h.Has(ufFlagByte1Changed));
         break;

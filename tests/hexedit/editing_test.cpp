@@ -21,15 +21,6 @@ void PutCaret(TCustomOrixHexEditor& e, int32_t pos, bool inChar = false) {
     e.MoveColRow(c.X, c.Y, true, true);
 }
 
-std::string ErrorOf(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return {};
-}
-
 struct EraseCase {
     const char* name;
     int size;

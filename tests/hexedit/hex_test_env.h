@@ -4,6 +4,7 @@
 #include "orix_hex_editor_ex.h"
 
 #include <QApplication>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -22,6 +23,16 @@ inline std::vector<uint8_t> Pattern(size_t size) {
     std::vector<uint8_t> data(size);
     for (size_t i = 0; i < size; ++i) data[i] = static_cast<uint8_t>(i * 7 + 3);
     return data;
+}
+
+// The message of what fn throws; empty when it throws nothing.
+inline std::string ErrorOf(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return {};
 }
 
 inline void LoadBytes(TCustomOrixHexEditor& editor, const std::vector<uint8_t>& data) {

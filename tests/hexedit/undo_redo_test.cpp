@@ -84,39 +84,12 @@ TEST(UndoRedo, EveryKindRestoresAndRepeats) {
         {"replace longer", ufKindReplace, marks, [](Editor& e) { e.NewSelection(2, 3); e.ReplaceSelection(kFour, 4, "", true); }, false},
         {"replace shorter", ufKindReplace, marks, [](Editor& e) { e.Replace(kFour, 4, 3, 1, "", true); }, false},
         {"append", ufKindAppendBuffer, marks, [](Editor& e) { e.AppendBuffer(kFour, 3, "", true); }, false},
-        {"nibble insert", ufKindNibbleInsert, marks,
-         [](Editor& e) {
-             e.CreateUndo(ufKindNibbleInsert, 4, 0, 0, "");
-             // The data as inserting a zero nibble after the high nibble of 4 leaves it.
-             std::vector<uint8_t> d(static_cast<size_t>(e.GetDataSize()));
-             e.ReadBuffer(d.data(), 0, e.GetDataSize());
-             std::vector<uint8_t> n(d.begin(), d.begin() + 4);
-             n.push_back(static_cast<uint8_t>(d[4] & 0xF0));
-             for (size_t k = 5; k <= d.size(); ++k)
-                 n.push_back(static_cast<uint8_t>((d[k - 1] << 4) | (k < d.size() ? d[k] >> 4 : 0)));
-             e.DataStore().SetSize(static_cast<int64_t>(n.size()));
-             e.WriteBuffer(n.data(), 0, static_cast<int32_t>(n.size()));
-             e.CalcSizes();
-         },
-         false},
-        {"nibble delete", ufKindNibbleDelete, marks,
-         [](Editor& e) {
-             e.CreateUndo(ufKindNibbleDelete, 4, 0, 0, "");
-             std::vector<uint8_t> d(static_cast<size_t>(e.GetDataSize()));
-             e.ReadBuffer(d.data(), 0, e.GetDataSize());
-             std::vector<uint8_t> n = d;
-             n[4] = static_cast<uint8_t>((d[4] & 0xF0) | (d[5] >> 4));
-             for (size_t k = 5; k < d.size(); ++k)
-                 n[k] = static_cast<uint8_t>((d[k] << 4) | (k + 1 < d.size() ? d[k + 1] >> 4 : 0));
-             e.WriteBuffer(n.data(), 0, static_cast<int32_t>(n.size()));
-         },
-         false},
-        {"convert", ufKindConvert, marks,
-         [](Editor& e) {
-             e.CreateUndo(ufKindConvert, 2, 4, 0, "");
-             e.WriteBuffer(kFour, 2, 4);
-         },
-         false},
+        {"nibble insert high", ufKindNibbleInsert, marks, [](Editor& e) { e.InsertNibble(4, true, ""); }, false},
+        {"nibble insert low", ufKindNibbleInsert, marks, [](Editor& e) { e.InsertNibble(4, false, ""); }, false},
+        {"nibble delete high", ufKindNibbleDelete, marks, [](Editor& e) { e.DeleteNibble(4, true, ""); }, false},
+        {"nibble delete low", ufKindNibbleDelete, marks, [](Editor& e) { e.DeleteNibble(4, false, ""); }, false},
+        {"nibble delete last", ufKindNibbleDelete, marks, [](Editor& e) { e.DeleteNibble(15, false, ""); }, false},
+        {"convert", ufKindConvert, marks, [](Editor& e) { e.ConvertRange(2, 5, tkAsIs, tkBCD, ""); }, false},
         {"all data", ufKindAllData, marks,
          [](Editor& e) {
              e.UndoBeginUpdate("group");
