@@ -1,10 +1,10 @@
 #include "programmer_operations.h"
 
+#include "chip_name.h"
 #include "chip_routines.h"
 #include "encoding.h"
 #include "message_table.h"
 #include "programmer_state.h"
-#include "string_list.h"
 #include "sysutils.h"
 #include "window_services.h"
 
@@ -221,13 +221,12 @@ void ProgrammerOperations::Detect() {
                           Message(MsgChooseCompatible, language));
             return;
         }
-        // The same split as the window's lists; a name with fewer than three items gives
-        // empty texts for the missing ones.
-        std::vector<std::string> items = SplitDelimitedText(ChipNameText(*found));
-        items.resize(std::max<size_t>(items.size(), 3));
-        const std::string kind = Cp936ToUtf8(Trim(items[0]));
-        const std::string maker = Cp936ToUtf8(Trim(items[1]));
-        const std::string model = Cp936ToUtf8(Trim(items[2]));
+        // The window's lists read names the same way; a name with fewer than three fields
+        // gives empty texts for the missing ones.
+        const ChipNameFields fields = SplitChipName(ChipNameText(*found));
+        const std::string kind = Cp936ToUtf8(fields.Kind);
+        const std::string maker = Cp936ToUtf8(fields.Maker);
+        const std::string model = Cp936ToUtf8(fields.Model);
         state_.KindIndex = ui_.ChipListIndexOf(ChipList::Kind, kind);
         ui_.SelectChip(state_.KindIndex, state_.MakerIndex, state_.ModelIndex);
         state_.MakerIndex = ui_.ChipListIndexOf(ChipList::Maker, maker);
