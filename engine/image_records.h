@@ -2,6 +2,7 @@
 // What the Intel HEX and S-record readers and writers share: the stream cell that carries
 // the file of a running read or write, the line reader, the hex field parser and formatter
 // and the error box of the image-file messages (English in every language).
+#include "hex_digits.h"
 #include "image_output_file.h"
 #include "plain_file.h"
 #include "streams.h"
@@ -51,23 +52,6 @@ private:
 
 // Shows the text in the error box.
 void ShowFileError(WindowServices& services, const std::string& text);
-
-// Value of each character as a hexadecimal digit, -1 for any other character.
-inline constexpr struct HexValueTable {
-    int8_t value[256];
-    constexpr HexValueTable() : value() {
-        for (int c = 0; c < 256; ++c)
-            value[c] = c >= '0' && c <= '9'   ? static_cast<int8_t>(c - '0')
-                       : c >= 'A' && c <= 'F' ? static_cast<int8_t>(c - 'A' + 10)
-                       : c >= 'a' && c <= 'f' ? static_cast<int8_t>(c - 'a' + 10)
-                                              : int8_t{-1};
-    }
-} kHexValue;
-
-// Value of the hexadecimal digit, or -1.
-inline int HexDigitValue(char c) {
-    return kHexValue.value[static_cast<unsigned char>(c)];
-}
 
 // Reads digits (2, 4, 6 or 8) hex digits at the column, most significant first. A digit
 // that is no hex digit, or a field reaching past the end of the line, shows

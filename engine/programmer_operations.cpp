@@ -1,10 +1,10 @@
 #include "programmer_operations.h"
 
+#include "chip_name.h"
 #include "chip_routines.h"
 #include "encoding.h"
 #include "message_table.h"
 #include "programmer_state.h"
-#include "string_list.h"
 #include "sysutils.h"
 #include "window_services.h"
 
@@ -77,107 +77,111 @@ void ProgrammerOperations::Finish() {
     ui_.Beep();
 }
 
-void ProgrammerOperations::Log(int message) {
-    ui_.AddLogLine(ui_.NextLogPrefix() + Message(static_cast<MessageId>(message), state_.Language));
+void ProgrammerOperations::Log(MessageId message) {
+    ui_.AddLogLine(ui_.NextLogPrefix() + Message(message, state_.Language));
+}
+
+// A routine that reads or changes the chip shows its time and logs only when it ran to its end.
+void ProgrammerOperations::EndWork(RoutineResult result, MessageId done) {
+    if (result != RoutineResult::Done) return;
+    Finish();
+    Log(done);
+}
+
+// A check that found a difference has shown its own box: it logs nothing, but still shows its
+// time and beeps. The log line comes before the end time is taken.
+void ProgrammerOperations::EndCheck(RoutineResult result, MessageId done) {
+    if (result == RoutineResult::Done) Log(done);
+    if (result != RoutineResult::Stopped) Finish();
+}
+
+// Holds the device session for one scope: EndSession runs on every way out of it, whatever
+// BeginSession returned. An error raised by EndSession itself still reaches the caller.
+class ProgrammerOperations::Session {
+public:
+    explicit Session(DeviceSession& session) : session_(session), open_(session.BeginSession()) {}
+    ~Session() noexcept(false) { session_.EndSession(); }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    bool Open() const { return open_; }
+
+private:
+    DeviceSession& session_;
+    const bool open_;
+};
+
+void ProgrammerOperations::Run(const Frame& frame, const std::function<void()>& steps,
+                               const std::function<void()>& after) {
+    if (SessionRunning()) return;
+    Busy busy(busy_);
+    if (frame.UsesBuffer) {
+        ui_.TakeHexViewEdits();
+        if (EmptyBuffer()) return;
+    }
+    if (BadRecord()) return;
+    const bool presence =
+        frame.Presence == PresenceCheck::Always || ChecksPresenceForData(state_.SelectedChip());
+    if (presence && ChipAbsent()) return;
+    {
+        const Session session(session_);
+        if (session.Open()) {
+            Start();
+            steps();
+        }
+    }
+    if (after) after();
 }
 
 void ProgrammerOperations::ToolReadClick(TObject*) {
-    if (SessionRunning()) return;
-    Busy busy(busy_);
-    if (BadRecord()) return;
-    if (ChecksPresenceForData(state_.SelectedChip()) && ChipAbsent()) return;
-    bool readWhole = false;
-    if (session_.BeginSession()) {
-        Start();
-        readWhole = ReadChip(session_, state_.SelectedChip()) == RoutineResult::Done;
-        if (readWhole) {
-            Finish();
-            Log(MsgReadDone);
-        }
-    }
-    session_.EndSession();
-    if (readWhole && state_.DataLength == 0) ui_.ShowError(Message(MsgChipEmpty, state_.Language));
+    RoutineResult result = RoutineResult::Stopped;
+    const auto read = [&] {
+        result = ReadChip(session_, state_.SelectedChip());
+        EndWork(result, MsgReadDone);
+    };
+    const auto reportEmpty = [&] {
+        if (result == RoutineResult::Done && state_.DataLength == 0)
+            ui_.ShowError(Message(MsgChipEmpty, state_.Language));
+    };
+    Run({.UsesBuffer = false, .Presence = PresenceCheck::DataFamilies}, read, reportEmpty);
 }
 
 void ProgrammerOperations::ToolEraseClick(TObject*) {
-    if (SessionRunning()) return;
-    Busy busy(busy_);
-    if (BadRecord() || ChipAbsent()) return;
-    if (session_.BeginSession()) {
-        Start();
-        if (EraseChip(session_, state_.SelectedChip()) == RoutineResult::Done) {
-            Finish();
-            Log(MsgEraseDone);
-        }
-    }
-    session_.EndSession();
+    Run({.UsesBuffer = false, .Presence = PresenceCheck::Always},
+        [this] { EndWork(EraseChip(session_, state_.SelectedChip()), MsgEraseDone); });
 }
 
 void ProgrammerOperations::ToolWriteClick(TObject*) {
-    if (SessionRunning()) return;
-    Busy busy(busy_);
-    ui_.TakeHexViewEdits();
-    if (EmptyBuffer() || BadRecord()) return;
-    if (ChecksPresenceForData(state_.SelectedChip()) && ChipAbsent()) return;
-    if (session_.BeginSession()) {
-        Start();
-        if (WriteChip(session_, state_.SelectedChip()) == RoutineResult::Done) {
-            Finish();
-            Log(MsgWriteDone);
-        }
-    }
-    session_.EndSession();
+    Run({.UsesBuffer = true, .Presence = PresenceCheck::DataFamilies},
+        [this] { EndWork(WriteChip(session_, state_.SelectedChip()), MsgWriteDone); });
 }
 
 void ProgrammerOperations::ToolVerifyClick(TObject*) {
-    if (SessionRunning()) return;
-    Busy busy(busy_);
-    ui_.TakeHexViewEdits();
-    if (EmptyBuffer() || BadRecord() || ChipAbsent()) return;
-    if (session_.BeginSession()) {
-        Start();
-        const RoutineResult result = VerifyChip(session_, state_.SelectedChip());
-        if (result == RoutineResult::Done) Log(MsgVerifyDone);
-        if (result != RoutineResult::Stopped) Finish();
-    }
-    session_.EndSession();
+    Run({.UsesBuffer = true, .Presence = PresenceCheck::Always},
+        [this] { EndCheck(VerifyChip(session_, state_.SelectedChip()), MsgVerifyDone); });
 }
 
 void ProgrammerOperations::ToolAutoClick(TObject*) {
-    if (SessionRunning()) return;
-    Busy busy(busy_);
-    ui_.TakeHexViewEdits();
-    if (EmptyBuffer() || BadRecord() || ChipAbsent()) return;
-    if (session_.BeginSession()) {
-        Start();
+    Run({.UsesBuffer = true, .Presence = PresenceCheck::Always}, [this] {
         // A failed erase stops Auto: programming a chip that is not erased corrupts it.
-        bool goOn = true;
-        if (ui_.AutoOptions().Erase)
-            goOn = EraseChip(session_, state_.SelectedChip()) == RoutineResult::Done;
-        if (goOn && ui_.AutoOptions().Program)
-            goOn = WriteChip(session_, state_.SelectedChip()) == RoutineResult::Done;
-        if (goOn && ui_.AutoOptions().Verify) {
-            std::this_thread::sleep_for(kAutoVerifyPause);
-            const RoutineResult result = VerifyChip(session_, state_.SelectedChip());
-            if (result == RoutineResult::Done) Log(MsgAutoDone);
-            goOn = result != RoutineResult::Stopped;
+        if (ui_.AutoOptions().Erase &&
+            EraseChip(session_, state_.SelectedChip()) != RoutineResult::Done)
+            return;
+        if (ui_.AutoOptions().Program &&
+            WriteChip(session_, state_.SelectedChip()) != RoutineResult::Done)
+            return;
+        if (!ui_.AutoOptions().Verify) {
+            Finish();
+            return;
         }
-        if (goOn) Finish();
-    }
-    session_.EndSession();
+        std::this_thread::sleep_for(kAutoVerifyPause);
+        EndCheck(VerifyChip(session_, state_.SelectedChip()), MsgAutoDone);
+    });
 }
 
 void ProgrammerOperations::ToolBankClick(TObject*) {
-    if (SessionRunning()) return;
-    Busy busy(busy_);
-    if (BadRecord() || ChipAbsent()) return;
-    if (session_.BeginSession()) {
-        Start();
-        const RoutineResult result = BlankCheckChip(session_, state_.SelectedChip());
-        if (result == RoutineResult::Done) Log(MsgBlankDone);
-        if (result != RoutineResult::Stopped) Finish();
-    }
-    session_.EndSession();
+    Run({.UsesBuffer = false, .Presence = PresenceCheck::Always},
+        [this] { EndCheck(BlankCheckChip(session_, state_.SelectedChip()), MsgBlankDone); });
 }
 
 void ProgrammerOperations::BitBtn1Click(TObject*) {
@@ -217,13 +221,12 @@ void ProgrammerOperations::Detect() {
                           Message(MsgChooseCompatible, language));
             return;
         }
-        // The same split as the window's lists; a name with fewer than three items gives
-        // empty texts for the missing ones.
-        std::vector<std::string> items = SplitDelimitedText(ChipNameText(*found));
-        items.resize(std::max<size_t>(items.size(), 3));
-        const std::string kind = Cp936ToUtf8(Trim(items[0]));
-        const std::string maker = Cp936ToUtf8(Trim(items[1]));
-        const std::string model = Cp936ToUtf8(Trim(items[2]));
+        // The window's lists read names the same way; a name with fewer than three fields
+        // gives empty texts for the missing ones.
+        const ChipNameFields fields = SplitChipName(ChipNameText(*found));
+        const std::string kind = Cp936ToUtf8(fields.Kind);
+        const std::string maker = Cp936ToUtf8(fields.Maker);
+        const std::string model = Cp936ToUtf8(fields.Model);
         state_.KindIndex = ui_.ChipListIndexOf(ChipList::Kind, kind);
         ui_.SelectChip(state_.KindIndex, state_.MakerIndex, state_.ModelIndex);
         state_.MakerIndex = ui_.ChipListIndexOf(ChipList::Maker, maker);

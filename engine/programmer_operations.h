@@ -10,6 +10,8 @@
 class TObject;
 struct ProgrammerState;
 class WindowServices;
+enum class RoutineResult;
+enum MessageId : int;
 
 class ProgrammerOperations {
 public:
@@ -32,13 +34,32 @@ public:
 
 private:
     class Busy;
+    class Session;
+
+    // Which chips an operation looks for in the socket before its session.
+    enum class PresenceCheck { Always, DataFamilies };
+    // What an operation does before its session, in this order: the take-over of hex-view
+    // edits and the empty check when it uses the buffer, the chip record check, the
+    // presence check.
+    struct Frame {
+        bool UsesBuffer;
+        PresenceCheck Presence;
+    };
+
+    // The frame every operation except detection shares: no start while one runs, the checks
+    // of the frame, then one device session that runs the steps after Start when it opened,
+    // and ends on every path; after runs once the session has ended.
+    void Run(const Frame& frame, const std::function<void()>& steps,
+             const std::function<void()>& after = {});
 
     bool EmptyBuffer();
     bool BadRecord();
     bool ChipAbsent();
     void Start();
     void Finish();
-    void Log(int message);
+    void Log(MessageId message);
+    void EndWork(RoutineResult result, MessageId done);
+    void EndCheck(RoutineResult result, MessageId done);
     void Detect();
 
     ProgrammerState& state_;

@@ -5,6 +5,7 @@
 #include "orix_hex_editor.h"
 
 #include "code_pages.h"
+#include "hex_digits.h"
 
 #include <QGuiApplication>
 #include <algorithm>
@@ -32,13 +33,6 @@ enum : uint16_t {
     VK_NUMPAD0 = 0x60,
     VK_F1 = 0x70,
 };
-
-int HexDigitValue(uint16_t ch) {
-    if (ch >= '0' && ch <= '9') return ch - '0';
-    if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
-    return -1;
-}
 
 // The digit-row key of an X11 or evdev key code (evdev code + 8): 10 is "1" ... 19 is "0".
 int DigitOfScanCode(quint32 scanCode) {
@@ -330,7 +324,7 @@ void TCustomOrixHexEditor::WMChar(uint16_t charCode) {
     if (p >= size && !insert) return;
     uint16_t right = VK_RIGHT;
     if (!FCaretInCharField) {
-        const int d = HexDigitValue(ch);
+        const int d = HexDigitValue(static_cast<char16_t>(ch));
         if (d < 0) {
             WrongKey();
             return;

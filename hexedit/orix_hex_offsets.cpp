@@ -1,15 +1,12 @@
 // Offset texts of the gutter, the offset format language and the ruler texts.
 #include "orix_hex_editor.h"
 
+#include "hex_digits.h"
 #include "sysutils.h"
 
 #include <cctype>
 
 namespace {
-bool IsHexDigit(char c) {
-    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-}
-
 // Index of the first character that is not a hexadecimal digit.
 size_t FirstNonHex(const std::string& text) {
     size_t i = 0;

@@ -1,6 +1,7 @@
 #include "radix.h"
 
 #include "exceptions.h"
+#include "hex_digits.h"
 #include "orix_hex_error.h"
 #include "sysutils.h"
 
@@ -32,13 +33,13 @@ uint64_t Accumulate(const std::string& s, uint8_t radix) {
     CheckRadix(radix);
     uint64_t result = 0;
     for (char raw : s) {
-        const char ch = (raw >= 'a' && raw <= 'z') ? static_cast<char>(raw - 'a' + 'A') : raw;
-        int value = -1;
-        for (int d = 0; d < 16; ++d)
-            if (kDigits[d] == ch) value = d;
-        if (value < 0 || value >= radix)
+        const int value = HexDigitValue(raw);
+        if (value < 0 || value >= radix) {
+            // The message names the character in upper case.
+            const char ch = (raw >= 'a' && raw <= 'z') ? static_cast<char>(raw - 'a' + 'A') : raw;
             throw EOrixHexEditor(Format("Invalid character %s, cannot convert using radix %Xh",
                                         std::string(1, ch).c_str(), radix));
+        }
         result = result * radix + static_cast<uint64_t>(value);
     }
     return result;
@@ -76,13 +77,6 @@ bool SplitRadixMark(const std::string& s, std::string& digits, uint8_t& radix) {
         return false;
     }
     return true;
-}
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 uint8_t SwapNibblesOf(uint8_t b) {

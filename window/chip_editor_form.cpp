@@ -3,7 +3,7 @@
 #include "app_application.h"
 #include "chip_editor_grid.h"
 #include "chip_editor_rows.h"
-#include "chip_name_fields.h"
+#include "chip_size_list.h"
 #include "dialogs_message.h"
 #include "encoding.h"
 #include "exceptions.h"

@@ -1,6 +1,6 @@
 #include "chip_editor_rows.h"
 
-#include "chip_name_fields.h"
+#include "chip_size_list.h"
 #include "encoding.h"
 #include "exceptions.h"
 #include "message_table.h"

@@ -5,7 +5,8 @@
 // which ignores letter case, compares shown texts (in UTF-8 every byte of a Chinese
 // character is above 0x7F, so folding ASCII letters cannot merge two characters), and the
 // test for the selected entry compares the bytes.
-#include "chip_name_fields.h"
+#include "chip_name.h"
+#include "chip_size_list.h"
 #include "encoding.h"
 #include "main_form.h"
 #include "sysutils.h"

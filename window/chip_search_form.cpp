@@ -1,7 +1,7 @@
 #include "chip_search_form.h"
 
 #include "app_application.h"
-#include "chip_name_fields.h"
+#include "chip_name.h"
 #include "encoding.h"
 #include "forms.h"
 #include "main_form.h"

@@ -1,6 +1,7 @@
 #include "fill_form.h"
 
 #include "app_application.h"
+#include "hex_digits.h"
 #include "image_fill.h"
 #include "main_form.h"
 #include "message_table.h"
@@ -100,8 +101,7 @@ TForm4::TForm4(TForm1& mainForm) : QDialog(&mainForm), main_(mainForm) {
 }
 
 bool TForm4::Edit1KeyPress(char key) {
-    return (key >= '0' && key <= '9') || (key >= 'A' && key <= 'F') || (key >= 'a' && key <= 'f') ||
-           key == 8;
+    return IsHexDigit(key) || key == 8;
 }
 
 bool TForm4::eventFilter(QObject* watched, QEvent* event) {

@@ -1,10 +1,12 @@
 #pragma once
 // The fill dialog's work on the image buffer, apart from the dialog.
+#include "programmer_state.h"
+
 #include <cstdint>
 
 enum class FillKind { Byte, Word, Random };
 
-inline constexpr int64_t kFillLimit = 0x3FFFFFF; // the last address of the 64 MiB buffer
+inline constexpr int64_t kFillLimit = int64_t{kImageBufferSize} - 1; // the buffer's last address
 
 // A fill needs 0 <= start <= end <= kFillLimit.
 bool FillRangeValid(int64_t start, int64_t end);

@@ -180,8 +180,8 @@ TEST_F(ChipDatabaseTest, KindEntriesFollowTheFamilies) {
     lists.Select(0, 0, 0);
     ASSERT_EQ(lists.kinds.size(), 5u);
     for (int i = 0; i < count_; ++i) {
-        const NameFields f = SplitChipName(At(i));
-        EXPECT_EQ(ChipLists::IndexOf(lists.kinds, f.kind), At(i).Family) << ChipNameText(At(i));
+        const ChipNameFields f = SplitChipName(At(i));
+        EXPECT_EQ(ChipLists::IndexOf(lists.kinds, f.Kind), At(i).Family) << ChipNameText(At(i));
     }
 }
 
@@ -189,14 +189,14 @@ TEST_F(ChipDatabaseTest, EveryChipCanBePickedInTheLists) {
     ChipLists lists(Table());
     lists.Select(0, 0, 0);
     for (int i = 0; i < count_; ++i) {
-        const NameFields f = SplitChipName(At(i));
+        const ChipNameFields f = SplitChipName(At(i));
         SCOPED_TRACE(ChipNameText(At(i)));
-        const int32_t k = ChipLists::IndexOf(lists.kinds, f.kind);
+        const int32_t k = ChipLists::IndexOf(lists.kinds, f.Kind);
         lists.Select(k, 0, 0);
-        const int32_t m = ChipLists::IndexOf(lists.makers, f.maker);
+        const int32_t m = ChipLists::IndexOf(lists.makers, f.Maker);
         ASSERT_GE(m, 0);
         lists.Select(k, m, 0);
-        const int32_t n = ChipLists::IndexOf(lists.models, f.model);
+        const int32_t n = ChipLists::IndexOf(lists.models, f.Model);
         ASSERT_GE(n, 0);
         lists.chipIndex = -1;
         lists.Select(k, m, n);
@@ -235,13 +235,13 @@ TEST_F(ChipDatabaseTest, DetectionSelectsTheFirstRecordOfEachIdentification) {
     std::set<uint32_t> seen;
     for (int i = 0; i < count_; ++i) {
         if (At(i).Family != Flash25 || !seen.insert(At(i).ChipId).second) continue;
-        const NameFields f = SplitChipName(At(i));
+        const ChipNameFields f = SplitChipName(At(i));
         SCOPED_TRACE(ChipNameText(At(i)));
-        const int32_t k = ChipLists::IndexOf(lists.kinds, f.kind);
+        const int32_t k = ChipLists::IndexOf(lists.kinds, f.Kind);
         lists.Select(k, 0, 0);
-        const int32_t m = ChipLists::IndexOf(lists.makers, f.maker);
+        const int32_t m = ChipLists::IndexOf(lists.makers, f.Maker);
         lists.Select(k, m, 0);
-        const int32_t n = ChipLists::IndexOf(lists.models, f.model);
+        const int32_t n = ChipLists::IndexOf(lists.models, f.Model);
         lists.Select(k, m, n);
         EXPECT_EQ(lists.chipIndex, i);
     }

@@ -4,27 +4,16 @@
 // "already listed" ignores letter case, "is the selected entry" compares byte for byte, and
 // the first record of a model name wins. The database tests use it to show that every
 // record can be picked and that detection lands on the record it found.
+#include "chip_name.h"
 #include "chip_record.h"
-#include "string_list.h"
 #include "sysutils.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-struct NameFields {
-    std::string kind, maker, model;
-    size_t count = 0; // fields the list rule found
-};
-
-inline NameFields SplitChipName(const ChipRecord& record) {
-    const std::vector<std::string> items = SplitDelimitedText(ChipNameText(record));
-    NameFields f;
-    f.count = items.size();
-    if (items.size() > 0) f.kind = Trim(items[0]);
-    if (items.size() > 1) f.maker = Trim(items[1]);
-    if (items.size() > 2) f.model = Trim(items[2]);
-    return f;
+inline ChipNameFields SplitChipName(const ChipRecord& record) {
+    return SplitChipName(ChipNameText(record));
 }
 
 class ChipLists {
@@ -40,13 +29,13 @@ public:
         models.clear();
         int32_t counter = 0;
         for (int j = 0; j < kChipTableSlots && !IsEndRecord(table_[static_cast<size_t>(j)]); ++j) {
-            const NameFields f = SplitChipName(table_[static_cast<size_t>(j)]);
-            if (IndexOf(kinds, f.kind) < 0) kinds.push_back(f.kind);
-            if (f.kind != Item(kinds, k)) continue;
-            if (!f.maker.empty() && IndexOf(makers, f.maker) < 0) makers.push_back(f.maker);
-            if (f.maker != Item(makers, m)) continue;
-            if (!f.model.empty() && IndexOf(models, f.model) < 0) {
-                models.push_back(f.model);
+            const ChipNameFields f = SplitChipName(table_[static_cast<size_t>(j)]);
+            if (IndexOf(kinds, f.Kind) < 0) kinds.push_back(f.Kind);
+            if (f.Kind != Item(kinds, k)) continue;
+            if (!f.Maker.empty() && IndexOf(makers, f.Maker) < 0) makers.push_back(f.Maker);
+            if (f.Maker != Item(makers, m)) continue;
+            if (!f.Model.empty() && IndexOf(models, f.Model) < 0) {
+                models.push_back(f.Model);
                 if (counter == n) chipIndex = j;
                 ++counter;
             }

@@ -10,9 +10,9 @@
 // The chip lists are plain string vectors with a selected index each. With SimulateLists set,
 // SelectChip rebuilds them from the state's chip table the way the main window does (names
 // split by the delimited-text rule, converted from code page 936 to UTF-8).
+#include "chip_name.h"
 #include "encoding.h"
 #include "programmer_state.h"
-#include "string_list.h"
 #include "sysutils.h"
 #include "window_services.h"
 
@@ -192,11 +192,10 @@ private:
         int32_t counter = 0;
         for (size_t j = 0; j < state_->ChipTable.size() && !IsEndRecord(state_->ChipTable[j]);
              ++j) {
-            auto fields = SplitDelimitedText(ChipNameText(state_->ChipTable[j]));
-            fields.resize(std::max<size_t>(fields.size(), 3));
-            const std::string kind = Cp936ToUtf8(Trim(fields[0]));
-            const std::string maker = Cp936ToUtf8(Trim(fields[1]));
-            const std::string model = Cp936ToUtf8(Trim(fields[2]));
+            const ChipNameFields fields = SplitChipName(ChipNameText(state_->ChipTable[j]));
+            const std::string kind = Cp936ToUtf8(fields.Kind);
+            const std::string maker = Cp936ToUtf8(fields.Maker);
+            const std::string model = Cp936ToUtf8(fields.Model);
             if (IndexOf(kinds, kind) < 0) kinds.push_back(kind);
             if (kind != Item(kinds, k)) continue;
             if (!maker.empty() && IndexOf(makers, maker) < 0) makers.push_back(maker);

@@ -1,16 +1,4 @@
-#include "chip_name_fields.h"
-
-#include "string_list.h"
-#include "sysutils.h"
-
-ChipNameFields SplitChipName(const std::string& name) {
-    const std::vector<std::string> fields = SplitDelimitedText(name, ',', '"');
-    ChipNameFields result;
-    if (fields.size() > 0) result.Kind = Trim(fields[0]);
-    if (fields.size() > 1) result.Maker = Trim(fields[1]);
-    if (fields.size() > 2) result.Model = Trim(fields[2]);
-    return result;
-}
+#include "chip_size_list.h"
 
 int SizeListIndex(uint32_t capacity) {
     for (int k = 0; k < kSizeListCount; ++k)
