@@ -75,13 +75,11 @@ bool TOrixHDropTarget::DragEnter(const QMimeData* data, TShiftState keys, Qt::Dr
         effect = Qt::IgnoreAction;
         return false;
     }
-    FEditor->ModifyOLEDropEffect(keys, allowed, effect);
-    ShowMarker(point);
-    Promise(effect);
-    if (effect != Qt::IgnoreAction) return true;
-    // Qt sends no leave after a refused enter.
-    StopMarker();
-    return false;
+    // Taken also where this position refuses the drop (the end of a fixed-size data, an action
+    // the source does not allow): Qt sends no further moves over a widget that refused the
+    // enter, so the pointer could not go on to a place that takes the drop.
+    DragOver(keys, allowed, point, effect);
+    return true;
 }
 
 void TOrixHDropTarget::DragOver(TShiftState keys, Qt::DropActions allowed, QPoint point,
@@ -322,7 +320,9 @@ void TOrixHexEditorEx::dragEnterEvent(QDragEnterEvent* event) {
             FDropTarget->DragEnter(event->mimeData(), KeysOf(*event), event->possibleActions(),
                                    event->position().toPoint(), effect);
     });
-    Answer(*event, accepted, effect);
+    // Accepted data keeps the moves coming, even where the drop itself is refused.
+    event->setDropAction(accepted ? effect : Qt::IgnoreAction);
+    event->setAccepted(accepted);
 }
 
 void TOrixHexEditorEx::dragMoveEvent(QDragMoveEvent* event) {
