@@ -206,8 +206,7 @@ TEST(DropTarget, QtDragEventsOfTheViewportReachIt) {
     EXPECT_EQ(onBytes.dropAction(), Qt::CopyAction);
     EXPECT_EQ(f->DropPosition(), 2);
     // Back at the end: a refused move and a refused drop, so a source keeps its data.
-    QDragMoveEvent atEnd(BelowLastRow(*f), kCopyMove, own.get(), Qt::LeftButton,
-                         Qt::ShiftModifier);
+    QDragMoveEvent atEnd(BelowLastRow(*f), kCopyMove, own.get(), Qt::LeftButton, Qt::ShiftModifier);
     QApplication::sendEvent(view, &atEnd);
     EXPECT_FALSE(atEnd.isAccepted());
     QDropEvent refused(QPointF(BelowLastRow(*f)), kCopyMove, own.get(), Qt::LeftButton,
