@@ -276,6 +276,7 @@ TEST(DropEffect, FollowsKeysOwnerAndWhatTheSourceAllows) {
 }
 
 TEST(DragSource, MoveInsideTheControl) {
+    const int past = -1; // below the last row
     struct Case {
         int first, last, dropAt;
         TShiftState keys;
@@ -287,6 +288,8 @@ TEST(DragSource, MoveInsideTheControl) {
         {2, 5, 10, 0, false, PatternAt({0, 1, 6, 7, 8, 9, 2, 3, 4, 5, 10, 11, 12, 13, 14, 15}),
          "Data moved"},
         {10, 13, 2, 0, false, PatternAt({0, 1, 10, 11, 12, 13, 2, 3, 4, 5, 6, 7, 8, 9, 14, 15}),
+         "Data moved"},
+        {2, 5, past, 0, false, PatternAt({0, 1, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 2, 3, 4, 5}),
          "Data moved"},
         {2, 5, 10, 0, true, PatternAt({0, 1, 6, 7, 8, 9, 2, 3, 4, 5, 10, 11, 12, 13, 14, 15}),
          "Data moved"},
@@ -307,7 +310,7 @@ TEST(DragSource, MoveInsideTheControl) {
         SetDragLoop([&](QDrag& drag, Qt::DropActions allowed) {
             EXPECT_TRUE(f->IsDragging());
             EXPECT_EQ(allowed, kCopyMove);
-            const QPoint at = CellPoint(*f, c.dropAt);
+            const QPoint at = c.dropAt == past ? BelowLastRow(*f) : CellPoint(*f, c.dropAt);
             Qt::DropAction effect = Qt::CopyAction;
             EXPECT_TRUE(f->DropTarget().DragEnter(drag.mimeData(), c.keys, allowed, at, effect));
             EXPECT_TRUE(f->DropTarget().Drop(drag.mimeData(), c.keys, allowed, at, effect));
@@ -554,6 +557,18 @@ TEST(DragSource, StartsAtTheThreshold) {
     QTest::mousePress(view, Qt::LeftButton, {}, CellPoint(*f, 40));
     EXPECT_FALSE(f->MaybeDrag());
     QTest::mouseRelease(view, Qt::LeftButton, {}, CellPoint(*f, 40));
+
+    // A press on the selection that ends without a drag leaves nothing armed: a later press on
+    // the offset column that moves over a selection starts no drag.
+    f->NewSelection(0, 63);
+    f->MouseDown(TMouseButton::mbLeft, ssLeft, p.x(), p.y());
+    f->MouseUp(TMouseButton::mbLeft, 0, p.x(), p.y());
+    EXPECT_FALSE(f->MaybeDrag());
+    f->NewSelection(0, 63);
+    f->MouseDown(TMouseButton::mbLeft, ssLeft, 2, p.y());
+    f->MouseMove(ssLeft, p.x() + t, p.y());
+    f->MouseUp(TMouseButton::mbLeft, 0, p.x() + t, p.y());
+    EXPECT_EQ(loops, 0);
 }
 
 TEST(DropMarker, FollowsThePointerAndLeaveHidesIt) {
