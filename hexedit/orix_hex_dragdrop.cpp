@@ -95,9 +95,14 @@ void TOrixHDropTarget::DragOver(TShiftState keys, Qt::DropActions allowed, QPoin
 
 void TOrixHDropTarget::Promise(Qt::DropAction& effect) const {
     // A source in another program takes this answer as the outcome of its drag (X11 tells it
-    // nothing else in time): no move is promised that the drop may carry out only in part.
-    if (!FEditor->IsFileSizeFixed() || effect == Qt::IgnoreAction) return;
+    // nothing else in time): no move is promised that the drop may carry out only in part or
+    // not at all. Data other than the control's own block may go through the format chooser,
+    // which the user may cancel.
+    if (effect == Qt::IgnoreAction) return;
     if (FEditor->IsDragging() && effect == Qt::MoveAction) return; // moves inside, keeps the size
+    if (effect == Qt::MoveAction && FEditor->OLEFormat(oleDrop) != CF_HEXEDITOR)
+        effect = Qt::CopyAction;
+    if (!FEditor->IsFileSizeFixed()) return;
     if (FEditor->DropPosition() >= FEditor->GetDataSize())
         effect = Qt::IgnoreAction;
     else if (effect == Qt::MoveAction)

@@ -169,6 +169,39 @@ TEST(DropTarget, AcceptsOnlyWhileSwitchedOnAndOnlyKnownFormats) {
     EXPECT_EQ(loops, 0);
 }
 
+TEST(DropTarget, PromisesAMoveOnlyOfItsOwnBlock) {
+    // A source in another program deletes its data on the move the answer promised, and text
+    // offered in several formats still has to pass the format chooser at the drop.
+    DndFixture f(16);
+    auto own = OwnBlock("\x01\x02");
+    QMimeData text;
+    text.setText(QStringLiteral("AB"));
+    text.setHtml(QStringLiteral("<b>AB</b>"));
+    const struct {
+        const QMimeData* data;
+        bool fixedSize;
+        Qt::DropAction promised;
+    } cases[] = {
+        {own.get(), false, Qt::MoveAction},
+        {&text, false, Qt::CopyAction},
+        {&text, true, Qt::CopyAction},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "own " << (c.data == own.get()) << " fixed " << c.fixedSize);
+        f->SetNoSizeChange(c.fixedSize);
+        Qt::DropAction effect = Qt::CopyAction;
+        ASSERT_TRUE(
+            f->DropTarget().DragEnter(c.data, ssShift, kCopyMove, CellPoint(*f, 4), effect));
+        EXPECT_EQ(effect, c.promised);
+        effect = Qt::CopyAction;
+        f->DropTarget().DragOver(ssShift, kCopyMove, CellPoint(*f, 6), effect);
+        EXPECT_EQ(effect, c.promised);
+        f->DropTarget().DragLeave();
+    }
+    EXPECT_EQ(DataOf(*f), Pattern(16));
+}
+
 TEST(DropTarget, QtDragEventsOfTheViewportReachIt) {
     DndFixture f(16);
     auto own = OwnBlock("\x01\x02");
