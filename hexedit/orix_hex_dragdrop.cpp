@@ -75,13 +75,11 @@ bool TOrixHDropTarget::DragEnter(const QMimeData* data, TShiftState keys, Qt::Dr
         effect = Qt::IgnoreAction;
         return false;
     }
-    FEditor->ModifyOLEDropEffect(keys, allowed, effect);
-    ShowMarker(point);
-    Promise(effect);
-    if (effect != Qt::IgnoreAction) return true;
-    // Qt sends no leave after a refused enter.
-    StopMarker();
-    return false;
+    // Taken also where this position refuses the drop (the end of a fixed-size data, an action
+    // the source does not allow): Qt sends no further moves over a widget that refused the
+    // enter, so the pointer could not go on to a place that takes the drop.
+    DragOver(keys, allowed, point, effect);
+    return true;
 }
 
 void TOrixHDropTarget::DragOver(TShiftState keys, Qt::DropActions allowed, QPoint point,
@@ -97,9 +95,14 @@ void TOrixHDropTarget::DragOver(TShiftState keys, Qt::DropActions allowed, QPoin
 
 void TOrixHDropTarget::Promise(Qt::DropAction& effect) const {
     // A source in another program takes this answer as the outcome of its drag (X11 tells it
-    // nothing else in time): no move is promised that the drop may carry out only in part.
-    if (!FEditor->IsFileSizeFixed() || effect == Qt::IgnoreAction) return;
+    // nothing else in time): no move is promised that the drop may carry out only in part or
+    // not at all. Data other than the control's own block may go through the format chooser,
+    // which the user may cancel.
+    if (effect == Qt::IgnoreAction) return;
     if (FEditor->IsDragging() && effect == Qt::MoveAction) return; // moves inside, keeps the size
+    if (effect == Qt::MoveAction && FEditor->OLEFormat(oleDrop) != CF_HEXEDITOR)
+        effect = Qt::CopyAction;
+    if (!FEditor->IsFileSizeFixed()) return;
     if (FEditor->DropPosition() >= FEditor->GetDataSize())
         effect = Qt::IgnoreAction;
     else if (effect == Qt::MoveAction)
@@ -322,7 +325,9 @@ void TOrixHexEditorEx::dragEnterEvent(QDragEnterEvent* event) {
             FDropTarget->DragEnter(event->mimeData(), KeysOf(*event), event->possibleActions(),
                                    event->position().toPoint(), effect);
     });
-    Answer(*event, accepted, effect);
+    // Accepted data keeps the moves coming, even where the drop itself is refused.
+    event->setDropAction(accepted ? effect : Qt::IgnoreAction);
+    event->setAccepted(accepted);
 }
 
 void TOrixHexEditorEx::dragMoveEvent(QDragMoveEvent* event) {

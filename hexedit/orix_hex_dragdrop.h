@@ -24,7 +24,9 @@ public:
     void SetActive(bool value);
 
     // Points are in client pixels; keys the shift state of the drag. Effect comes back as the
-    // action the drop would take (Qt::IgnoreAction when it is refused).
+    // action a drop at the point would take (Qt::IgnoreAction when it is refused there).
+    // DragEnter is true when the control takes the data at all: drops switched on, a format
+    // it reads.
     bool DragEnter(const QMimeData* data, TShiftState keys, Qt::DropActions allowed, QPoint point,
                    Qt::DropAction& effect);
     void DragOver(TShiftState keys, Qt::DropActions allowed, QPoint point, Qt::DropAction& effect);

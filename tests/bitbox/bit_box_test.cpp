@@ -299,6 +299,31 @@ TEST_F(BitBoxTest, DigitInTheColourOfItsState) {
     EXPECT_EQ(CountColor(image, digit, Rgb(clAqua)), 0);
 }
 
+TEST_F(BitBoxTest, DigitCentredInTheBox) {
+    QFont digitFont(QStringLiteral("Courier"), 10, QFont::Bold);
+    digitFont.setStyleHint(QFont::TypeWriter);
+    const QFontMetrics metrics(digitFont);
+    for (int height : {20, 31})
+        for (bool state : {false, true}) {
+            box->resize(kWidth, height);
+            box->SetState(state);
+            const QImage image = Render();
+            const int c = (height - 1) / 2;
+            const QString digit = state ? QStringLiteral("1") : QStringLiteral("0");
+            QImage expected(image.size(), image.format());
+            expected.fill(Qt::black);
+            QPainter painter(&expected);
+            painter.setFont(digitFont);
+            painter.setPen(Rgb(state ? clLime : clRed));
+            painter.drawText((16 - metrics.horizontalAdvance(digit)) / 2,
+                             c - metrics.height() / 2 + metrics.ascent(), digit);
+            painter.end();
+            const QRect inside(2, c - 6, 13, 13);
+            EXPECT_EQ(image.copy(inside), expected.copy(inside))
+                << "height " << height << " state " << state;
+        }
+}
+
 TEST_F(BitBoxTest, CaptionStandsAt21CentredOnTheBox) {
     const QString caption = QStringLiteral("Erase");
     box->SetCaption(caption);

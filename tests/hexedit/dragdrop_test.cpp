@@ -98,9 +98,9 @@ bool DragAndDrop(TOrixHexEditorEx& e, const QMimeData& data, QPoint at, TShiftSt
     effect = Qt::CopyAction;
     TOrixHDropTarget& target = e.DropTarget();
     const bool entered = target.DragEnter(&data, keys, allowed, at, effect);
-    EXPECT_EQ(entered, effect != Qt::IgnoreAction);
     // Qt sends no leave after a refused enter: the marker must be gone already.
     if (!entered) {
+        EXPECT_EQ(effect, Qt::IgnoreAction);
         EXPECT_EQ(e.DropPosition(), -1);
         e.ShowDragCell(at.x(), at.y()); // a marker to drop at
     }
@@ -169,6 +169,39 @@ TEST(DropTarget, AcceptsOnlyWhileSwitchedOnAndOnlyKnownFormats) {
     EXPECT_EQ(loops, 0);
 }
 
+TEST(DropTarget, PromisesAMoveOnlyOfItsOwnBlock) {
+    // A source in another program deletes its data on the move the answer promised, and text
+    // offered in several formats still has to pass the format chooser at the drop.
+    DndFixture f(16);
+    auto own = OwnBlock("\x01\x02");
+    QMimeData text;
+    text.setText(QStringLiteral("AB"));
+    text.setHtml(QStringLiteral("<b>AB</b>"));
+    const struct {
+        const QMimeData* data;
+        bool fixedSize;
+        Qt::DropAction promised;
+    } cases[] = {
+        {own.get(), false, Qt::MoveAction},
+        {&text, false, Qt::CopyAction},
+        {&text, true, Qt::CopyAction},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "own " << (c.data == own.get()) << " fixed " << c.fixedSize);
+        f->SetNoSizeChange(c.fixedSize);
+        Qt::DropAction effect = Qt::CopyAction;
+        ASSERT_TRUE(
+            f->DropTarget().DragEnter(c.data, ssShift, kCopyMove, CellPoint(*f, 4), effect));
+        EXPECT_EQ(effect, c.promised);
+        effect = Qt::CopyAction;
+        f->DropTarget().DragOver(ssShift, kCopyMove, CellPoint(*f, 6), effect);
+        EXPECT_EQ(effect, c.promised);
+        f->DropTarget().DragLeave();
+    }
+    EXPECT_EQ(DataOf(*f), Pattern(16));
+}
+
 TEST(DropTarget, QtDragEventsOfTheViewportReachIt) {
     DndFixture f(16);
     auto own = OwnBlock("\x01\x02");
@@ -191,17 +224,39 @@ TEST(DropTarget, QtDragEventsOfTheViewportReachIt) {
               PatternAt({0, 1, 2, 3, 4, 5, -1, -2, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}));
     EXPECT_EQ(f->DropPosition(), -1);
 
-    // A refused drop is ignored, so a source keeps its data.
+    // Under a fixed size the end takes no drop. An enter there still takes the data: Qt sends
+    // no moves after a refused enter, and the pointer goes on to bytes that take the drop.
     f->SetNoSizeChange(true);
-    QDragEnterEvent again(BelowLastRow(*f), kCopyMove, own.get(), Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent again(BelowLastRow(*f), kCopyMove, own.get(), Qt::LeftButton,
+                          Qt::ShiftModifier);
     QApplication::sendEvent(view, &again);
-    EXPECT_FALSE(again.isAccepted());
-    f->ShowDragCell(BelowLastRow(*f).x(), BelowLastRow(*f).y());
+    EXPECT_TRUE(again.isAccepted());
+    EXPECT_EQ(again.dropAction(), Qt::IgnoreAction);
+    QDragMoveEvent onBytes(CellPoint(*f, 2), kCopyMove, own.get(), Qt::LeftButton,
+                           Qt::ShiftModifier);
+    QApplication::sendEvent(view, &onBytes);
+    EXPECT_TRUE(onBytes.isAccepted());
+    EXPECT_EQ(onBytes.dropAction(), Qt::CopyAction);
+    EXPECT_EQ(f->DropPosition(), 2);
+    // Back at the end: a refused move and a refused drop, so a source keeps its data.
+    QDragMoveEvent atEnd(BelowLastRow(*f), kCopyMove, own.get(), Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(view, &atEnd);
+    EXPECT_FALSE(atEnd.isAccepted());
     QDropEvent refused(QPointF(BelowLastRow(*f)), kCopyMove, own.get(), Qt::LeftButton,
                        Qt::ShiftModifier);
     QApplication::sendEvent(view, &refused);
     EXPECT_FALSE(refused.isAccepted());
-    EXPECT_EQ(f->GetDataSize(), 18);
+    EXPECT_EQ(DataOf(*f),
+              PatternAt({0, 1, 2, 3, 4, 5, -1, -2, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}));
+    EXPECT_EQ(f->DropPosition(), -1);
+
+    // Data in no format the control reads is refused at the enter, with no marker.
+    QMimeData unknown;
+    unknown.setData("application/x-unknown", "zz");
+    QDragEnterEvent other(CellPoint(*f, 4), kCopyMove, &unknown, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &other);
+    EXPECT_FALSE(other.isAccepted());
+    EXPECT_EQ(f->DropPosition(), -1);
 }
 
 TEST(DropEffect, FollowsKeysOwnerAndWhatTheSourceAllows) {
@@ -254,6 +309,7 @@ TEST(DropEffect, FollowsKeysOwnerAndWhatTheSourceAllows) {
 }
 
 TEST(DragSource, MoveInsideTheControl) {
+    const int past = -1; // below the last row
     struct Case {
         int first, last, dropAt;
         TShiftState keys;
@@ -265,6 +321,8 @@ TEST(DragSource, MoveInsideTheControl) {
         {2, 5, 10, 0, false, PatternAt({0, 1, 6, 7, 8, 9, 2, 3, 4, 5, 10, 11, 12, 13, 14, 15}),
          "Data moved"},
         {10, 13, 2, 0, false, PatternAt({0, 1, 10, 11, 12, 13, 2, 3, 4, 5, 6, 7, 8, 9, 14, 15}),
+         "Data moved"},
+        {2, 5, past, 0, false, PatternAt({0, 1, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 2, 3, 4, 5}),
          "Data moved"},
         {2, 5, 10, 0, true, PatternAt({0, 1, 6, 7, 8, 9, 2, 3, 4, 5, 10, 11, 12, 13, 14, 15}),
          "Data moved"},
@@ -285,7 +343,7 @@ TEST(DragSource, MoveInsideTheControl) {
         SetDragLoop([&](QDrag& drag, Qt::DropActions allowed) {
             EXPECT_TRUE(f->IsDragging());
             EXPECT_EQ(allowed, kCopyMove);
-            const QPoint at = CellPoint(*f, c.dropAt);
+            const QPoint at = c.dropAt == past ? BelowLastRow(*f) : CellPoint(*f, c.dropAt);
             Qt::DropAction effect = Qt::CopyAction;
             EXPECT_TRUE(f->DropTarget().DragEnter(drag.mimeData(), c.keys, allowed, at, effect));
             EXPECT_TRUE(f->DropTarget().Drop(drag.mimeData(), c.keys, allowed, at, effect));
@@ -532,6 +590,18 @@ TEST(DragSource, StartsAtTheThreshold) {
     QTest::mousePress(view, Qt::LeftButton, {}, CellPoint(*f, 40));
     EXPECT_FALSE(f->MaybeDrag());
     QTest::mouseRelease(view, Qt::LeftButton, {}, CellPoint(*f, 40));
+
+    // A press on the selection that ends without a drag leaves nothing armed: a later press on
+    // the offset column that moves over a selection starts no drag.
+    f->NewSelection(0, 63);
+    f->MouseDown(TMouseButton::mbLeft, ssLeft, p.x(), p.y());
+    f->MouseUp(TMouseButton::mbLeft, 0, p.x(), p.y());
+    EXPECT_FALSE(f->MaybeDrag());
+    f->NewSelection(0, 63);
+    f->MouseDown(TMouseButton::mbLeft, ssLeft, 2, p.y());
+    f->MouseMove(ssLeft, p.x() + t, p.y());
+    f->MouseUp(TMouseButton::mbLeft, 0, p.x() + t, p.y());
+    EXPECT_EQ(loops, 0);
 }
 
 TEST(DropMarker, FollowsThePointerAndLeaveHidesIt) {
