@@ -436,8 +436,11 @@ int32_t TOrixHCanvasPrinter::PrintPage(bool measureOnly, int32_t page) {
     }
     if (!FFooterText.empty()) lowerLimit -= lineHeight;
     if (FFlags.Has(pfIncludeRuler) && editor.GetShowRuler()) {
-        if (drawing)
+        if (drawing) {
             DrawLine(BuildRulerText(offsetWidth), static_cast<int32_t>(y), lineHeight, true);
+            // Handlers may have run while the ruler was built.
+            row = BuildRowText(first, last, offsetWidth);
+        }
         y += plainPage ? 3 * int64_t{lineHeight} / 2 : lineHeight;
     }
     int64_t rowStart = first;

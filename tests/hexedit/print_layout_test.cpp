@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QLocale>
+#include <QTimer>
 #include <functional>
 
 namespace {
@@ -520,6 +521,30 @@ TEST(PrintDrawing, CanvasAfterAPage) {
         };
         EXPECT_EQ(selectedRowInk(true), selectedRowInk(false)) << int{c.flags.Bits};
     }
+}
+
+TEST(PrintDrawing, FirstRowShowsWhatHandlersChangedWhileTheRulerWasBuilt) {
+    // Pending messages run before each line; a handler that changes the first byte while the
+    // ruler is built shows on the first row, as if it had run before the page.
+    auto page = [](bool changeWhileRuler) {
+        Printing p(std::vector<uint8_t>(64, 'A'));
+        TOrixHexEditorEx& e = *p.editor;
+        e.SetShowRuler(true);
+        if (!changeWhileRuler) e.SetDataAt(0, 'B');
+        TOrixHCanvasPrinter printer =
+            p.Printer({pfMonochrome, pfIncludeRuler}, TRect{0, 0, 1200, 900});
+        int runs = 0;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (++runs == 2 && changeWhileRuler) e.SetDataAt(0, 'B');
+        });
+        timer.start(0);
+        EXPECT_EQ(printer.PrintPage(false, 1), 4);
+        timer.stop();
+        EXPECT_GE(runs, 3);
+        return p.page.Finish();
+    };
+    EXPECT_EQ(page(true), page(false));
 }
 
 TEST(PrintDrawing, FontShrinksUntilTheRowFitsTheRectangle) {
