@@ -40,11 +40,15 @@ struct TLineGeometry {
           SeparateBlocks(Block > 1 && editor.GetSeparateBlocksInCharField()) {}
 };
 
-// The canvas font and colours of a page, put back on every way out.
+// The canvas font and its colour, put back on every way out of a page.
 struct TSavedCanvas {
     TCanvas& Canvas;
     QFont Font = Canvas.Font;
-    ~TSavedCanvas() { Canvas.Font = Font; }
+    TColor FontColor = Canvas.FontColor;
+    ~TSavedCanvas() {
+        Canvas.Font = Font;
+        Canvas.FontColor = FontColor;
+    }
 };
 } // namespace
 
@@ -135,20 +139,20 @@ void TOrixHCanvasPrinter::DrawHeaderLine(int32_t left, int32_t top, int32_t righ
 
     TCanvas& canvas = *FCanvas;
     const TRect line{left, top, right, top + canvas.DeviceTextHeight(QStringLiteral("Yy"))};
-    const TColor textBackground = canvas.TextBackground;
-    // Each text fills only its own extent with the page's colour, so the three leave each
-    // other alone as transparent text would.
-    canvas.TextBackground = canvas.BrushColor;
-    auto draw = [&](const QString& part, int32_t x) {
-        const TRect own{std::max(line.Left, x), line.Top,
-                        std::min(line.Right, x + canvas.DeviceTextWidth(part)), line.Bottom};
-        canvas.TextRect(own, x, top, part);
-    };
-    if (!rightText.isEmpty()) draw(rightText, right - canvas.DeviceTextWidth(rightText));
+    // Transparent, so that texts running into each other both stay readable; the mode is
+    // put back on every way out.
+    struct TTransparent {
+        TCanvas& Canvas;
+        const bool Saved = Canvas.TransparentText;
+        ~TTransparent() { Canvas.TransparentText = Saved; }
+    } const transparent{canvas};
+    canvas.TransparentText = true;
+    if (!rightText.isEmpty())
+        canvas.TextRect(line, right - canvas.DeviceTextWidth(rightText), top, rightText);
     if (!centreText.isEmpty())
-        draw(centreText, left + (right - left) / 2 - canvas.DeviceTextWidth(centreText) / 2);
-    if (!leftText.isEmpty()) draw(leftText, left);
-    canvas.TextBackground = textBackground;
+        canvas.TextRect(line, left + (right - left) / 2 - canvas.DeviceTextWidth(centreText) / 2,
+                        top, centreText);
+    if (!leftText.isEmpty()) canvas.TextRect(line, left, top, leftText);
 }
 
 void TOrixHCanvasPrinter::AddSeparatorCell(TTextWithAttr& line) {
@@ -398,6 +402,7 @@ int32_t TOrixHCanvasPrinter::PrintPage(bool measureOnly, int32_t page) {
     const TSavedCanvas saved{canvas};
     const bool plainPage = FFlags.Has(pfMonochrome) || !FFlags.Has(pfUseBackgroundColor);
     canvas.BrushColor = plainPage ? clWhite : editor.Colors().Background();
+    canvas.TransparentText = false; // a solid brush: cells are filled
     canvas.FontColor = FFlags.Has(pfMonochrome) ? clBlack : TOrixHCellRenderer::FontColor;
     if (drawing) canvas.FillRect(FRect);
 
@@ -431,8 +436,11 @@ int32_t TOrixHCanvasPrinter::PrintPage(bool measureOnly, int32_t page) {
     }
     if (!FFooterText.empty()) lowerLimit -= lineHeight;
     if (FFlags.Has(pfIncludeRuler) && editor.GetShowRuler()) {
-        if (drawing)
+        if (drawing) {
             DrawLine(BuildRulerText(offsetWidth), static_cast<int32_t>(y), lineHeight, true);
+            // Handlers may have run while the ruler was built.
+            row = BuildRowText(first, last, offsetWidth);
+        }
         y += plainPage ? 3 * int64_t{lineHeight} / 2 : lineHeight;
     }
     int64_t rowStart = first;

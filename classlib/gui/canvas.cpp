@@ -45,7 +45,7 @@ void TCanvas::FillRect(const TRect& rect, TColor color) {
 void TCanvas::TextRect(const TRect& clip, int x, int y, const QString& text) {
     if (!painter_ || clip.IsEmpty()) return;
     const QRect r = clip.ToQRect();
-    painter_->fillRect(r, ToQColor(TextBackground));
+    if (!TransparentText) painter_->fillRect(r, ToQColor(TextBackground));
     if (text.isEmpty()) return;
     // Placed by the top edge with the ascent on this painter's device.
     if (!(Font == painterFont_) || ascentDevice_ != painter_->device()) {

@@ -23,6 +23,9 @@ public:
     TColor PenColor = clBlack;
     int PenWidth = 1;
     TColor TextBackground = clWindow;
+    // The transparent background mode: text draws only its glyphs, what lies between them
+    // stays as it was.
+    bool TransparentText = false;
 
     int TextWidth(const QString& text) const;
     int TextHeight(const QString& text) const;
@@ -34,7 +37,8 @@ public:
 
     void FillRect(const TRect& rect);
     void FillRect(const TRect& rect, TColor color);
-    // Opaque text at (x, y), clipped to the rectangle.
+    // Text at (x, y), clipped to the rectangle; unless TransparentText, the rectangle is first
+    // filled with TextBackground.
     void TextRect(const TRect& clip, int x, int y, const QString& text);
     void MoveTo(int x, int y);
     void LineTo(int x, int y);

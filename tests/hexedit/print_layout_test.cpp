@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QLocale>
+#include <QTimer>
 #include <functional>
 
 namespace {
@@ -116,6 +117,33 @@ TEST(PrintHeader, LineSplitsAtBarsIntoLeftCentreAndRight) {
     EXPECT_FALSE(InkIn(image, 0, 450 - w / 2 - 2, 10, 40));
     EXPECT_TRUE(InkIn(image, 450 - w / 2, 450 - w / 4, 10, 40));
     EXPECT_FALSE(InkIn(image, 450 + w / 2 + 2, 900 - w - 2, 10, 40));
+}
+
+TEST(PrintHeader, LineIsTransparent) {
+    // Texts that run into each other and the page under the line all stay: every dark pixel
+    // of the parts drawn alone is dark in the whole line, and the rest keeps the page's grey.
+    const QString left = "MMMMMMMMMMMMMMMMMMMMMMMMM", centre = "WWWWWWWWWWWW", right = "HHHHHHHH";
+    auto draw = [](const QString& text) {
+        Printing p(Pattern(16));
+        TOrixHCanvasPrinter printer = p.Printer({}, TRect{0, 0, 600, 800});
+        p.page.canvas.FillRect(TRect{0, 0, 600, 100}, 0xC0C0C0);
+        p.page.canvas.BrushColor = clWhite;
+        printer.DrawHeaderLine(0, 10, 600, text);
+        return p.page.Finish();
+    };
+    const QImage all = draw(left + "|" + centre + "|" + right);
+    const std::vector<QImage> parts = {draw(left), draw("|" + centre), draw("||" + right)};
+    int dark = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 600; ++x) {
+            const bool ink = std::any_of(parts.begin(), parts.end(), [&](const QImage& part) {
+                return part.pixelColor(x, y) == QColor(Qt::black);
+            });
+            dark += ink;
+            ASSERT_EQ(all.pixelColor(x, y), ink ? QColor(Qt::black) : QColor(0xC0, 0xC0, 0xC0))
+                << x << "," << y;
+        }
+    EXPECT_GT(dark, 500);
 }
 
 TEST(PrintLines, RowText) {
@@ -459,6 +487,64 @@ TEST(PrintDrawing, BackgroundColoursInvertTheSelection) {
     // Not bold: both digits carry the same ink.
     EXPECT_EQ(CountPixels(image, plain, [&](QColor c) { return c == blue; }),
               CountPixels(image, selected, [&](QColor c) { return c == yellow; }));
+}
+
+TEST(PrintDrawing, CanvasAfterAPage) {
+    // The page finds a red font on a yellow brush in the transparent mode: it fills its cells
+    // all the same, gives back the font with its colour and leaves its own solid brush.
+    struct Case {
+        TOrixHPrintFlags flags;
+        TColor brush;
+    };
+    const std::vector<Case> cases = {
+        {{pfSelectionBold, pfMonochrome}, clWhite},
+        {{pfSelectionBold, pfUseBackgroundColor}, clWindow},
+    };
+    for (const Case& c : cases) {
+        auto selectedRowInk = [&](bool transparent) {
+            Printing p(std::vector<uint8_t>(64, 'A'));
+            p.editor->NewSelection(16, 31);
+            TCanvas& canvas = p.page.canvas;
+            const QFont font = canvas.Font;
+            canvas.FontColor = clRed;
+            canvas.BrushColor = clYellow;
+            canvas.TransparentText = transparent;
+            const int lh = p.page.LineHeight();
+            TOrixHCanvasPrinter printer = p.Printer(c.flags, TRect{0, 0, 1200, 900});
+            EXPECT_EQ(printer.PrintPage(false, 1), 4);
+            EXPECT_EQ(canvas.Font, font);
+            EXPECT_EQ(canvas.FontColor, clRed);
+            EXPECT_EQ(canvas.BrushColor, c.brush);
+            EXPECT_FALSE(canvas.TransparentText);
+            const QImage image = p.page.Finish();
+            return CountPixels(image, QRect(0, lh, 1200, lh), [](QColor k) { return k == kBlack; });
+        };
+        EXPECT_EQ(selectedRowInk(true), selectedRowInk(false)) << int{c.flags.Bits};
+    }
+}
+
+TEST(PrintDrawing, FirstRowShowsWhatHandlersChangedWhileTheRulerWasBuilt) {
+    // Pending messages run before each line; a handler that changes the first byte while the
+    // ruler is built shows on the first row, as if it had run before the page.
+    auto page = [](bool changeWhileRuler) {
+        Printing p(std::vector<uint8_t>(64, 'A'));
+        TOrixHexEditorEx& e = *p.editor;
+        e.SetShowRuler(true);
+        if (!changeWhileRuler) e.SetDataAt(0, 'B');
+        TOrixHCanvasPrinter printer =
+            p.Printer({pfMonochrome, pfIncludeRuler}, TRect{0, 0, 1200, 900});
+        int runs = 0;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (++runs == 2 && changeWhileRuler) e.SetDataAt(0, 'B');
+        });
+        timer.start(0);
+        EXPECT_EQ(printer.PrintPage(false, 1), 4);
+        timer.stop();
+        EXPECT_GE(runs, 3);
+        return p.page.Finish();
+    };
+    EXPECT_EQ(page(true), page(false));
 }
 
 TEST(PrintDrawing, FontShrinksUntilTheRowFitsTheRectangle) {
