@@ -15,7 +15,11 @@ public:
     explicit TCanvas(QPainter* painter = nullptr) : painter_(painter) {}
 
     QPainter* Painter() const { return painter_; }
-    void SetPainter(QPainter* painter) { painter_ = painter; }
+    // A new painter may draw on a new device at a freed device's address: the cached ascent goes.
+    void SetPainter(QPainter* painter) {
+        painter_ = painter;
+        ascentDevice_ = nullptr;
+    }
 
     QFont Font;
     TColor FontColor = clWindowText;
