@@ -21,6 +21,12 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r';
 }
 
+// The carriage returns that end a line, however many there are.
+std::string EndingOf(const std::string& line) {
+    const size_t last = line.find_last_not_of('\r');
+    return line.substr(last == std::string::npos ? 0 : last + 1);
+}
+
 std::string TrimBlanks(const std::string& text) {
     size_t first = 0;
     size_t last = text.size();
@@ -134,8 +140,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
     std::vector<std::string> lines = lines_;
     const SectionSpan span = FindSection(lines, section);
     // New lines end as the file's first line does: CR LF in a file written that way.
-    const std::string ending =
-        !lines.empty() && !lines.front().empty() && lines.front().back() == '\r' ? "\r" : "";
+    const std::string ending = lines.empty() ? "" : EndingOf(lines.front());
     const std::string entry = key + "=" + value + ending;
     if (span.header == std::string::npos) {
         if (!lines.empty() && !TrimBlanks(lines.back()).empty()) lines.push_back(ending);
@@ -145,8 +150,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
         const size_t at = FindKey(lines, span, key, nullptr);
         if (at != std::string::npos) {
             // The replaced line keeps its own ending.
-            const bool cr = !lines[at].empty() && lines[at].back() == '\r';
-            lines[at] = key + "=" + value + (cr ? "\r" : "");
+            lines[at] = key + "=" + value + EndingOf(lines[at]);
         } else {
             // After the section's last non-blank line, so a blank line before the next
             // section stays where it is.
@@ -175,6 +179,9 @@ void TIniFile::Store(const std::vector<std::string>& lines) const {
     };
     struct stat old {};
     const bool exists = ::stat(fileName_.c_str(), &old) == 0;
+    // Only a regular file hands its permissions on: the file that replaces a pipe or a link
+    // to a device (read as missing) must not take over a device's 0666.
+    const bool regular = exists && S_ISREG(old.st_mode);
     // A read-only settings file stays as it is, also for a user whom the file system would
     // let write it, as the platform's profile writer keeps it.
     if (exists && (::access(fileName_.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0)) fail();
@@ -198,7 +205,7 @@ void TIniFile::Store(const std::vector<std::string>& lines) const {
     // A new file gets the permissions any new file of the user gets (the umask applies).
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~mask);
+    const mode_t mode = regular ? (old.st_mode & 07777) : (0666 & ~mask);
     ok = ok && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     ok = ok && ::rename(temp.c_str(), fileName_.c_str()) == 0;

@@ -9,6 +9,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+// Whether a file that tells a size of 0 gives a byte all the same.
+bool HoldsMoreThanNothing(int fd) {
+    char probe;
+    ssize_t n;
+    do {
+        n = ::read(fd, &probe, 1);
+    } while (n < 0 && errno == EINTR);
+    return n != 0;
+}
+
+} // namespace
+
 TPlainFile::TPlainFile(const std::string& fileName, int64_t maxSize) : fileName_(fileName) {
     if (fileName.find('\0') != std::string::npos) {
         error_ = EINVAL;
@@ -30,6 +44,9 @@ TPlainFile::TPlainFile(const std::string& fileName, int64_t maxSize) : fileName_
         status_ = Status::NotRegular;
     } else if (st.st_size < 0) {
         error_ = EINVAL;
+    } else if (st.st_size == 0 && HoldsMoreThanNothing(fd_)) {
+        // A file of /proc tells a size of 0 whatever it holds: no size of it can be trusted.
+        status_ = Status::NotRegular;
     } else {
         size_ = st.st_size;
         status_ = size_ > maxSize ? Status::TooLarge : Status::Opened;

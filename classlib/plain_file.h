@@ -4,7 +4,8 @@
 // opened without blocking, and whether it is a regular file and how large it is are taken
 // from the opened descriptor, so the file checked is the file read. Only a regular file of
 // a known size up to the bound counts as open; a name holding a NUL byte is refused instead
-// of being cut at the NUL.
+// of being cut at the NUL. A file that tells a size of 0 yet holds bytes (the files of /proc)
+// has no size to go by and counts as not regular.
 #include "streams.h"
 
 #include <cstdint>

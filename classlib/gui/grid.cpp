@@ -1,10 +1,11 @@
 #include "grid.h"
 
+#include "app_application.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -60,9 +61,9 @@ TCustomGrid::TCustomGrid(QWidget* parent) : QAbstractScrollArea(parent) {
 TCustomGrid::~TCustomGrid() = default;
 
 std::function<void(const std::exception&)>& TCustomGrid::ReportException() {
+    // By default the application's exception box, as for every other handler.
     static std::function<void(const std::exception&)> handler = [](const std::exception& e) {
-        QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(),
-                              QString::fromUtf8(e.what()));
+        Application.ShowException(e);
     };
     return handler;
 }

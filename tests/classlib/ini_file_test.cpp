@@ -94,10 +94,17 @@ TEST_F(IniFileTest, NewFileFollowsTheUmaskAndAnOldOneKeepsItsMode) {
         mode_t umask;
         bool exists;
         mode_t expected;
-    } cases[] = {{077, false, 0600}, {022, false, 0644}, {077, true, 0664}};
+        bool device; // the name is a link to the zero device, which reads as missing
+    } cases[] = {{077, false, 0600, false},
+                 {022, false, 0644, false},
+                 {077, true, 0664, false},
+                 {022, true, 0644, true}};
     for (const Case& c : cases) {
         std::filesystem::remove(path_);
-        if (c.exists) {
+        if (c.device) {
+            // The new file gets a new file's mode, not the device's 0666 that all may write.
+            std::filesystem::create_symlink("/dev/zero", path_);
+        } else if (c.exists) {
             Put("[A]\n");
             ::chmod(path_.c_str(), 0664);
         }
@@ -106,6 +113,7 @@ TEST_F(IniFileTest, NewFileFollowsTheUmaskAndAnOldOneKeepsItsMode) {
         ::umask(saved);
         struct stat st {};
         ASSERT_EQ(::stat(path_.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode));
         EXPECT_EQ(st.st_mode & 0777, c.expected) << std::oct << c.umask << " " << c.exists;
     }
 }
@@ -139,6 +147,15 @@ TEST_F(IniFileTest, RewritesGiveEveryLineBackWithItsOwnEnding) {
         ini.WriteInteger("A", "b", 3);
         EXPECT_EQ(Get(), "[A]\r\nodd=1\r\r\nb=3\r\n") << round;
     }
+    // The rewritten line itself keeps both, and so do lines added to a file written so.
+    Put("[A]\r\r\nodd=1\r\r\n");
+    for (int round = 0; round < 3; ++round) {
+        TIniFile(path_).WriteInteger("A", "odd", round);
+        EXPECT_EQ(Get(), "[A]\r\r\nodd=" + std::to_string(round) + "\r\r\n") << round;
+    }
+    TIniFile(path_).WriteInteger("A", "new", 5);
+    EXPECT_EQ(Get(), "[A]\r\r\nodd=2\r\r\nnew=5\r\r\n");
+    Put("[A]\r\nodd=1\r\r\nb=3\r\n");
     // New lines end as the file's lines do.
     TIniFile(path_).WriteInteger("B", "c", 4);
     EXPECT_EQ(Get(), "[A]\r\nodd=1\r\r\nb=3\r\n\r\n[B]\r\nc=4\r\n");

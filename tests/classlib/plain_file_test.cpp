@@ -24,6 +24,7 @@ protected:
         fs::create_directory(Path("folder"));
         fs::create_symlink("/dev/zero", Path("zero"));
         fs::create_symlink(Path("data.bin"), Path("link"));
+        fs::create_symlink("/proc/self/status", Path("proc"));
     }
     void TearDown() override { fs::remove_all(dir_); }
     std::string Path(const std::string& name) const { return dir_ + "/" + name; }
@@ -50,6 +51,8 @@ TEST_F(PlainFileTest, OnlyRegularFilesOfAKnownSizeOpen) {
         {"fifo", 100, S::NotRegular, 0, "Not a regular file"},
         {"zero", 100, S::NotRegular, 0, "Not a regular file"},
         {"folder", 100, S::NotRegular, 0, "Is a directory"},
+        // Its size of 0 says nothing of what it holds.
+        {"proc", 100, S::NotRegular, 0, "Not a regular file"},
         {std::string("fifo\0.bin", 9), 100, S::CannotOpen, 0, "Invalid argument"},
         {std::string("data.bin\0", 9), 100, S::CannotOpen, 0, "Invalid argument"},
     };

@@ -86,14 +86,16 @@ TEST(ClipboardImport, FileLists) {
     EXPECT_EQ(FileListToBytes({deep.toStdString()}, false), "deep");
 
     // Refused with the open error: a file that is not there, and what has no plain contents
-    // (a named pipe would wait for a writer for ever).
+    // (a named pipe would wait for a writer for ever; a file of /proc tells a size of 0 and
+    // would paste nothing of what it holds).
     const QString pipe = dir.filePath("pipe");
     ASSERT_EQ(::mkfifo(pipe.toStdString().c_str(), 0600), 0);
     // Held open here as well, so that a reader that does try to open it fails instead of
     // hanging the test.
     const int pipeFd = ::open(pipe.toStdString().c_str(), O_RDWR | O_NONBLOCK);
     ASSERT_GE(pipeFd, 0);
-    for (const QString& refused : {dir.filePath("missing"), dir.path(), pipe})
+    for (const QString& refused :
+         {dir.filePath("missing"), dir.path(), pipe, QString("/proc/self/status")})
         EXPECT_THROW(FileListToBytes({refused.toStdString()}, false), EFOpenError)
             << refused.toStdString();
     ::close(pipeFd);

@@ -10,12 +10,16 @@
 #include "status_bar.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 
 namespace {
 
@@ -217,6 +221,32 @@ TEST(ExceptionBoxTest, FullStopOnlyWhereNoSentenceEndIsThere) {
         {"ملف؟", "ملف؟"},
     };
     for (const Case& c : cases) EXPECT_EQ(ExceptionBoxText(c.message), c.shown) << c.message;
+}
+
+// What the hex view raises (here a paste of a file that is not there) is shown in the same
+// box as every other handler's exception: the application's title, the stop icon, the text
+// ended as a sentence.
+TEST_F(MainWindowTest, AnErrorInTheHexViewShowsTheApplicationsExceptionBox) {
+    WriteDatabase({{"K,M,C", 4096, 256}});
+    Start();
+    auto* data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(QString::fromStdString(Path("missing.bin")))});
+    QApplication::clipboard()->setMimeData(data);
+    // A box of the view's own would wait for a click that never comes.
+    QTimer::singleShot(3000, Main().FlashEditor, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            ADD_FAILURE() << "a box that is not the application's";
+            box->close();
+        }
+    });
+    QTest::keyClick(Main().FlashEditor, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].Text,
+              "Cannot open file \"" + Path("missing.bin") + "\". No such file or directory.");
+    EXPECT_EQ(boxes_[0].Caption, Application.Title);
+    EXPECT_EQ(boxes_[0].Icon, BoxIcon::Stop);
+    EXPECT_EQ(Main().FlashEditor->GetDataSize(), 4096) << "nothing pasted";
+    QApplication::clipboard()->clear();
 }
 
 } // namespace
