@@ -71,9 +71,10 @@ int32_t TCustomOrixHexEditor::SearchData(const uint8_t* pattern, int32_t count, 
     if (from < 0) throw EOrixHexEditor("Data position/length out of data bounds");
     const TOrixHFindTable& table = ignoreCase ? FFindTableFolded : FFindTablePlain;
     TOrixHWaitCursor wait(this);
-    if (!FindProgress || !OnProgress)
-        return static_cast<int32_t>(
-            FindBytes(FDataStore.Memory(), from, last, pattern, count, table, wildcard));
+    auto scan = [&](int64_t first, int64_t end) {
+        return FindBytes(FDataStore.Memory(), first, end, pattern, count, table, wildcard);
+    };
+    if (!FindProgress || !OnProgress) return static_cast<int32_t>(scan(from, last));
     // A report every step positions of the scan (every position on data below 500 bytes),
     // about 500 over the whole data; each one comes before the position it announces is
     // compared. The search between two reports runs at full speed.
@@ -81,13 +82,17 @@ int32_t TCustomOrixHexEditor::SearchData(const uint8_t* pattern, int32_t count, 
     int64_t start = from;
     for (int64_t report = from + step - 1;; report += step) {
         const int64_t end = std::min(last, report - 1);
-        const int64_t found =
-            FindBytes(FDataStore.Memory(), start, end, pattern, count, table, wildcard);
+        const int64_t found = scan(start, end);
         if (found >= 0) return static_cast<int32_t>(found);
         if (report > last + 1) return -1;
         start = std::max(start, end - count + 2);
+        // Asked anew before each report: the handler may have turned the reports off or
+        // dropped itself, and the rest of the scan then runs without them.
+        if (!FindProgress || !OnProgress) return static_cast<int32_t>(scan(start, last));
+        // A copy runs: the handler may replace itself while it runs.
+        const TOrixHProgressEvent progress = OnProgress;
         bool cancel = false;
-        OnProgress(this, pkFind, FDocumentName, FindPercent(report, size), cancel);
+        progress(this, pkFind, FDocumentName, FindPercent(report, size), cancel);
         if (cancel) throw EOrixHexEditor("Operation cancelled");
         // The handler was told to leave the data alone; should it not, nothing past the
         // data's end is read.

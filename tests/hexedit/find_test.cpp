@@ -238,6 +238,39 @@ TEST(Find, ProgressEveryStepAndCancel) {
     EXPECT_EQ(e->Cursor(), cursor);
 }
 
+TEST(Find, HandlerEndsTheReports) {
+    // The handler may turn the reports off or drop itself on its second report: the search
+    // goes on without them and still finds the match.
+    struct Case {
+        const char* name;
+        std::function<void(TCustomOrixHexEditor&)> stop;
+    };
+    const Case cases[] = {
+        {"FindProgress off", [](TCustomOrixHexEditor& e) { e.SetFindProgress(false); }},
+        {"handler dropped", [](TCustomOrixHexEditor& e) { e.OnProgress = nullptr; }},
+    };
+    ShownEditor e(0);
+    Bytes data(100000, 0);
+    data[70000] = 1;
+    data[70001] = 2;
+    LoadBytes(*e, data);
+    const TCursor cursor = e->Cursor();
+    const uint8_t wanted[] = {1, 2};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int reports = 0;
+        e->SetFindProgress(true);
+        e->OnProgress = [&reports, stop = c.stop](TCustomOrixHexEditor* sender, TOrixHProgressKind,
+                                                  const std::string&, uint8_t, bool&) {
+            if (++reports == 2) stop(*sender);
+            EXPECT_LE(reports, 2); // after the drop: still the running handler's own state
+        };
+        EXPECT_EQ(e->Find(wanted, 2, 0, 99999, false), 70000);
+        EXPECT_EQ(reports, 2);
+        EXPECT_EQ(e->Cursor(), cursor);
+    }
+}
+
 TEST(Find, ProgressOnSmallAndEmptyData) {
     ShownEditor e(0);
     LoadBytes(*e, Bytes(10, 0));

@@ -132,6 +132,25 @@ TEST(Nibbles, InsertAndDeleteTable) {
     }
 }
 
+TEST(Nibbles, HourglassWhileTheBytesChange) {
+    // The bytes are stored under the hourglass (each store fires OnChange); the closing
+    // OnChange comes after the cursor is back.
+    for (bool insert : {true, false}) {
+        SCOPED_TRACE(insert ? "insert" : "delete");
+        ShownEditor e(0);
+        LoadBytes(*e, {0x12, 0x34, 0x56});
+        const TCursor cursor = e->Cursor();
+        std::vector<TCursor> seen;
+        e->OnChange = [&](TCustomOrixHexEditor* sender) { seen.push_back(sender->Cursor()); };
+        ASSERT_TRUE(insert ? e->InsertNibble(1, false, "") : e->DeleteNibble(1, false, ""));
+        ASSERT_EQ(seen.size(), 3u);
+        EXPECT_EQ(seen[0], crHourGlass);
+        EXPECT_EQ(seen[1], crHourGlass);
+        EXPECT_EQ(seen[2], cursor);
+        EXPECT_EQ(e->Cursor(), cursor);
+    }
+}
+
 TEST(Nibbles, AcrossBlocksAndAgainstTheModel) {
     std::mt19937 random(15);
     struct Shape {
