@@ -1,11 +1,10 @@
 #include "ini_file.h"
 
+#include "atomic_file.h"
 #include "plain_file.h"
 #include "sysutils.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -167,8 +166,7 @@ void TIniFile::WriteBool(const std::string& section, const std::string& key, boo
     WriteString(section, key, value ? "1" : "0");
 }
 
-// The new contents go to a temporary file beside the old one, which then replaces it in
-// one rename: a failed write leaves the old file whole.
+// The whole file is replaced at once (TAtomicFile): a failed write leaves the old file whole.
 void TIniFile::Store(const std::vector<std::string>& lines) const {
     const auto fail = [this]() {
         throw EIniFileException(Format("Unable to write to %s", fileName_.c_str()));
@@ -181,29 +179,6 @@ void TIniFile::Store(const std::vector<std::string>& lines) const {
 
     std::string text;
     for (const std::string& line : lines) text += line + "\n";
-
-    std::string temp = fileName_ + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) fail();
-    bool ok = true;
-    size_t done = 0;
-    while (ok && done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0)
-            ok = false;
-        else
-            done += static_cast<size_t>(n);
-    }
-    // A new file gets the permissions any new file of the user gets (the umask applies).
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~mask);
-    ok = ok && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.c_str(), fileName_.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        fail();
-    }
+    TAtomicFile file(fileName_);
+    if (!file.Write(text.data(), text.size()) || !file.Commit()) fail();
 }

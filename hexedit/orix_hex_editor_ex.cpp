@@ -1,8 +1,8 @@
 #include "orix_hex_editor_ex.h"
 
+#include "atomic_file.h"
 #include "sysutils.h"
 
-#include <QSaveFile>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -89,14 +89,11 @@ bool TOrixHexEditorEx::CanCreateUndo(TOrixHUndoFlag kind, int32_t count, int32_t
 bool TOrixHexEditorEx::DumpUndoStorage(const std::string& fileName) {
     if (!FUndoStore) return false;
     try {
-        // Written beside the target and renamed over it: no half-written dump.
-        QSaveFile file(QString::fromStdString(fileName));
-        if (!file.open(QIODevice::WriteOnly)) return false;
-        const qint64 size = FUndoStore->GetSize();
-        if (size > 0 &&
-            file.write(reinterpret_cast<const char*>(FUndoStore->Memory()), size) != size)
-            return false;
-        return file.commit();
+        // Replaced atomically: no half-written dump.
+        TAtomicFile file(fileName);
+        const auto size = static_cast<size_t>(FUndoStore->GetSize());
+        return file.IsOpen() && (size == 0 || file.Write(FUndoStore->Memory(), size)) &&
+               file.Commit();
     } catch (...) {
         return false;
     }
