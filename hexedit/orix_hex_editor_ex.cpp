@@ -2,6 +2,7 @@
 
 #include "atomic_file.h"
 #include "sysutils.h"
+#include "virtual_keys.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -153,8 +154,19 @@ bool TOrixHexEditorEx::IsOwnShortcut(uint16_t key, TShiftState shift) const {
     // The editing and moving keys, also with Ctrl or Shift.
     if ((shift & ~(ssCtrl | ssShift)) == 0)
         switch (key) {
-        case 8: case 9: case 33: case 34: case 35: case 36: case 37: case 38: case 39:
-        case 40: case 45: case 46: return true;
+        case VK_BACK:
+        case VK_TAB:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_END:
+        case VK_HOME:
+        case VK_LEFT:
+        case VK_UP:
+        case VK_RIGHT:
+        case VK_DOWN:
+        case VK_INSERT:
+        case VK_DELETE:
+            return true;
         default: break;
         }
     return false;
