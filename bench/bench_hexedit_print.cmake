@@ -1,1 +1,1 @@
-target_link_libraries(${name} PRIVATE hexedit)
+target_link_libraries(${name} PRIVATE window)

@@ -1,6 +1,7 @@
 // Printing 64 MiB from the hex editor: the page count and the preview of the first, the middle
 // and the last page at 600 dpi, against the same with 1 KiB of data. Only the page asked for is
 // laid out, so the large data costs what the small one does.
+#include "flash_editor_form.h"
 #include "metafile.h"
 #include "orix_hex_editor_ex.h"
 #include "printer.h"

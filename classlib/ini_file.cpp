@@ -1,11 +1,10 @@
 #include "ini_file.h"
 
+#include "atomic_file.h"
 #include "plain_file.h"
 #include "sysutils.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -171,46 +170,19 @@ void TIniFile::WriteBool(const std::string& section, const std::string& key, boo
     WriteString(section, key, value ? "1" : "0");
 }
 
-// The new contents go to a temporary file beside the old one, which then replaces it in
-// one rename: a failed write leaves the old file whole.
+// The whole file is replaced at once (TAtomicFile): a failed write leaves the old file whole.
 void TIniFile::Store(const std::vector<std::string>& lines) const {
     const auto fail = [this]() {
         throw EIniFileException(Format("Unable to write to %s", fileName_.c_str()));
     };
     struct stat old {};
     const bool exists = ::stat(fileName_.c_str(), &old) == 0;
-    // Only a regular file hands its permissions on: the file that replaces a pipe or a link
-    // to a device (read as missing) must not take over a device's 0666.
-    const bool regular = exists && S_ISREG(old.st_mode);
     // A read-only settings file stays as it is, also for a user whom the file system would
     // let write it, as the platform's profile writer keeps it.
     if (exists && (::access(fileName_.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0)) fail();
 
     std::string text;
     for (const std::string& line : lines) text += line + "\n";
-
-    std::string temp = fileName_ + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) fail();
-    bool ok = true;
-    size_t done = 0;
-    while (ok && done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0)
-            ok = false;
-        else
-            done += static_cast<size_t>(n);
-    }
-    // A new file gets the permissions any new file of the user gets (the umask applies).
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    const mode_t mode = regular ? (old.st_mode & 07777) : (0666 & ~mask);
-    ok = ok && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.c_str(), fileName_.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        fail();
-    }
+    TAtomicFile file(fileName_);
+    if (!file.Write(text.data(), text.size()) || !file.Commit()) fail();
 }

@@ -5,6 +5,7 @@
 // Every line is checked before anything is written; a bad line fails the build with
 // "<table>:<line>: <what is wrong>", and the database is then left as it was. The file is
 // written beside its final name and renamed, so a half-written database never exists.
+#include "atomic_file.h"
 #include "chip_record.h"
 
 #include <array>
@@ -395,18 +396,14 @@ bool WriteDatabase(const std::string& path, const std::vector<Row>& rows) {
     for (size_t i = 0; i < rows.size(); ++i)
         ChipRecordToBytes(rows[i].record, bytes.data() + i * kChipRecordSize);
     // The last 68 bytes stay zero: the end record.
-    const std::string temp = path + ".tmp";
-    FILE* out = std::fopen(temp.c_str(), "wb");
-    if (!out) {
-        std::fprintf(stderr, "%s: cannot create: %s\n", temp.c_str(), std::strerror(errno));
+    TAtomicFile out(path);
+    if (!out.IsOpen()) {
+        std::fprintf(stderr, "%s: cannot create: %s\n", path.c_str(), std::strerror(errno));
         return false;
     }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    const bool closed = std::fclose(out) == 0;
-    if (!written || !closed || std::rename(temp.c_str(), path.c_str()) != 0) {
+    if (!out.Write(bytes.data(), bytes.size()) || !out.Commit()) {
         std::fprintf(stderr, "%s: writing the chip database failed: %s\n", path.c_str(),
                      std::strerror(errno));
-        std::remove(temp.c_str());
         return false;
     }
     return true;

@@ -1,7 +1,8 @@
 #pragma once
-// A file of the user's, replaced atomically: the bytes go to a temporary file beside it,
-// and only when every write, the flush to disk and the close succeeded does the temporary
-// file take the name. On any failure the old file stays as it was.
+// An image file of the user's, replaced atomically (see TAtomicFile), with the output
+// gathered in large blocks so that the writer sees few system calls.
+#include "atomic_file.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -11,8 +12,8 @@ class ImageOutputFile {
 public:
     // Raises EFCreateError when no file can be created beside the target.
     explicit ImageOutputFile(const std::string& fileName);
-    // Removes the temporary file unless Commit has renamed it.
-    ~ImageOutputFile();
+    // The temporary file goes unless Commit has renamed it.
+    ~ImageOutputFile() = default;
     ImageOutputFile(const ImageOutputFile&) = delete;
     ImageOutputFile& operator=(const ImageOutputFile&) = delete;
 
@@ -32,12 +33,8 @@ public:
 private:
     bool Flush();
 
-    std::string target_;
-    std::string temp_;
-    int fd_ = -1;
+    TAtomicFile file_;
     bool failed_ = false;
-    bool committed_ = false;
     std::vector<char> buffer_;
     size_t used_ = 0;
-    int64_t flushed_ = 0; // bytes handed to the system so far
 };

@@ -5,10 +5,13 @@
 #include <QWidget>
 
 int32_t TCustomOrixHexEditor::GetPosAtCursor(int32_t column, int32_t row) {
-    const bool inChar = column > FHexColumnCount + 2;
-    FCaretInCharField = inChar;
+    FCaretInCharField = column > FHexColumnCount + 2;
+    return PositionAt(column, row);
+}
+
+int32_t TCustomOrixHexEditor::PositionAt(int32_t column, int32_t row) const {
     int64_t x;
-    if (inChar) {
+    if (column > FHexColumnCount + 2) {
         x = column - (FHexColumnCount + 3);
         if (UnicodeChars) x *= 2;
     } else {
@@ -16,13 +19,6 @@ int32_t TCustomOrixHexEditor::GetPosAtCursor(int32_t column, int32_t row) {
     }
     const int64_t p = x + static_cast<int64_t>(row - 2) * BytesPerRow;
     return p < 0 ? 0 : static_cast<int32_t>(std::min<int64_t>(p, INT32_MAX));
-}
-
-int32_t TCustomOrixHexEditor::GetPositionAtCursor(int32_t column, int32_t row) {
-    const bool saved = FCaretInCharField;
-    const int32_t p = GetPosAtCursor(column, row);
-    FCaretInCharField = saved;
-    return p;
 }
 
 TGridCoord TCustomOrixHexEditor::GetCursorAtPos(int32_t position, bool inCharField) const {
@@ -64,7 +60,7 @@ int32_t TCustomOrixHexEditor::GetCursorPos() {
 }
 
 int32_t TCustomOrixHexEditor::GetCurrentValue() {
-    const int32_t p = GetPosAtCursor(Col(), Row());
+    const int32_t p = PositionAt(Col(), Row());
     if (p < 0 || p >= GetDataSize()) return -1;
     return GetDataAt(p);
 }
@@ -122,7 +118,7 @@ bool TCustomOrixHexEditor::SelectCell(int32_t c, int32_t r) {
     if (!CheckSelectCell(c, r)) return false;
     if (c != Col() || r != Row()) viewport()->update();
     if (FSelecting) {
-        int32_t n = GetPosAtCursor(c, r);
+        int32_t n = PositionAt(c, r);
         const int32_t cur = GetPosAtCursor(Col(), Row());
         if (FSelectBeginPos == -1) FSelectBeginPos = cur;
         if (!GetInsertMode()) {

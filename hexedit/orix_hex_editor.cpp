@@ -1,6 +1,7 @@
 // Construction, content (load, save, byte access, changed marks) and behaviour properties.
 #include "orix_hex_editor.h"
 
+#include "atomic_file.h"
 #include "plain_file.h"
 #include "sysutils.h"
 
@@ -261,32 +262,17 @@ void TCustomOrixHexEditor::SaveRangeToStream(TStream& stream, int32_t position, 
 
 void TCustomOrixHexEditor::SaveToFile(const std::string& fileName, bool unmodify) {
     if (fileName == FDocumentName) PrepareOverwriteDiskFile();
-    // Written beside the target and renamed over it: a failed or cancelled save leaves the old
-    // file as it was.
-    std::string temp = fileName + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) throw EFCreateError(Format("Cannot create file %s", fileName.c_str()));
-    struct stat st {};
-    if (::stat(fileName.c_str(), &st) == 0) {
-        ::fchmod(fd, st.st_mode & 07777);
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
-    }
-    ::close(fd);
+    // Replaced atomically: a failed or cancelled save leaves the old file as it was.
     FProgressName = fileName;
     try {
-        {
-            TFileStream file(temp, fmOpenReadWrite);
-            SaveToStream(file);
-            if (::fsync(file.Handle()) != 0 || !file.Close())
-                throw EWriteError("Stream write error");
-        }
-        if (::rename(temp.c_str(), fileName.c_str()) != 0)
+        TAtomicFileStream file(fileName);
+        if (!file.File().IsOpen())
+            throw EFCreateError(Format("Cannot create file %s", fileName.c_str()));
+        SaveToStream(file);
+        if (!file.File().Close()) throw EWriteError("Stream write error");
+        if (!file.File().Commit())
             throw EFCreateError(Format("Cannot create file %s", fileName.c_str()));
     } catch (...) {
-        ::unlink(temp.c_str());
         FProgressName.clear();
         throw;
     }

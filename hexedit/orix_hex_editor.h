@@ -197,8 +197,14 @@ public:
     int32_t CharPixelHeight() const { return FCharPixelHeight; }
 
     // ---- cells and positions ----
+    // The position a cell shows. GetPosAtCursor also records the cell's field as the caret's
+    // (FCaretInCharField), which the operations that call it read next; PositionAt and
+    // GetPositionAtCursor only ask.
     int32_t GetPosAtCursor(int32_t column, int32_t row);
-    int32_t GetPositionAtCursor(int32_t column, int32_t row);
+    int32_t PositionAt(int32_t column, int32_t row) const;
+    int32_t GetPositionAtCursor(int32_t column, int32_t row) const {
+        return PositionAt(column, row);
+    }
     int32_t GetRow(int32_t position) const {
         const int64_t row = position / BytesPerRow + int64_t{2};
         return static_cast<int32_t>(row > INT32_MAX ? INT32_MAX : row);
@@ -234,9 +240,9 @@ public:
     void ResetSelection(bool repaint);
     void Select(int32_t fromCol, int32_t fromRow, int32_t toCol, int32_t toRow);
     void SelectAll();
-    int32_t GetSelStart();
+    int32_t GetSelStart() const;
     void SetSelStart(int32_t position);
-    int32_t GetSelEnd();
+    int32_t GetSelEnd() const;
     void SetSelEnd(int32_t position);
     int32_t GetSelCount() const { return FSelAnchor == -1 ? 0 : FSelLast - FSelFirst + 1; }
     void SetSelCount(int32_t count);

@@ -1,8 +1,9 @@
 #include "orix_hex_editor_ex.h"
 
+#include "atomic_file.h"
 #include "sysutils.h"
+#include "virtual_keys.h"
 
-#include <QSaveFile>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -89,14 +90,11 @@ bool TOrixHexEditorEx::CanCreateUndo(TOrixHUndoFlag kind, int32_t count, int32_t
 bool TOrixHexEditorEx::DumpUndoStorage(const std::string& fileName) {
     if (!FUndoStore) return false;
     try {
-        // Written beside the target and renamed over it: no half-written dump.
-        QSaveFile file(QString::fromStdString(fileName));
-        if (!file.open(QIODevice::WriteOnly)) return false;
-        const qint64 size = FUndoStore->GetSize();
-        if (size > 0 &&
-            file.write(reinterpret_cast<const char*>(FUndoStore->Memory()), size) != size)
-            return false;
-        return file.commit();
+        // Replaced atomically: no half-written dump.
+        TAtomicFile file(fileName);
+        const auto size = static_cast<size_t>(FUndoStore->GetSize());
+        return file.IsOpen() && (size == 0 || file.Write(FUndoStore->Memory(), size)) &&
+               file.Commit();
     } catch (...) {
         return false;
     }
@@ -156,8 +154,19 @@ bool TOrixHexEditorEx::IsOwnShortcut(uint16_t key, TShiftState shift) const {
     // The editing and moving keys, also with Ctrl or Shift.
     if ((shift & ~(ssCtrl | ssShift)) == 0)
         switch (key) {
-        case 8: case 9: case 33: case 34: case 35: case 36: case 37: case 38: case 39:
-        case 40: case 45: case 46: return true;
+        case VK_BACK:
+        case VK_TAB:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_END:
+        case VK_HOME:
+        case VK_LEFT:
+        case VK_UP:
+        case VK_RIGHT:
+        case VK_DOWN:
+        case VK_INSERT:
+        case VK_DELETE:
+            return true;
         default: break;
         }
     return false;

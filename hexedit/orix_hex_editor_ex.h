@@ -241,7 +241,3 @@ private:
         ~TClipboardRelease() { Editor->ReleaseClipboard(Editor->FFlushClipboardAtShutDown); }
     } FClipboardRelease{this};
 };
-
-// Gives the editor the values of the main window's form description for its hex view
-// (font, ruler, offsets, colours, backup extension).
-void ApplyFlashEditorForm(TOrixHexEditorEx& editor);

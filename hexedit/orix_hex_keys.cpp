@@ -6,34 +6,12 @@
 
 #include "code_pages.h"
 #include "hex_digits.h"
+#include "virtual_keys.h"
 
 #include <QGuiApplication>
 #include <algorithm>
 
 namespace {
-enum : uint16_t {
-    VK_BACK = 8,
-    VK_TAB = 9,
-    VK_RETURN = 13,
-    VK_CONTROL = 17,
-    VK_MENU = 18,
-    VK_ESCAPE = 27,
-    VK_SPACE = 32,
-    VK_PRIOR = 33,
-    VK_NEXT = 34,
-    VK_END = 35,
-    VK_HOME = 36,
-    VK_LEFT = 37,
-    VK_UP = 38,
-    VK_RIGHT = 39,
-    VK_DOWN = 40,
-    VK_INSERT = 45,
-    VK_DELETE = 46,
-    VK_T = 84,
-    VK_NUMPAD0 = 0x60,
-    VK_F1 = 0x70,
-};
-
 // The digit-row key of an X11 or evdev key code (evdev code + 8): 10 is "1" ... 19 is "0".
 int DigitOfScanCode(quint32 scanCode) {
     if (scanCode >= 10 && scanCode <= 18) return static_cast<int>(scanCode) - 9;
@@ -44,8 +22,8 @@ int DigitOfScanCode(quint32 scanCode) {
 // The shifted symbols of the digit row on the US layout, the fallback when the platform
 // gives no key code: ")!@#$%^&*(" for 0..9.
 int DigitOfShiftedSymbol(int qtKey) {
-    static const int symbols[10] = {Qt::Key_ParenRight, Qt::Key_Exclam,     Qt::Key_At,
-                                    Qt::Key_NumberSign, Qt::Key_Dollar,     Qt::Key_Percent,
+    static const int symbols[10] = {Qt::Key_ParenRight,  Qt::Key_Exclam,    Qt::Key_At,
+                                    Qt::Key_NumberSign,  Qt::Key_Dollar,    Qt::Key_Percent,
                                     Qt::Key_AsciiCircum, Qt::Key_Ampersand, Qt::Key_Asterisk,
                                     Qt::Key_ParenLeft};
     for (int d = 0; d < 10; ++d)
@@ -57,34 +35,54 @@ int DigitOfShiftedSymbol(int qtKey) {
 uint16_t TCustomOrixHexEditor::VirtualKeyOf(const QKeyEvent& event) {
     const int k = event.key();
     if (event.modifiers() & Qt::KeypadModifier) {
-        if (k >= Qt::Key_0 && k <= Qt::Key_9) return static_cast<uint16_t>(VK_NUMPAD0 + k - Qt::Key_0);
+        if (k >= Qt::Key_0 && k <= Qt::Key_9)
+            return static_cast<uint16_t>(VK_NUMPAD0 + k - Qt::Key_0);
     } else if (k >= Qt::Key_0 && k <= Qt::Key_9) {
         return static_cast<uint16_t>(k);
     }
     if (k >= Qt::Key_A && k <= Qt::Key_Z) return static_cast<uint16_t>(k);
     if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return static_cast<uint16_t>(VK_F1 + k - Qt::Key_F1);
     switch (k) {
-    case Qt::Key_Backspace: return VK_BACK;
+    case Qt::Key_Backspace:
+        return VK_BACK;
     case Qt::Key_Tab:
-    case Qt::Key_Backtab: return VK_TAB;
+    case Qt::Key_Backtab:
+        return VK_TAB;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return VK_RETURN;
-    case Qt::Key_Shift: return VK_SHIFT;
-    case Qt::Key_Control: return VK_CONTROL;
-    case Qt::Key_Alt: return VK_MENU;
-    case Qt::Key_Escape: return VK_ESCAPE;
-    case Qt::Key_Space: return VK_SPACE;
-    case Qt::Key_PageUp: return VK_PRIOR;
-    case Qt::Key_PageDown: return VK_NEXT;
-    case Qt::Key_End: return VK_END;
-    case Qt::Key_Home: return VK_HOME;
-    case Qt::Key_Left: return VK_LEFT;
-    case Qt::Key_Up: return VK_UP;
-    case Qt::Key_Right: return VK_RIGHT;
-    case Qt::Key_Down: return VK_DOWN;
-    case Qt::Key_Insert: return VK_INSERT;
-    case Qt::Key_Delete: return VK_DELETE;
-    default: break;
+    case Qt::Key_Enter:
+        return VK_RETURN;
+    case Qt::Key_Shift:
+        return VK_SHIFT;
+    case Qt::Key_Control:
+        return VK_CONTROL;
+    case Qt::Key_Alt:
+        return VK_MENU;
+    case Qt::Key_Escape:
+        return VK_ESCAPE;
+    case Qt::Key_Space:
+        return VK_SPACE;
+    case Qt::Key_PageUp:
+        return VK_PRIOR;
+    case Qt::Key_PageDown:
+        return VK_NEXT;
+    case Qt::Key_End:
+        return VK_END;
+    case Qt::Key_Home:
+        return VK_HOME;
+    case Qt::Key_Left:
+        return VK_LEFT;
+    case Qt::Key_Up:
+        return VK_UP;
+    case Qt::Key_Right:
+        return VK_RIGHT;
+    case Qt::Key_Down:
+        return VK_DOWN;
+    case Qt::Key_Insert:
+        return VK_INSERT;
+    case Qt::Key_Delete:
+        return VK_DELETE;
+    default:
+        break;
     }
     // The digit keys keep their code whatever symbol Shift or the layout puts on them.
     if (QGuiApplication::platformName() != "windows") {
@@ -259,7 +257,9 @@ void TCustomOrixHexEditor::KeyDown(uint16_t& key, TShiftState shift) {
             GoToCell(c, n);
         }
         break;
-    case VK_HOME: GoToCell(field ? firstChar : 2, ctrl ? 2 : r); break;
+    case VK_HOME:
+        GoToCell(field ? firstChar : 2, ctrl ? 2 : r);
+        break;
     case VK_END:
         if (ctrl) {
             const TGridCoord cell =
@@ -276,7 +276,7 @@ void TCustomOrixHexEditor::KeyDown(uint16_t& key, TShiftState shift) {
     case VK_TAB:
         if (shift == 0 || shift == ssShift) SwitchField(c, r);
         break;
-    case VK_T:
+    case 'T':
         if (ctrl) SwitchField(c, r);
         break;
     case VK_SHIFT:

@@ -43,7 +43,7 @@ void TCustomOrixHexEditor::ResetSelection(bool repaint) {
 }
 
 void TCustomOrixHexEditor::Select(int32_t fromCol, int32_t fromRow, int32_t toCol, int32_t toRow) {
-    const int32_t a = FSelAnchor != -1 ? FSelAnchor : GetPosAtCursor(fromCol, fromRow);
+    const int32_t a = FSelAnchor != -1 ? FSelAnchor : PositionAt(fromCol, fromRow);
     NewSelection(a, GetPosAtCursor(toCol, toRow));
 }
 
@@ -55,13 +55,13 @@ void TCustomOrixHexEditor::SelectAll() {
     NewSelection(0, size - 1);
 }
 
-int32_t TCustomOrixHexEditor::GetSelStart() {
+int32_t TCustomOrixHexEditor::GetSelStart() const {
     if (FSelAnchor != -1) return FSelAnchor;
-    return GetPosAtCursor(Col(), Row());
+    return PositionAt(Col(), Row());
 }
 
-int32_t TCustomOrixHexEditor::GetSelEnd() {
-    if (FSelAnchor == -1) return GetPosAtCursor(Col(), Row());
+int32_t TCustomOrixHexEditor::GetSelEnd() const {
+    if (FSelAnchor == -1) return PositionAt(Col(), Row());
     return FSelAnchor == FSelLast ? FSelFirst : FSelLast;
 }
 

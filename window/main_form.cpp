@@ -7,6 +7,7 @@
 #include "chip_search_form.h"
 #include "chip_size_list.h"
 #include "dialogs_message.h"
+#include "flash_editor_form.h"
 #include "forms.h"
 #include "message_table.h"
 #include "orix_hex_editor_ex.h"

@@ -13,6 +13,7 @@
 #include "colors.h"
 #include "exceptions.h"
 #include "graphics.h"
+#include "virtual_keys.h"
 
 #include <QAbstractScrollArea>
 #include <QTimer>
@@ -57,10 +58,6 @@ constexpr TCursor crDefault = 0;
 constexpr TCursor crArrow = -2;
 constexpr TCursor crIBeam = -4;
 constexpr TCursor crHourGlass = -11;
-
-// Virtual keys that IsKeyDown answers for.
-constexpr int VK_LBUTTON = 0x01;
-constexpr int VK_SHIFT = 0x10;
 
 // Dialog codes of the key query.
 constexpr uint32_t DLGC_WANTARROWS = 1;

@@ -94,7 +94,7 @@ TEST_F(IniFileTest, NewFileFollowsTheUmaskAndAnOldOneKeepsItsMode) {
         mode_t umask;
         bool exists;
         mode_t expected;
-        bool device; // the name is a link to the zero device, which reads as missing
+        bool device; // the name is a link to a pipe open to all, which reads as missing
     } cases[] = {{077, false, 0600, false},
                  {022, false, 0644, false},
                  {077, true, 0664, false},
@@ -102,8 +102,13 @@ TEST_F(IniFileTest, NewFileFollowsTheUmaskAndAnOldOneKeepsItsMode) {
     for (const Case& c : cases) {
         std::filesystem::remove(path_);
         if (c.device) {
-            // The new file gets a new file's mode, not the device's 0666 that all may write.
-            std::filesystem::create_symlink("/dev/zero", path_);
+            // The link itself is replaced, never the pipe (as a link to the zero device would
+            // be), and the new file gets a new file's mode, not the pipe's 0666.
+            const std::string fifo = dir_ + "/open-fifo";
+            std::filesystem::remove(fifo);
+            ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+            ::chmod(fifo.c_str(), 0666);
+            std::filesystem::create_symlink(fifo, path_);
         } else if (c.exists) {
             Put("[A]\n");
             ::chmod(path_.c_str(), 0664);
@@ -112,9 +117,13 @@ TEST_F(IniFileTest, NewFileFollowsTheUmaskAndAnOldOneKeepsItsMode) {
         TIniFile(path_).WriteInteger("A", "b", 1);
         ::umask(saved);
         struct stat st {};
-        ASSERT_EQ(::stat(path_.c_str(), &st), 0);
+        ASSERT_EQ(::lstat(path_.c_str(), &st), 0);
         EXPECT_TRUE(S_ISREG(st.st_mode));
         EXPECT_EQ(st.st_mode & 0777, c.expected) << std::oct << c.umask << " " << c.exists;
+        if (c.device) {
+            ASSERT_EQ(::lstat((dir_ + "/open-fifo").c_str(), &st), 0);
+            EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the pipe behind the link stays";
+        }
     }
 }
 

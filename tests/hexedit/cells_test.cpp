@@ -17,9 +17,21 @@ TEST(Cells, CellToPositionAndBack) {
                           {50, 3, 31, true},    {0, 0, 0, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.col << "," << c.row);
+        // The queries give the same position and leave the recorded field alone.
+        const bool before = e.CaretInCharField();
+        EXPECT_EQ(e.PositionAt(c.col, c.row), c.pos);
+        EXPECT_EQ(e.GetPositionAtCursor(c.col, c.row), c.pos);
+        EXPECT_EQ(e.CaretInCharField(), before);
         EXPECT_EQ(e.GetPosAtCursor(c.col, c.row), c.pos);
         EXPECT_EQ(e.CaretInCharField(), c.inChar);
     }
+    // Asking for the selection's ends or the current byte records no field either.
+    e.MoveColRow(12, 4, true, true);
+    e.GetPosAtCursor(40, 4);
+    EXPECT_EQ(e.GetSelStart(), 0x25);
+    EXPECT_EQ(e.GetSelEnd(), 0x25);
+    EXPECT_EQ(e.GetCurrentValue(), e.GetDataAt(0x25));
+    EXPECT_TRUE(e.CaretInCharField());
     EXPECT_EQ(e.GetCursorAtPos(0x25, false), GridCoord(12, 4));
     EXPECT_EQ(e.GetCursorAtPos(0x25, true), GridCoord(40, 4));
     EXPECT_EQ(e.GetCursorAtPos(-7, true), GridCoord(2, 2));

@@ -147,20 +147,6 @@ TEST(EditorEx, WheelZoom) {
     EXPECT_EQ(e->GetBytesPerRow(), 17);
 }
 
-TEST(EditorEx, MainWindowValues) {
-    TestApp();
-    TOrixHexEditorEx e;
-    ApplyFlashEditorForm(e);
-    EXPECT_TRUE(e.GetShowRuler());
-    EXPECT_EQ(e.GetBytesPerRow(), 16);
-    EXPECT_EQ(e.GetOffsetFormat(), "-!10:0x|");
-    EXPECT_EQ(e.Colors().ChangedBackground(), 0xA8FFFF);
-    EXPECT_EQ(e.Colors().CurrentOffsetBackground(), clBtnShadow);
-    EXPECT_EQ(e.font().pixelSize(), 15);
-    EXPECT_EQ(e.GetPrintFont().pixelSize(), 15);
-    EXPECT_EQ(e.GetBackupExtension(), ".bak");
-}
-
 TEST(EditorEx, RangeUndoKeepsTheModifiedFlag) {
     TestApp();
     TOrixHexEditorEx e;

@@ -52,6 +52,21 @@ int PrintDocument(TOrixHexEditorEx& editor) {
     return pages;
 }
 
+// Set up as a host program sets the control up: a fixed 15-pixel font on screen and paper,
+// 16 bytes a row, offsets written "0x...:", and changed bytes on a light colour that a
+// monochrome print must turn white.
+void HostSetUp(TOrixHexEditorEx& e) {
+    QFont font("Courier New");
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPixelSize(15);
+    e.setFont(font);
+    e.SetPrintFontFrom(font);
+    e.SetBytesPerRow(16);
+    e.SetOffsetFormat("-!10:0x|");
+    e.Colors().SetChangedBackground(0xA8FFFF);
+}
+
 void ExpectMessage(const std::function<void()>& call, const std::string& message) {
     try {
         call();
@@ -275,7 +290,7 @@ TEST(PrintCommands, DocumentsToPdf) {
         const QString file = dir.filePath(QString("data%1.pdf").arg(size));
         PdfPrinter(file, 300);
         ShownEditor e(0);
-        ApplyFlashEditorForm(*e);
+        HostSetUp(*e);
         e->CreateEmptyFile("/home/user/dumps/flash.bin");
         const std::vector<uint8_t> data = Pattern(static_cast<size_t>(size));
         e->AppendBuffer(data.data(), size, "", false);
@@ -314,7 +329,7 @@ TEST(PrintCommands, PrintedPagesAreMonochromeAtTheRightSize) {
     const QString file = dir.filePath("mono.pdf");
     PdfPrinter(file, 600);
     ShownEditor e(640);
-    ApplyFlashEditorForm(*e);
+    HostSetUp(*e);
     e->SetChanged(5, true);
     e->NewSelection(16, 63);
     e->PrintOptions().SetHeader(0, "Page %p");

@@ -1,5 +1,4 @@
-// The values the main window's form description gives its hex view (FlashEditor).
-#include "orix_hex_editor_ex.h"
+#include "flash_editor_form.h"
 
 #include <utility>
 #include <vector>
@@ -37,5 +36,6 @@ void ApplyFlashEditorForm(TOrixHexEditorEx& editor) {
         {"NonFocusCursorFrame", clAqua},
         {"ActiveFieldBackground", clWindow},
     };
-    for (const auto& [name, value] : colors) editor.Colors().setProperty(name, static_cast<int>(value));
+    for (const auto& [name, value] : colors)
+        editor.Colors().setProperty(name, static_cast<int>(value));
 }

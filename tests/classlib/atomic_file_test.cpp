@@ -1,0 +1,183 @@
+#include "atomic_file.h"
+#include "exceptions.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// While it lives, writes past the given size fail with EFBIG (instead of the signal).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : handler_(std::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit low = saved_;
+        low.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &low);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, handler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*handler_)(int);
+};
+
+class AtomicFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/atomic_file_test_XXXXXX";
+        dir_ = ::mkdtemp(pattern);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+    static std::string Contents(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    static void Put(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    static bool Save(const std::string& path, const std::string& text) {
+        TAtomicFile file(path);
+        return file.IsOpen() && file.Write(text.data(), text.size()) && file.Commit();
+    }
+    // Names in the folder: a temporary file left behind shows here.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    std::string dir_;
+};
+
+// Saving through a link replaces the file it points at, relative or absolute, and the
+// link stays a link.
+TEST_F(AtomicFileTest, ALinkIsWrittenThroughAndStaysALink) {
+    fs::create_directory(Path("real"));
+    Put(Path("real/settings.ini"), "old");
+    fs::create_symlink("real/settings.ini", Path("relative"));
+    fs::create_symlink(Path("relative"), Path("chain"));
+    for (const char* name : {"relative", "chain"}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(Save(Path(name), name));
+        EXPECT_TRUE(fs::is_symlink(Path(name)));
+        EXPECT_EQ(Contents(Path("real/settings.ini")), name);
+    }
+    EXPECT_EQ(Names(), (std::vector<std::string>{"chain", "real", "relative"}));
+    EXPECT_EQ(TAtomicFile(Path("chain")).Target(), Path("real/settings.ini"));
+}
+
+// A link to what is no plain file (as a settings file linked to the zero device) is replaced
+// itself: the pipe or folder behind it stays, and no temporary file is made beside it.
+TEST_F(AtomicFileTest, ALinkToWhatIsNoPlainFileIsReplacedItself) {
+    fs::create_directory(Path("elsewhere"));
+    ASSERT_EQ(::mkfifo(Path("elsewhere/fifo").c_str(), 0666), 0);
+    fs::create_directory(Path("elsewhere/folder"));
+    for (const char* target : {"elsewhere/fifo", "elsewhere/folder"}) {
+        SCOPED_TRACE(target);
+        fs::remove(Path("link"));
+        fs::create_symlink(Path(target), Path("link"));
+        ASSERT_TRUE(Save(Path("link"), "new"));
+        EXPECT_FALSE(fs::is_symlink(Path("link")));
+        EXPECT_EQ(Contents(Path("link")), "new");
+    }
+    EXPECT_TRUE(fs::is_fifo(Path("elsewhere/fifo")));
+    EXPECT_TRUE(fs::is_directory(Path("elsewhere/folder")));
+    EXPECT_TRUE(fs::is_empty(Path("elsewhere/folder")));
+    fs::remove(Path("elsewhere/folder"));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"elsewhere", "link"}));
+}
+
+TEST_F(AtomicFileTest, TheOldModeIsKeptAndANewFileFollowsTheUmask) {
+    Put(Path("old.bin"), "old");
+    ::chmod(Path("old.bin").c_str(), 0604);
+    const mode_t before = ::umask(027);
+    const bool savedOld = Save(Path("old.bin"), "new");
+    const bool savedNew = Save(Path("new.bin"), "new");
+    ::umask(before);
+    ASSERT_TRUE(savedOld && savedNew);
+    struct stat st {};
+    ASSERT_EQ(::stat(Path("old.bin").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+    ASSERT_EQ(::stat(Path("new.bin").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(Contents(Path("old.bin")), "new");
+}
+
+// A write the system refuses (here: beyond the file size limit) fails the write and the
+// commit; the old file keeps every byte, and no temporary file stays behind. So does a
+// writer dropped before its commit (a cancelled save).
+TEST_F(AtomicFileTest, AFailureLeavesTheOldFileAndNoTemporaryFile) {
+    const std::string old(100, 'o');
+    const std::string big(8192, 'n');
+    for (const bool refused : {true, false}) {
+        SCOPED_TRACE(refused ? "write refused" : "dropped");
+        Put(Path("image.bin"), old);
+        {
+            TAtomicFile file(Path("image.bin"));
+            ASSERT_TRUE(file.IsOpen());
+            if (refused) {
+                const bool wrote = [&] {
+                    FileSizeLimit limit(4096);
+                    return file.Write(big.data(), big.size());
+                }();
+                EXPECT_FALSE(wrote);
+                EXPECT_FALSE(file.Commit());
+            } else {
+                EXPECT_TRUE(file.Write(big.data(), big.size()));
+            }
+        }
+        EXPECT_EQ(Contents(Path("image.bin")), old);
+        EXPECT_EQ(Names(), (std::vector<std::string>{"image.bin"}));
+    }
+}
+
+TEST_F(AtomicFileTest, AFolderThatCannotTakeTheFileIsReportedAtOnce) {
+    TAtomicFile file(Path("missing/image.bin"));
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_FALSE(file.Write("x", 1));
+    EXPECT_FALSE(file.Commit());
+}
+
+// Through the stream a refused write raises the stream's error; moving the position is
+// refused rather than silently writing in the wrong place.
+TEST_F(AtomicFileTest, TheStreamRaisesTheWriteError) {
+    Put(Path("image.bin"), "old");
+    TAtomicFileStream stream(Path("image.bin"));
+    stream.WriteBuffer("abc", 3);
+    EXPECT_EQ(stream.GetPosition(), 3);
+    EXPECT_THROW(stream.SetPosition(0), EWriteError);
+    bool raised = false;
+    try {
+        FileSizeLimit limit(3);
+        stream.WriteBuffer("def", 3);
+    } catch (const EWriteError& e) {
+        raised = std::string(e.what()) == "Stream write error";
+    }
+    EXPECT_TRUE(raised);
+    EXPECT_FALSE(stream.File().Commit());
+    EXPECT_EQ(Contents(Path("image.bin")), "old");
+}
+
+} // namespace
