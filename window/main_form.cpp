@@ -350,7 +350,9 @@ void TForm1::BindCommands() {
         {ComboBox1, &TForm1::ComboBox1Change},
         {ComboBox2, &TForm1::ComboBox2Change},
         {ComboBox3, &TForm1::ComboBox3Change}};
-    for (auto [combo, handler] : lists) {
+    for (const auto& entry : lists) {
+        QComboBox* combo = entry.first;
+        void (TForm1::*handler)() = entry.second;
         connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this, combo, handler] {
             combo->setProperty("edited", true);
             RunCommand(handler);
