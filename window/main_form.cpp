@@ -350,9 +350,10 @@ void TForm1::BindCommands() {
         {ComboBox1, &TForm1::ComboBox1Change},
         {ComboBox2, &TForm1::ComboBox2Change},
         {ComboBox3, &TForm1::ComboBox3Change}};
-    for (const auto& entry : lists) {
-        QComboBox* combo = entry.first;
-        void (TForm1::*handler)() = entry.second;
+    for (const auto& list : lists) {
+        // Named copies: clang 14 cannot capture a structured binding in a lambda.
+        QComboBox* const combo = list.first;
+        void (TForm1::*const handler)() = list.second;
         connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this, combo, handler] {
             combo->setProperty("edited", true);
             RunCommand(handler);
