@@ -28,11 +28,16 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
-// Blanks and tabs around a value are not part of it.
-std::string TrimBlanks(const std::string& text) {
+// A written value as it reads back: blanks and tabs around it and quotes around the whole of
+// it are not part of it.
+std::string AsRead(const std::string& text) {
     const size_t first = text.find_first_not_of(" \t");
     if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    std::string value = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    return value;
 }
 
 } // namespace
@@ -56,13 +61,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           form.ComboBox4->currentIndex() < form.ComboBox4->count());
 
     // A value of the input's own bytes (as much of it as a value line can carry) under a key
-    // of its own: read back as written, blanks around it removed, every other entry as before.
+    // of its own: read back as written, every other entry as before.
     std::string value(reinterpret_cast<const char*>(data), std::min<size_t>(size, 64));
     for (char& c : value)
         if (c == '\r' || c == '\n' || c == '\0') c = '_';
     ini.WriteString("Fuzz", "Value", value);
     TIniFile reread(path);
-    Check(reread.ReadString("Fuzz", "Value", "\x01") == TrimBlanks(value));
+    Check(reread.ReadString("Fuzz", "Value", "\x01") == AsRead(value));
     for (size_t i = 0; i < kEntries.size(); ++i) {
         const auto& [section, key] = kEntries[i];
         Check(reread.ReadString(section, key, "\x01") == before[i]);
