@@ -64,6 +64,7 @@ extern "C" int nanosleep(const struct timespec* request, struct timespec* remain
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 4) return 0;
     FuzzForm& form = TheForm();
+    const FuzzSettle settle;
     std::vector<uint8_t> file(data + 4, data + size);
     for (size_t at = 0; at + kChipRecordSize <= file.size(); at += kChipRecordSize) {
         uint8_t* capacity = file.data() + at + offsetof(ChipRecord, Capacity);

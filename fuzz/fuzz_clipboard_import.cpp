@@ -92,6 +92,7 @@ void CheckReaders(const std::string& payload) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 3) return 0;
     TOrixHexEditorEx* editor = &FuzzEditor();
+    const FuzzSettle settle;
     const uint8_t types = data[0], options = data[1];
     const std::string payload(reinterpret_cast<const char*>(data) + 3, size - 3);
     CheckReaders(payload);

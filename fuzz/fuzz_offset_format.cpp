@@ -61,6 +61,7 @@ void CheckOffsetText(TOrixHexEditorEx& editor, uint32_t position) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 3) return 0;
     TOrixHexEditorEx* editor = &FuzzEditor();
+    const FuzzSettle settle;
     const size_t dataSize = data[1] | static_cast<size_t>(data[2]) << 8;
     TMemoryStream stream;
     stream.SetSize(static_cast<int64_t>(dataSize));

@@ -26,6 +26,15 @@ inline QApplication& FuzzApp() {
     return *app;
 }
 
+// Delivers, at the end of each input, the events the input's steps posted (the controls post
+// some to themselves), as the program's event loop would: kept, they pile up without end.
+struct FuzzSettle {
+    FuzzSettle() = default;
+    FuzzSettle(const FuzzSettle&) = delete;
+    FuzzSettle& operator=(const FuzzSettle&) = delete;
+    ~FuzzSettle() { QCoreApplication::processEvents(); }
+};
+
 // Memory-backed when the system has it; removed by nobody, like libFuzzer's own work files.
 inline std::string FuzzFolder(const char* name) {
     std::string shm = std::string("/dev/shm/") + name + ".XXXXXX";

@@ -44,6 +44,7 @@ std::string AsRead(const std::string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzForm& form = TheForm();
+    const FuzzSettle settle;
     const std::string path = ChangeFileExt(FuzzProgramPath(), ".ini");
     FuzzWriteFile(path, data, size);
 
