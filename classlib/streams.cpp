@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <fcntl.h>
+#include <new>
 #include <unistd.h>
 
 int64_t TStream::GetSize() {
@@ -64,7 +64,7 @@ void TMemoryStream::Reserve(int64_t capacity) {
 }
 
 int64_t TMemoryStream::Read(void* buffer, int64_t count) {
-    if (count <= 0 || position_ >= size_) return 0;
+    if (count <= 0 || position_ < 0 || position_ >= size_) return 0;
     const int64_t n = std::min(count, size_ - position_);
     std::memcpy(buffer, data_ + position_, static_cast<size_t>(n));
     position_ += n;
@@ -72,7 +72,7 @@ int64_t TMemoryStream::Read(void* buffer, int64_t count) {
 }
 
 int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
-    if (count <= 0 || position_ < 0) return 0;
+    if (count <= 0 || position_ < 0 || count > INT64_MAX - position_) return 0;
     const int64_t end = position_ + count;
     if (end > size_) {
         Reserve(end);
@@ -86,11 +86,14 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
 }
 
 int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
-    switch (origin) {
-    case TSeekOrigin::soBeginning: position_ = offset; break;
-    case TSeekOrigin::soCurrent: position_ += offset; break;
-    case TSeekOrigin::soEnd: position_ = size_ + offset; break;
-    }
+    const int64_t base = origin == TSeekOrigin::soBeginning ? 0
+                         : origin == TSeekOrigin::soCurrent ? position_
+                                                            : size_;
+    int64_t target = 0;
+    // A position before the start (or beyond 64 bits) is refused as a file's lseek refuses
+    // it: -1, and the position stays.
+    if (__builtin_add_overflow(base, offset, &target) || target < 0) return -1;
+    position_ = target;
     return position_;
 }
 
@@ -150,7 +153,9 @@ TFileStream::TFileStream(const std::string& fileName, uint32_t mode) : fileName_
         throw EFOpenError("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
 }
 
-TFileStream::~TFileStream() { Close(); }
+TFileStream::~TFileStream() {
+    Close();
+}
 
 bool TFileStream::Close() {
     if (fd_ < 0) return true;
@@ -163,7 +168,8 @@ int64_t TFileStream::Read(void* buffer, int64_t count) {
     int64_t done = 0;
     auto* out = static_cast<uint8_t*>(buffer);
     while (fd_ >= 0 && done < count) {
-        const ssize_t n = ::read(fd_, out + done, static_cast<size_t>(std::min<int64_t>(count - done, 1 << 30)));
+        const ssize_t n =
+            ::read(fd_, out + done, static_cast<size_t>(std::min<int64_t>(count - done, 1 << 30)));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         done += n;
@@ -175,7 +181,8 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
     int64_t done = 0;
     const auto* in = static_cast<const uint8_t*>(buffer);
     while (fd_ >= 0 && done < count) {
-        const ssize_t n = ::write(fd_, in + done, static_cast<size_t>(std::min<int64_t>(count - done, 1 << 30)));
+        const ssize_t n =
+            ::write(fd_, in + done, static_cast<size_t>(std::min<int64_t>(count - done, 1 << 30)));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         done += n;

@@ -36,6 +36,7 @@ public:
 
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void* buffer, int64_t count) override;
+    // The new position; -1 for one before the start, which leaves the position as it was.
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
     int64_t GetSize() override { return size_; }
     // Growing keeps the existing bytes; new bytes are zero.

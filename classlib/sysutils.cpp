@@ -10,55 +10,10 @@
 
 namespace {
 
-bool ParseInt(const std::string& text, int32_t& value) {
-    size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    bool hex = false;
-    if (i < text.size() && text[i] == '$') {
-        hex = true;
-        ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-        hex = true;
-        i += 2;
-    } else if (i < text.size() && (text[i] == 'x' || text[i] == 'X')) {
-        hex = true;
-        ++i;
-    }
-    if (i >= text.size()) return false;
-    uint64_t magnitude = 0;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (hex && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (hex && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
-            return false;
-        magnitude = magnitude * (hex ? 16 : 10) + static_cast<uint64_t>(digit);
-        if (magnitude > 0xFFFFFFFFull) return false;
-    }
-    if (hex) {
-        uint32_t bits = static_cast<uint32_t>(magnitude);
-        if (negative) bits = 0u - bits;
-        value = static_cast<int32_t>(bits);
-        return true;
-    }
-    if (negative ? magnitude > 0x80000000ull : magnitude > 0x7FFFFFFFull) return false;
-    const int64_t wide = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
-    value = static_cast<int32_t>(wide);
-    return true;
-}
-
-// The 64-bit twin of ParseInt: the same forms, hexadecimal up to 64 bits.
-bool ParseInt64(const std::string& text, int64_t& value) {
+// The one rule of StrToInt and StrToInt64, for a width of 32 or 64 bits: blanks, a sign, then
+// decimal digits or hexadecimal ones after "$", "x" or "0x". Hexadecimal takes the width's
+// bits and wraps into the signed range; decimal must lie in the signed range.
+bool ParseInteger(const std::string& text, unsigned bits, int64_t& value) {
     size_t i = 0;
     while (i < text.size() && text[i] == ' ') ++i;
     bool negative = false;
@@ -74,8 +29,12 @@ bool ParseInt64(const std::string& text, int64_t& value) {
                (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         hex = true;
         i += 2;
+    } else if (i < text.size() && (text[i] == 'x' || text[i] == 'X')) {
+        hex = true;
+        ++i;
     }
     if (i >= text.size()) return false;
+    const uint64_t mask = bits >= 64 ? UINT64_MAX : (uint64_t{1} << bits) - 1;
     const uint64_t base = hex ? 16 : 10;
     uint64_t magnitude = 0;
     for (; i < text.size(); ++i) {
@@ -89,14 +48,28 @@ bool ParseInt64(const std::string& text, int64_t& value) {
             digit = static_cast<uint64_t>(c - 'A' + 10);
         else
             return false;
-        if (magnitude > (UINT64_MAX - digit) / base) return false;
+        if (magnitude > (mask - digit) / base) return false;
         magnitude = magnitude * base + digit;
     }
-    if (!hex && magnitude > (negative ? 0x8000000000000000ull : 0x7FFFFFFFFFFFFFFFull))
-        return false;
-    // Two's complement in unsigned arithmetic; the conversion to signed is exact in C++20.
-    value = static_cast<int64_t>(negative ? 0u - magnitude : magnitude);
+    const uint64_t signBit = uint64_t{1} << (bits - 1);
+    if (!hex && magnitude > (negative ? signBit : signBit - 1)) return false;
+    // Two's complement in unsigned arithmetic, cut to the width and sign-extended from it;
+    // the conversions to signed are exact in C++20.
+    uint64_t pattern = (negative ? 0u - magnitude : magnitude) & mask;
+    if (bits < 64 && (pattern & signBit) != 0) pattern |= ~mask;
+    value = static_cast<int64_t>(pattern);
     return true;
+}
+
+bool ParseInt(const std::string& text, int32_t& value) {
+    int64_t wide = 0;
+    if (!ParseInteger(text, 32, wide)) return false;
+    value = static_cast<int32_t>(wide);
+    return true;
+}
+
+bool ParseInt64(const std::string& text, int64_t& value) {
+    return ParseInteger(text, 64, value);
 }
 
 std::string& ExeNameCell() {
@@ -106,7 +79,9 @@ std::string& ExeNameCell() {
 
 } // namespace
 
-bool TryStrToInt(const std::string& text, int32_t& value) { return ParseInt(text, value); }
+bool TryStrToInt(const std::string& text, int32_t& value) {
+    return ParseInt(text, value);
+}
 
 int32_t StrToInt(const std::string& text) {
     int32_t value = 0;
@@ -130,7 +105,9 @@ int32_t StrToIntDef(const std::string& text, int32_t fallback) {
     return ParseInt(text, value) ? value : fallback;
 }
 
-std::string IntToStr(int64_t value) { return std::to_string(value); }
+std::string IntToStr(int64_t value) {
+    return std::to_string(value);
+}
 
 std::string IntToHex(uint64_t value, int digits) {
     return Format("%0*llX", digits, static_cast<unsigned long long>(value));
@@ -165,7 +142,9 @@ std::string TrimRight(const std::string& text) {
     return text.substr(0, e);
 }
 
-std::string Trim(const std::string& text) { return TrimRight(TrimLeft(text)); }
+std::string Trim(const std::string& text) {
+    return TrimRight(TrimLeft(text));
+}
 
 std::string UpperCase(const std::string& text) {
     std::string out = text;
@@ -186,7 +165,9 @@ int CompareText(const std::string& a, const std::string& b) {
     return ua < ub ? -1 : (ua == ub ? 0 : 1);
 }
 
-bool SameText(const std::string& a, const std::string& b) { return CompareText(a, b) == 0; }
+bool SameText(const std::string& a, const std::string& b) {
+    return CompareText(a, b) == 0;
+}
 
 std::string ExtractFileExt(const std::string& fileName) {
     const size_t slash = fileName.find_last_of('/');
@@ -225,4 +206,6 @@ std::string ApplicationExeName() {
     return name;
 }
 
-void SetApplicationExeName(const std::string& path) { ExeNameCell() = path; }
+void SetApplicationExeName(const std::string& path) {
+    ExeNameCell() = path;
+}

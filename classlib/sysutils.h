@@ -11,7 +11,8 @@
 int32_t StrToInt(const std::string& text);
 int32_t StrToIntDef(const std::string& text, int32_t fallback);
 bool TryStrToInt(const std::string& text, int32_t& value);
-// The same forms in 64 bits: hexadecimal takes up to 64 bits and wraps into the signed range.
+// The same forms and rule in 64 bits: hexadecimal takes up to 64 bits and wraps into the
+// signed range.
 int64_t StrToInt64(const std::string& text);
 bool TryStrToInt64(const std::string& text, int64_t& value);
 

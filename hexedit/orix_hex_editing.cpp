@@ -396,6 +396,9 @@ void TCustomOrixHexEditor::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t 
 
 bool TCustomOrixHexEditor::CanCreateUndo(TOrixHUndoFlag kind, int32_t count, int32_t replCount) {
     if (count < 0 || replCount < 0) return false;
+    // A combined step joins records that are there: a larger count would make its Undo
+    // empty the history without undoing anything.
+    if (kind == ufKindCombined) return count <= FUndoStore->RecordCount();
     bool granted = GetDataSize() > 0 || kind == ufKindInsertBuffer ||
                    kind == ufKindAppendBuffer || kind == ufKindAllData;
     if (granted && IsFileSizeFixed()) {
@@ -409,7 +412,6 @@ bool TCustomOrixHexEditor::CanCreateUndo(TOrixHUndoFlag kind, int32_t count, int
         default: break;
         }
     }
-    if (!granted && kind == ufKindCombined && count <= FUndoStore->RecordCount()) granted = true;
     return granted;
 }
 

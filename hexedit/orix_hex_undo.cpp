@@ -185,7 +185,11 @@ bool TOrixHUndoStorage::ApplyUndo(const TOrixHUndoRecordView& v) {
 
 bool TOrixHUndoStorage::Undo() {
     if (!CanUndo()) {
-        Reset(false);
+        // Inside an open group the data may have changed without a record since the redo
+        // block was made: it goes with the history, so a later Redo cannot apply it to
+        // other bytes. With nothing to undo otherwise, the step undone last can still be
+        // redone.
+        Reset(FUpdateLevel > 0);
         return false;
     }
     TOrixHUndoRecordView view;
@@ -310,7 +314,7 @@ void TOrixHUndoStorage::RestoreRedoState(bool secondMark) {
 }
 
 bool TOrixHUndoStorage::Redo() {
-    if (FRedoRecord.empty()) return false;
+    if (!CanRedo()) return false;
     TCustomOrixHexEditor& e = *FHexEditor;
     const TOrixHUndoRec h = TOrixHUndoRec::ReadFrom(FRedoRecord.data());
     const uint8_t kind = GetUndoKind(h.UndoFlagBits);

@@ -115,7 +115,9 @@ public:
     int32_t BeginUpdate();
     int32_t EndUpdate();
     bool CanUndo();
-    bool CanRedo() const { return !FRedoRecord.empty(); }
+    // Not inside an open group, as Undo: a step redone there would land behind the group's
+    // record and on data the group may have changed.
+    bool CanRedo() const { return !FRedoRecord.empty() && FUpdateLevel < 1; }
     void CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t count, int32_t replCount,
                     const std::string& description);
     bool Undo();

@@ -10,9 +10,17 @@ TEST(StrToInt, AcceptedForms) {
         const char* text;
         int32_t value;
     } cases[] = {
-        {"0", 0},          {"42", 42},        {"-42", -42},     {"+7", 7},
-        {"  12", 12},      {"$10", 16},       {"0x1F", 31},     {"0XfF", 255},
-        {"$FFFFFFFF", -1}, {"0xFFFFFFFF", -1}, {"2147483647", 2147483647},
+        {"0", 0},
+        {"42", 42},
+        {"-42", -42},
+        {"+7", 7},
+        {"  12", 12},
+        {"$10", 16},
+        {"0x1F", 31},
+        {"0XfF", 255},
+        {"$FFFFFFFF", -1},
+        {"0xFFFFFFFF", -1},
+        {"2147483647", 2147483647},
         {"-2147483648", INT32_MIN},
     };
     for (const auto& c : cases) EXPECT_EQ(StrToInt(c.text), c.value) << c.text;
@@ -28,6 +36,49 @@ TEST(StrToInt, RefusedFormsRaiseTheConversionError) {
         }
     }
     EXPECT_EQ(StrToIntDef("zz", -5), -5);
+}
+
+// StrToInt and StrToInt64 share one rule: the same prefixes, each within its own width.
+TEST(StrToInt, OneRuleForBothWidths) {
+    const int64_t refused = INT64_MIN + 1; // no case below has this value
+    const struct {
+        const char* text;
+        int64_t value32;
+        int64_t value64;
+    } cases[] = {
+        {"x10", 16, 16},
+        {"X1f", 31, 31},
+        {"-x10", -16, -16},
+        {" +$7fffffff", INT32_MAX, INT32_MAX},
+        {"$FFFFFFFF", -1, 0xFFFFFFFF},
+        {"2147483648", refused, 2147483648},
+        {"-2147483649", refused, -2147483649},
+        {"x100000000", refused, 0x100000000},
+        {"0xFFFFFFFFFFFFFFFF", refused, -1},
+        {"-x8000000000000000", refused, INT64_MIN},
+        {"9223372036854775807", refused, INT64_MAX},
+        {"-9223372036854775808", refused, INT64_MIN},
+        {"9223372036854775808", refused, refused},
+        {"x10000000000000000", refused, refused},
+        {"x", refused, refused},
+        {"0x", refused, refused},
+        {"xx1", refused, refused},
+        {"1x", refused, refused},
+    };
+    for (const auto& c : cases) {
+        int32_t v32 = 0;
+        int64_t v64 = 0;
+        EXPECT_EQ(TryStrToInt(c.text, v32), c.value32 != refused) << c.text;
+        if (c.value32 != refused) {
+            EXPECT_EQ(v32, c.value32) << c.text;
+        }
+        EXPECT_EQ(TryStrToInt64(c.text, v64), c.value64 != refused) << c.text;
+        if (c.value64 != refused) {
+            EXPECT_EQ(v64, c.value64) << c.text;
+        }
+    }
+    EXPECT_THROW(StrToInt64("x"), EConvertError);
+    EXPECT_EQ(StrToInt64("x10"), 16);
 }
 
 TEST(FileNames, ExtensionRules) {

@@ -78,16 +78,7 @@ void emu_set_string_descriptor(int device, int index, const unsigned char* bytes
 
 void emu_unplug_after(int device, int transfers) {
     Device* d = At(device);
-    if (d == nullptr) return;
-    if (transfers < 0) {
-        d->unplugAt = -1;
-    } else if (transfers == 0) {
-        d->plugged = false;
-        d->claimed = -1;
-        d->unplugAt = -1;
-    } else {
-        d->unplugAt = State().transfers + transfers;
-    }
+    if (d != nullptr) UnplugAfter(State(), *d, transfers);
 }
 
 int emu_open_handle_count(void) {

@@ -2,6 +2,10 @@
 
 #include "usb_bulk.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -54,6 +58,55 @@ bool EnvNumber(const char* name, unsigned long& out, int base = 0) {
     return true;
 }
 
+bool EnvSigned(const char* name, long& out) {
+    const char* v = std::getenv(name);
+    if (v == nullptr || *v == '\0') return false;
+    char* end = nullptr;
+    errno = 0;
+    const long n = std::strtol(v, &end, 0);
+    if (end == v || *end != '\0' || errno != 0 || n < INT32_MIN || n > INT32_MAX) {
+        std::fprintf(stderr, "usb emulator: %s=%s is not a number; ignored\n", name, v);
+        return false;
+    }
+    out = n;
+    return true;
+}
+
+// The named value's index in names (which holds count entries), or -1 with a note.
+int EnvChoice(const char* name, const char* const* names, int count) {
+    const char* v = std::getenv(name);
+    if (v == nullptr || *v == '\0') return -1;
+    for (int i = 0; i < count; ++i)
+        if (std::strcmp(v, names[i]) == 0) return i;
+    std::fprintf(stderr, "usb emulator: %s=%s is not one of the names listed; ignored\n", name, v);
+    return -1;
+}
+
+// PYROLAN_EMU_FAULT and its companions: one fault, as a test would add it with emu_add_fault.
+void ApplyFaultEnvironment(Emulator& s) {
+    static const char* const kinds[] = {"error", "short", "timeout"};
+    const int kind = EnvChoice("PYROLAN_EMU_FAULT", kinds, 3);
+    if (kind < 0) return;
+    // In the order of the EMU_XFER_ classes.
+    static const char* const classes[] = {"any",        "command",   "data-out", "read",
+                                          "reply-read", "data-read", "control"};
+    int xfer = EMU_XFER_ANY;
+    if (std::getenv("PYROLAN_EMU_FAULT_ON") != nullptr) {
+        const int chosen = EnvChoice("PYROLAN_EMU_FAULT_ON", classes, 7);
+        if (chosen < 0) return; // a fault on transfers the user did not mean is no help
+        xfer = chosen;
+    }
+    long nth = 0, param = 0;
+    const auto given = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v != nullptr && *v != '\0';
+    };
+    if (given("PYROLAN_EMU_FAULT_AT") && !EnvSigned("PYROLAN_EMU_FAULT_AT", nth)) return;
+    if (given("PYROLAN_EMU_FAULT_PARAM") && !EnvSigned("PYROLAN_EMU_FAULT_PARAM", param)) return;
+    s.faults.push_back(Fault{xfer, static_cast<int>(std::max(nth, -1L)), EMU_FAULT_ERROR + kind,
+                             static_cast<int>(param)});
+}
+
 } // namespace
 
 void Emulator::ApplyEnvironment() {
@@ -83,6 +136,22 @@ void Emulator::ApplyEnvironment() {
             in.read(reinterpret_cast<char*>(chip.memory.data()),
                     static_cast<std::streamsize>(chip.memory.size()));
         }
+    }
+    ApplyFaultEnvironment(*this);
+    long unplug = 0;
+    if (EnvSigned("PYROLAN_EMU_UNPLUG_AFTER", unplug) && unplug >= 0)
+        for (Device& d : devices) UnplugAfter(*this, d, static_cast<int>(unplug));
+}
+
+void UnplugAfter(Emulator& s, Device& d, int transfers) {
+    if (transfers < 0) {
+        d.unplugAt = -1;
+    } else if (transfers == 0) {
+        d.plugged = false;
+        d.claimed = -1;
+        d.unplugAt = -1;
+    } else {
+        d.unplugAt = s.transfers + transfers;
     }
 }
 

@@ -97,6 +97,8 @@ int AddDevice(Emulator& s, int vendorId, int productId, const char* manufacturer
               const char* product);
 int AddProgrammer(Emulator& s, int variant);
 void SetChip(Emulator& s, int family, uint32_t size, int pageSize, uint32_t jedec);
+// The device vanishes after that many further transfers (0: now, -1: never).
+void UnplugAfter(Emulator& s, Device& d, int transfers);
 
 // Records one call (when recording is on); `data` may be null.
 void Record(emu_record r, const void* data, int bytes);

@@ -233,6 +233,57 @@ TEST(UndoRedo, UndoGroups) {
     EXPECT_EQ(s.RecordCount(), 1);
 }
 
+// Undo and redo while a group is open. The group's changes have no records, so a redo step
+// made before them would put its bytes on other data: Undo empties the history with the redo
+// step, Redo waits for the group to end, and the end of a group that Undo closed takes no
+// later record off.
+TEST(UndoRedo, UndoAndRedoInsideAnOpenGroup) {
+    TestApp();
+    for (const char* description : {"", "Fill"}) {
+        SCOPED_TRACE(description);
+        ShownEditor e(16);
+        TOrixHUndoStorage& s = e->UndoStorage();
+        e->IntChangeByte(e->GetDataAt(8), 0x88, 8, "");
+        ASSERT_TRUE(e->Undo());
+        ASSERT_TRUE(e->GetCanRedo());
+        e->UndoBeginUpdate(description);
+        e->InsertBuffer(kFour, 4, 0, "", false); // byte 8 is now at 12
+        const State inGroup = Capture(*e, false);
+        EXPECT_FALSE(e->GetCanRedo());
+        EXPECT_FALSE(e->Redo());
+        EXPECT_EQ(Capture(*e, false), inGroup);
+
+        EXPECT_FALSE(e->Undo());
+        EXPECT_EQ(s.UpdateLevel(), 0);
+        EXPECT_EQ(s.RecordCount(), 0);
+        EXPECT_FALSE(e->GetCanRedo());
+        EXPECT_FALSE(e->Redo());
+        EXPECT_EQ(Capture(*e, false).data, inGroup.data);
+
+        // A step after the Undo is recorded as usual and survives the group's end.
+        e->IntChangeByte(e->GetDataAt(0), 0x77, 0, "after");
+        EXPECT_EQ(e->UndoEndUpdate(), 0);
+        EXPECT_EQ(s.RecordCount(), 1);
+        EXPECT_EQ(e->GetUndoDescription(), "after");
+        ASSERT_TRUE(e->Undo());
+        EXPECT_EQ(Capture(*e, false).data, inGroup.data);
+    }
+}
+
+TEST(UndoRedo, RedoWaitsForAGroupWithoutChanges) {
+    TestApp();
+    ShownEditor e(16);
+    e->IntChangeByte(e->GetDataAt(8), 0x88, 8, "");
+    ASSERT_TRUE(e->Undo());
+    e->UndoBeginUpdate("");
+    EXPECT_FALSE(e->Redo());
+    EXPECT_EQ(e->GetDataAt(8), Pattern(16)[8]);
+    e->UndoEndUpdate();
+    ASSERT_TRUE(e->Redo());
+    EXPECT_EQ(e->GetDataAt(8), 0x88);
+    EXPECT_EQ(e->UndoStorage().RecordCount(), 1);
+}
+
 TEST(UndoRedo, StateThatCannotBeRestored) {
     TestApp();
     // Steps made in unicode mode, then a row width that unicode mode refuses: restoring the

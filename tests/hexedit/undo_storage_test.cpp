@@ -2,6 +2,7 @@
 // trimming to MaxUndo, damaged sizes, rollback of a failed record, AddSelection,
 // RemoveLastUndo and the rules of CanCreateUndo.
 #include "hex_test_env.h"
+#include "orix_hex_error.h"
 
 #include <QTemporaryDir>
 #include <cstring>
@@ -252,7 +253,7 @@ TEST(UndoStorage, WhatMayBeRecorded) {
         {ufKindNibbleInsert, 0, 0, false, false}, {ufKindNibbleDelete, 0, 0, false, false},
         {ufKindConvert, 1, 0, false, true},       {ufKindSelection, 0, 0, false, true},
         {ufKindAllData, 0, 0, true, true},        {ufKindCombined, 0, 0, true, true},
-        {ufKindCombined, 1, 0, false, true},
+        {ufKindCombined, 1, 0, false, false}, // no record there to combine
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.kind));
@@ -263,6 +264,44 @@ TEST(UndoStorage, WhatMayBeRecorded) {
         LoadBytes(fixed, Pattern(8));
         fixed.SetNoSizeChange(true);
         EXPECT_EQ(fixed.CanCreateUndo(c.kind, c.count, c.repl), c.onFixed);
+    }
+}
+
+// A combined step joins the records that are there, never more: a larger count is refused
+// before anything changes, and the history still undoes step by step.
+TEST(UndoStorage, CombineUndoCountsOnlyRecordsPresent) {
+    TestApp();
+    const struct {
+        int32_t count;
+        bool accepted;
+    } cases[] = {{0, true}, {1, true}, {2, true}, {3, false}, {1000, false}, {-1, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.count);
+        TOrixHexEditor e;
+        LoadBytes(e, Pattern(8));
+        TOrixHUndoStorage& s = e.UndoStorage();
+        e.IntChangeByte(e.GetDataAt(0), 0xA0, 0, "");
+        e.IntChangeByte(e.GetDataAt(1), 0xA1, 1, "");
+        const std::vector<uint8_t> before = Stream(s);
+        if (c.accepted) {
+            e.CombineUndo(c.count, "joined");
+            EXPECT_EQ(s.RecordCount(), 3);
+            EXPECT_TRUE(e.Undo());
+            EXPECT_EQ(s.RecordCount(), 2 - c.count);
+            continue;
+        }
+        try {
+            e.CombineUndo(c.count, "joined");
+            ADD_FAILURE() << "accepted";
+        } catch (const EOrixHexEditor& error) {
+            EXPECT_EQ(error.Message(), "Cannot update undo storage");
+        }
+        EXPECT_EQ(Stream(s), before);
+        EXPECT_EQ(s.RecordCount(), 2);
+        EXPECT_TRUE(e.Undo());
+        EXPECT_EQ(e.GetDataAt(1), Pattern(8)[1]);
+        EXPECT_EQ(e.GetDataAt(0), 0xA0);
+        EXPECT_EQ(s.RecordCount(), 1);
     }
 }
 
