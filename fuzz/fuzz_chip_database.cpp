@@ -9,7 +9,7 @@
 // selection loads the chip's capacity into the hex view, so capacities above 64 KiB are cut
 // to 64 KiB in the file: 64 MiB loads would make every run a thousand times slower and test
 // nothing of the lists or the detection.
-#include "chip_name_fields.h"
+#include "chip_name.h"
 #include "emulator_api.h"
 #include "fuzz_window.h"
 #include "programmer_operations.h"
