@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <unordered_set>
 
 namespace {
 TOrixHexEditorEx* editor = nullptr;
@@ -41,14 +42,13 @@ void NewEditor() {
     // what reading its line does, and their setters have tests of their own. Their kinds
     // (fonts, numbers, Booleans) still reach the reader through the print font and the rest.
     editor->OnQueryPublicProperty = [](TOrixHexEditorEx*, const std::string& name, bool& isPublic) {
-        static const char* const layout[] = {
-            "Font.Charset", "Font.Color",   "Font.Name",       "Font.Size",
-            "Font.Style",   "BytesPerRow",  "AutoBytesPerRow", "BytesPerColumn",
-            "BytesPerUnit", "UnicodeChars", "BytesPerBlock",   "SeparateBlocksInCharField",
-            "GutterWidth",  "ShowRuler",    "OffsetFormat",
+        static const std::unordered_set<std::string> layout = {
+            "font.charset", "font.color",   "font.name",       "font.size",
+            "font.style",   "bytesperrow",  "autobytesperrow", "bytespercolumn",
+            "bytesperunit", "unicodechars", "bytesperblock",   "separateblocksincharfield",
+            "gutterwidth",  "showruler",    "offsetformat",
         };
-        for (const char* held : layout)
-            if (SameText(name, held)) isPublic = false;
+        if (layout.count(LowerCase(name))) isPublic = false;
     };
 }
 
