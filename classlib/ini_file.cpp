@@ -1,23 +1,31 @@
 #include "ini_file.h"
 
+#include "plain_file.h"
 #include "sysutils.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr size_t kMaxValueLength = 2047;
+// A settings file is a few hundred bytes; anything far larger is not one.
+constexpr int64_t kMaxFileSize = 4 << 20;
+
+// Lines are kept with their carriage returns, so that a rewrite gives every line back as it
+// was read; to the reader a carriage return is a blank.
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
 
 std::string TrimBlanks(const std::string& text) {
     size_t first = 0;
     size_t last = text.size();
-    while (first < last && (text[first] == ' ' || text[first] == '\t')) ++first;
-    while (last > first && (text[last - 1] == ' ' || text[last - 1] == '\t')) --last;
+    while (first < last && IsBlank(text[first])) ++first;
+    while (last > first && IsBlank(text[last - 1])) --last;
     return text.substr(first, last - first);
 }
 
@@ -82,14 +90,18 @@ TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
     Load();
 }
 
+// Only a regular file of a sane size is read: a named pipe, a device or a runaway file
+// reads as a missing one.
 void TIniFile::Load() {
     lines_.clear();
-    std::ifstream in(fileName_, std::ios::binary);
-    if (!in) return;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines_.push_back(line);
+    std::string text;
+    if (!ReadPlainFile(fileName_, kMaxFileSize, text)) return;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        lines_.push_back(text.substr(start, end - start));
+        start = end + 1;
     }
 }
 
@@ -121,15 +133,20 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
     std::vector<std::string> lines = lines_;
     const SectionSpan span = FindSection(lines, section);
-    const std::string entry = key + "=" + value;
+    // New lines end as the file's first line does: CR LF in a file written that way.
+    const std::string ending =
+        !lines.empty() && !lines.front().empty() && lines.front().back() == '\r' ? "\r" : "";
+    const std::string entry = key + "=" + value + ending;
     if (span.header == std::string::npos) {
-        if (!lines.empty() && !TrimBlanks(lines.back()).empty()) lines.emplace_back();
-        lines.push_back("[" + section + "]");
+        if (!lines.empty() && !TrimBlanks(lines.back()).empty()) lines.push_back(ending);
+        lines.push_back("[" + section + "]" + ending);
         lines.push_back(entry);
     } else {
         const size_t at = FindKey(lines, span, key, nullptr);
         if (at != std::string::npos) {
-            lines[at] = entry;
+            // The replaced line keeps its own ending.
+            const bool cr = !lines[at].empty() && lines[at].back() == '\r';
+            lines[at] = key + "=" + value + (cr ? "\r" : "");
         } else {
             // After the section's last non-blank line, so a blank line before the next
             // section stays where it is.

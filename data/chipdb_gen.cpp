@@ -36,6 +36,12 @@ constexpr std::array<FamilyName, 5> kFamilies{{{"Flash25", Flash25},
                                                {"Eeprom95", Eeprom95}}};
 constexpr std::array<const char*, 3> kVoltages{"3.3V", "1.8V", "5.0V"};
 
+// Voltage values ordered by the supply they stand for: 1.8 V < 3.3 V < 5.0 V.
+int SupplyRank(uint8_t voltage) {
+    static constexpr std::array<int, 3> kRank{1, 0, 2};
+    return kRank[voltage];
+}
+
 struct Row {
     int line = 0;
     std::string kind, maker, model;
@@ -341,13 +347,22 @@ private:
             return false;
         }
         // Detection selects the first record of an identification for every part that
-        // answers it, so that record must be right for all of them.
+        // answers it, so that record must be right for all of them: the same size, page and
+        // algorithm, and a supply no higher than any of them takes.
         const Row& f = rows_[first->second];
         const ChipRecord& a = f.record;
-        if (a.Capacity != r.Capacity || a.PageSize != r.PageSize || a.Algorithm != r.Algorithm ||
-            a.Voltage != r.Voltage) {
+        if (a.Capacity != r.Capacity || a.PageSize != r.PageSize || a.Algorithm != r.Algorithm) {
             Fail(line, "shares chip_id " + text + " with line " + std::to_string(f.line) +
-                           " but differs in capacity, page size, algorithm or voltage");
+                           " but differs in capacity, page size or algorithm");
+            return false;
+        }
+        if (SupplyRank(r.Voltage) < SupplyRank(a.Voltage)) {
+            Fail(line,
+                 std::string("a ") + kVoltages[r.Voltage] + " part shares chip_id " + text +
+                     " with the " + kVoltages[a.Voltage] + " part on line " +
+                     std::to_string(f.line) +
+                     ", which detection finds and would supply too high a voltage; list the " +
+                     kVoltages[r.Voltage] + " part first");
             return false;
         }
         if (a.Delay < r.Delay) {

@@ -30,10 +30,13 @@ RoutineResult Stop(WindowServices& ui, RoutineResult result) {
     return result;
 }
 
-// The bar over a data stream, and the 4-byte mode and start address in front of it.
+// The bar over a data stream, and the 4-byte mode and start address in front of it. Parts that
+// take B7h only after a write enable would otherwise stay in 3-byte mode and stream their
+// first 16 MiB twice; the write enable is harmless on the others.
 bool StartStream(DeviceSession& session, const ChipRecord& chip, uint32_t length, bool readReply) {
     WindowServices& ui = session.Services();
-    if (chip.Capacity > k4ByteAddressThreshold && !session.SendSpiCommand(kSpiEnter4ByteMode))
+    if (chip.Capacity > k4ByteAddressThreshold &&
+        !(session.SendSpiCommand(kSpiWriteEnable) && session.SendSpiCommand(kSpiEnter4ByteMode)))
         return false;
     ui.ShowProgress();
     ui.SetProgressMax(length);
@@ -55,6 +58,7 @@ uint32_t ChunkSize(const ChipRecord& chip) {
 }
 
 bool IsUsableChipRecord(const ChipRecord& chip) {
+    if (chip.Family > Eeprom95) return false;
     if (chip.PageSize == 0 || chip.PageSize > kMaximumPageSize) return false;
     return RoundUp(chip.Capacity, ChunkSize(chip)) <= kImageBufferSize;
 }

@@ -24,7 +24,8 @@ inline constexpr uint32_t kChunkBufferSize = 257;
 uint32_t ChunkSize(const ChipRecord& chip);
 
 // False for records the database editor never writes and the routines cannot run safely on:
-// PageSize 0 or above 256, or a Capacity whose last whole chunk reaches past ImageBuffer.
+// a Family outside 0..4 (no routine would touch the chip, yet report it done), PageSize 0 or
+// above 256, or a Capacity whose last whole chunk reaches past ImageBuffer.
 bool IsUsableChipRecord(const ChipRecord& chip);
 
 RoutineResult EraseChip(DeviceSession& session, const ChipRecord& chip);

@@ -21,8 +21,10 @@ enum CommandCode : uint8_t {
     CmdSpiTransfer = 11,
 };
 
-// The SPI flash instruction that enters 4-byte address mode.
+// The SPI flash instruction that enters 4-byte address mode, and the write enable that many
+// parts (Micron N25Q and MT25Q, Winbond W25Q256FV, XMC) want before they accept it.
 inline constexpr uint8_t kSpiEnter4ByteMode = 0xB7;
+inline constexpr uint8_t kSpiWriteEnable = 0x06;
 
 class CommandBlock {
 public:

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <sys/stat.h>
+#include <limits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -194,14 +194,11 @@ bool FormatHexBytes(const uint8_t* bytes, size_t count, char* out, uint32_t& sum
     return erased;
 }
 
-std::unique_ptr<TFileStream> OpenImageForReading(const std::string& fileName, int64_t* size) {
-    // Checked before opening: opening a pipe for reading would wait for a writer.
-    struct stat st {};
-    if (::stat(fileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+std::unique_ptr<TPlainFile> OpenImageForReading(const std::string& fileName, int64_t* size) {
+    auto file = std::make_unique<TPlainFile>(fileName, std::numeric_limits<int64_t>::max());
+    if (file->GetStatus() == TPlainFile::Status::NotRegular)
         throw EFOpenError("Cannot open file \"" + fileName + "\". Not a regular file");
-    auto file = std::make_unique<TFileStream>(fileName, fmOpenRead | fmShareDenyWrite);
-    if (::fstat(file->Handle(), &st) != 0 || !S_ISREG(st.st_mode))
-        throw EFOpenError("Cannot open file \"" + fileName + "\". Not a regular file");
-    if (size != nullptr) *size = st.st_size;
+    file->CheckOpen();
+    if (size != nullptr) *size = file->GetSize();
     return file;
 }

@@ -3,6 +3,7 @@
 // the file of a running read or write, the line reader, the hex field parser and formatter
 // and the error box of the image-file messages (English in every language).
 #include "image_output_file.h"
+#include "plain_file.h"
 #include "streams.h"
 
 #include <cstddef>
@@ -17,7 +18,7 @@ class WindowServices;
 // Carries the file of one record read or write; the reader or writer opens the file into
 // the cell and frees it before it returns.
 struct ImageStreamCell {
-    std::unique_ptr<TFileStream> Input;
+    std::unique_ptr<TPlainFile> Input;
     std::unique_ptr<ImageOutputFile> Output;
 };
 
@@ -96,8 +97,8 @@ bool FormatHexBytes(const uint8_t* bytes, size_t count, char* out, uint32_t& sum
 // Opens a file of the user's for reading and gives its size when asked. Only regular files
 // are read: a folder, a device or a pipe raises the class library's EFOpenError like a
 // file that cannot be opened.
-std::unique_ptr<TFileStream> OpenImageForReading(const std::string& fileName,
-                                                 int64_t* size = nullptr);
+std::unique_ptr<TPlainFile> OpenImageForReading(const std::string& fileName,
+                                                int64_t* size = nullptr);
 
 // Opens the file into the cell, runs the reader on its stream and frees the stream again.
 template <typename Reader>

@@ -41,8 +41,8 @@ const Texts kTable[MessageCount] = {
     /* MsgUsbTransferFailed */ {"USB 传输失败。", "USB 傳輸失敗。", "USB transfer failed."},
     /* MsgEraseTimeout */ {"擦除超时，芯片仍然忙。", "擦除超時，芯片仍然忙。",
                            "Erase timed out: the chip is still busy."},
-    /* MsgBadChipRecord */ {"芯片参数无效：页大小或容量超出范围。", "芯片參數無效：頁大小或容量超出範圍。",
-                            "The chip record is invalid: page size or capacity out of range."},
+    /* MsgBadChipRecord */ {"芯片参数无效：系列、页大小或容量超出范围。", "芯片參數無效：系列、頁大小或容量超出範圍。",
+                            "The chip record is invalid: family, page size or capacity out of range."},
     /* MsgBadFillRange */ {"地址范围无效。", "地址範圍無效。", "The address range is invalid."},
 };
 

@@ -2,12 +2,14 @@
 
 #include "exceptions.h"
 #include "message_table.h"
+#include "plain_file.h"
 #include "sysutils.h"
 #include "usb_bulk.h"
 #include "window_services.h"
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 ProgrammerState::ProgrammerState(TComponent* linkOwner)
@@ -30,12 +32,23 @@ std::string NextLogPrefix(ProgrammerState& state) {
 std::string ChipDatabasePath() { return ChangeFileExt(ApplicationExeName(), ".Dat"); }
 
 ChipDatabaseRead ReadChipDatabase(ChipTableArray& table) {
-    const std::string path = ChipDatabasePath();
-    if (!FileExists(path)) return ChipDatabaseRead::Missing;
-    TFileStream file(path, fmOpenRead | fmShareDenyWrite);
-    const int64_t size = file.GetSize();
-    if (size < 0 || size % static_cast<int64_t>(kChipRecordSize) != 0)
+    // Any size is accepted here: the read below takes at most the table's slots.
+    TPlainFile file(ChipDatabasePath(), std::numeric_limits<int64_t>::max());
+    switch (file.GetStatus()) {
+    case TPlainFile::Status::Missing:
+        return ChipDatabaseRead::Missing;
+    case TPlainFile::Status::NotRegular:
+        // A folder, a pipe or a device under the database's name holds no records.
         return ChipDatabaseRead::Damaged;
+    case TPlainFile::Status::CannotOpen:
+    case TPlainFile::Status::TooLarge:
+        file.CheckOpen();
+        break;
+    case TPlainFile::Status::Opened:
+        break;
+    }
+    const int64_t size = file.GetSize();
+    if (size % static_cast<int64_t>(kChipRecordSize) != 0) return ChipDatabaseRead::Damaged;
     // A file of more than 1000 records gives its first 1000; the table is never written
     // past its slots.
     const int64_t records = std::min<int64_t>(size / kChipRecordSize, kChipTableSlots);

@@ -117,11 +117,13 @@ bool TOrixHexEditorEx::InsertOLEData(const TOrixHMimeSource& source, Qt::DropAct
                                      TOrixHOLEOperation operation) {
     bool done = false;
     const std::string bytes = ImportOLEData(source, effect, operation);
-    // A drop places its bytes itself; only the clipboard pastes here.
     if (!bytes.empty() && operation == oleClipboard) {
         TOrixHWaitCursor wait(this);
         PasteData(bytes.data(), static_cast<int32_t>(bytes.size()), "Paste from clipboard");
         done = true;
+    } else if (!bytes.empty()) {
+        TOrixHWaitCursor wait(this);
+        done = PlaceDroppedData(bytes, effect);
     }
     if (!done) effect = Qt::IgnoreAction;
     return done;

@@ -2,12 +2,10 @@
 
 #include "format_sel_dialog.h"
 #include "orix_hex_error.h"
+#include "plain_file.h"
 #include "radix.h"
 #include "streams.h"
 
-#include <QFileInfo>
-#include <cerrno>
-#include <cstring>
 #include <limits>
 
 TClipFormats OrixHClipFormats(bool supportsOther) {
@@ -69,15 +67,12 @@ std::string FileListToBytes(const std::vector<std::string>& files, bool asNames)
     const std::string& name = files.front();
     // Only a plain file has contents to paste: a directory opens for reading on Linux, and
     // opening a named pipe waits for a writer, which would hang the program.
-    const QFileInfo info(QString::fromStdString(name));
-    if (info.exists() && !info.isFile())
-        throw EFOpenError("Cannot open file \"" + name + "\". " +
-                          (info.isDir() ? std::strerror(EISDIR) : "Not a regular file"));
-    TFileStream file(name, fmOpenRead | fmShareDenyNone);
+    TPlainFile file(name, std::numeric_limits<int32_t>::max());
     const int64_t size = file.GetSize();
-    if (size > std::numeric_limits<int32_t>::max())
+    if (file.GetStatus() == TPlainFile::Status::TooLarge)
         throw EOrixHexEditor("File " + name + " is too large to paste (" + std::to_string(size) +
                              " bytes; at most 2147483647)");
+    file.CheckOpen();
     data.resize(static_cast<size_t>(size));
     file.ReadBuffer(data.data(), size);
     return data;

@@ -1,15 +1,15 @@
 // Construction, content (load, save, byte access, changed marks) and behaviour properties.
 #include "orix_hex_editor.h"
 
+#include "plain_file.h"
 #include "sysutils.h"
 
 #include <QApplication>
 #include <QShowEvent>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <exception>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -214,23 +214,18 @@ void TCustomOrixHexEditor::LoadFromStream(TStream& stream) {
 
 void TCustomOrixHexEditor::LoadFromFile(const std::string& fileName) {
     FReadOnlyFile = true;
-    // Opened without blocking and checked first: a FIFO or device would block or never end.
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        throw EFOpenError(
-            Format("Cannot open %s.\r\n(%s.)", fileName.c_str(), std::strerror(errno)));
-    struct stat st {};
-    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    ::close(fd);
-    if (!regular)
-        throw EFOpenError(
-            Format("Cannot open %s.\r\n(%s.)", fileName.c_str(), "Not a regular file"));
+    // A FIFO or device would block or never end: only a regular file is read.
+    TPlainFile file(fileName, std::numeric_limits<int64_t>::max());
+    if (!file.IsOpen())
+        throw EFOpenError(Format("Cannot open %s.\r\n(%s.)", fileName.c_str(),
+                                 file.GetStatus() == TPlainFile::Status::NotRegular
+                                     ? "Not a regular file"
+                                     : file.Reason().c_str()));
     const int rw = ::open(fileName.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (rw >= 0) {
         ::close(rw);
         FReadOnlyFile = false;
     }
-    TFileStream file(fileName, fmOpenRead | fmShareDenyNone);
     FProgressName = fileName;
     try {
         LoadFromStream(file);

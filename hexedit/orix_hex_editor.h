@@ -554,7 +554,6 @@ protected:
     bool FModifiedFlag = false;
 
 private:
-    QString CharText(int32_t position) const;
     bool constructed_ = false;
     bool emptyStartDone_ = false;
 };

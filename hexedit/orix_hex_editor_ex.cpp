@@ -250,6 +250,7 @@ void TOrixHexEditorEx::MouseDown(TMouseButton button, TShiftState shift, int32_t
     FLastPress = QPoint(x, y);
     const int32_t anchor = FSelAnchor, first = FSelFirst, last = FSelLast;
     TCustomOrixHexEditor::MouseDown(button, shift, x, y);
+    ArmDrag(button, x, y);
     if (!(shift & ssDouble)) return;
     // The press handling drops the selection: the double click's own comes back, or, when it
     // selected nothing, the one there was.
@@ -268,6 +269,9 @@ void TOrixHexEditorEx::MouseUp(TMouseButton button, TShiftState shift, int32_t x
         FResetSelOnMouseUp = false;
     }
     TCustomOrixHexEditor::MouseUp(button, shift, x, y);
+    // A press on the selection that did not become a drag arms no later one.
+    FIsDragging = false;
+    FMaybeDrag = false;
 }
 
 void TOrixHexEditorEx::DblClick() {

@@ -4,18 +4,24 @@
 // file is saved over, a paint lock, undo groups that carry a description, the common end of
 // paste and drop (PasteData), a popup menu for the offset column and the ruler, double-click
 // selection and the standard edit actions.
-// The clipboard commands (CBCopy, CBCut, CBPaste and their Can* queries) and the bookmarks
-// and properties as text are in their own blocks at the end.
+// The clipboard commands (CBCopy, CBCut, CBPaste and their Can* queries), drag and drop,
+// printing and the bookmarks and properties as text are in blocks of their own at the end.
 #include "actions.h"
 #include "orix_hex_clipboard_data.h"
 #include "orix_hex_clipboard_import.h"
+#include "orix_hex_dragdrop.h"
 #include "orix_hex_editor.h"
+#include "orix_hprint_options.h"
 
 #include <QContextMenuEvent>
+#include <QDrag>
+#include <QDropEvent>
 #include <QPointer>
 #include <array>
+#include <memory>
 #include <string>
 
+class TMetafile;
 class TOrixHexEditorEx;
 // Asked for every path that the table of public properties holds; IsPublic comes in True.
 using TOrixHQueryPublicPropertyEvent =
@@ -30,7 +36,8 @@ class TOrixHexEditorEx : public TCustomOrixHexEditor {
     Q_PROPERTY(bool FlushClipboardAtShutDown MEMBER FFlushClipboardAtShutDown)
     Q_PROPERTY(bool SupportsOtherClipFormats MEMBER FSupportsOtherClipFormats)
     Q_PROPERTY(bool ZoomOnWheel MEMBER FZoomOnWheel)
-    Q_PROPERTY(QFont PrintFont MEMBER FPrintFont)
+    Q_PROPERTY(QFont PrintFont READ GetPrintFont WRITE SetPrintFont)
+    Q_PROPERTY(QObject* PrintOptions READ GetPrintOptionsObject WRITE SetPrintOptions)
 public:
     explicit TOrixHexEditorEx(QWidget* parent = nullptr);
 
@@ -122,6 +129,54 @@ protected:
     QPoint FLastPress;
     int32_t FDblClickPos = -1;
 
+    // ---- drag and drop: the control as drop target and as drag source (orix_hex_dragdrop.cpp)
+    Q_PROPERTY(bool OleDragDrop READ GetOleDragDrop WRITE SetOleDragDrop)
+public:
+    bool GetOleDragDrop() const { return FOleDragDrop; }
+    void SetOleDragDrop(bool value);
+    TOrixHDropTarget& DropTarget() { return *FDropTarget; }
+    // The action a drag over the control takes: from the keys held and whose drag it is, then
+    // limited to what the source allows (a copy when the wanted action is not allowed).
+    void ModifyOLEDropEffect(TShiftState keyState, Qt::DropActions allowed, Qt::DropAction& effect);
+    // Puts dropped bytes at the drop marker. False when nothing was placed; a move that could
+    // not place all the bytes is reported as a copy, so the source keeps its data.
+    bool PlaceDroppedData(const std::string& bytes, Qt::DropAction& effect);
+    bool IsDragging() const { return FIsDragging; }
+    bool MaybeDrag() const { return FMaybeDrag; }
+    // How far the pointer must travel from the press, in either direction, to start a drag.
+    static int32_t DragThreshold();
+    // The drag loop: QDrag::exec with the allowed actions and the preferred one. It takes the
+    // drag over: Qt frees it once the drop is over, on X11 only after the target has fetched
+    // the data, which may be after the loop returned. Replaceable, since on a platform without
+    // a pointer the real loop returns at once.
+    using TDragExec = std::function<Qt::DropAction(QDrag* drag, Qt::DropActions allowed,
+                                                   Qt::DropAction preferred)>;
+    static TDragExec& DragExec();
+
+protected:
+    friend class TOrixHDropTarget;
+    void MouseMove(TShiftState shift, int32_t x, int32_t y) override;
+    // The drag source's parts of the mouse handlers.
+    void ArmDrag(TMouseButton button, int32_t x, int32_t y);
+    void StartOLEDrag();
+    // A move of the dragged bytes to pos inside the data, as one undo step.
+    void MoveDraggedData(const std::string& bytes, int32_t pos);
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+    bool FOleDragDrop = false;
+    std::unique_ptr<TOrixHDropTarget> FDropTarget = std::make_unique<TOrixHDropTarget>(this);
+    bool FMaybeDrag = false;
+    bool FIsDragging = false;
+    int32_t FDragStartX = 0;
+    int32_t FDragStartY = 0;
+    bool FDataMovedInternally = false;
+    // The range the running drag carries, as it was when the drag started.
+    int32_t FDragFirst = -1;
+    int32_t FDragCount = 0;
+
     // ---- clipboard: copy, cut, paste, the import of offered data (orix_hex_clipboard_commands.cpp)
 public:
     bool CanCopy();
@@ -157,6 +212,32 @@ protected:
     // The clipboard owns the object; this only recognises it, and goes null when it is gone.
     QPointer<TOrixHDataObject> FClipboardDataObject;
     std::array<TClipFormat, 2> FOLEFormats{};
+
+    // ---- printing: options, font, pages on any canvas or the printer (orix_hex_print.cpp)
+public:
+    TOrixHPrintOptions& PrintOptions() { return *FPrintOptions; }
+    // Assigns into the owned options: only from a TOrixHPrintOptions.
+    void SetPrintOptions(QObject* value);
+    // Printing uses this font from now on, not the editor's.
+    void SetPrintFont(const QFont& value);
+    bool GetUseEditorFontForPrinting() const { return FUseEditorFontForPrinting; }
+    void SetUseEditorFontForPrinting(bool value) { FUseEditorFontForPrinting = value; }
+    // The margins as a rectangle in the printer's pixels, inside its printable area.
+    TRect PrinterMarginRect() const;
+    // Draws page (from 1) into the rectangle of the canvas; page 0 only counts. Returns the
+    // page count.
+    int32_t PrintToCanvas(TCanvas& canvas, int32_t page, const TRect& rect);
+    // The page drawn at the printer's resolution; page 0 gives an empty page and counts.
+    std::unique_ptr<TMetafile> PrintPreview(int32_t page);
+    // Draws the page on the printer's current sheet; the host runs the document.
+    void Print(int32_t page);
+    int32_t PrintNumPages();
+
+protected:
+    QObject* GetPrintOptionsObject() const { return FPrintOptions; }
+    // A child of the control, so it goes with it.
+    TOrixHPrintOptions* FPrintOptions = new TOrixHPrintOptions(this);
+    int32_t FPrintPageCount = 0;
 
     // ---- bookmarks and properties as text (orix_hex_bookmarks_text.cpp,
     // orix_hex_properties_text.cpp)

@@ -4,7 +4,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-#include "code_pages.h"
+#include "orix_hex_cell_renderer.h"
 
 namespace {
 // 3 x 5 pixel digits for the bookmark glyphs, one row per string, '#' set.
@@ -81,21 +81,6 @@ TColor TCustomOrixHexEditor::FadeToGray(TColor color) {
     return static_cast<TColor>(gray | (gray << 8) | (gray << 16));
 }
 
-QString TCustomOrixHexEditor::CharText(int32_t p) const {
-    auto& store = const_cast<TOrixHMemoryStream&>(FDataStore);
-    const uint8_t* data = store.Memory();
-    const int32_t size = GetDataSize();
-    if (UnicodeChars) {
-        const uint16_t lo = data[p];
-        const uint16_t hi = p + 1 < size ? data[p + 1] : 0;
-        uint16_t unit = static_cast<uint16_t>(lo | (hi << 8));
-        if (UnicodeBigEndian) unit = static_cast<uint16_t>((unit >> 8) | (unit << 8));
-        if (unit < 256 && MaskedChars.test(unit)) return QString(QChar::fromLatin1(MaskChar));
-        return QString(QChar(unit));
-    }
-    return QString(QChar(Cp1252ToUnicode[TranslateToAnsiChar(data[p])]));
-}
-
 void TCustomOrixHexEditor::DrawCell(int32_t, int32_t, const TRect&) {}
 
 void TCustomOrixHexEditor::SetSwapNibbles(bool value) {
@@ -160,7 +145,6 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
     const int32_t cw = FCharPixelWidth;
     TOrixHColors& colors = *FColors;
     canvas.Font = font();
-    const TColor fontColor = clWindowText;
 
     // Text of a fixed cell, through OnDrawCell.
     auto DrawCellText = [&](int32_t c, int32_t r, const TRect& cell, TColor brush, TColor textBg,
@@ -260,7 +244,7 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
     const bool hideSel = HideSelection && !focused;
     const bool graySel = GraySelectionIfNotFocused && !focused;
     const int32_t caretOther = GetOtherFieldColCheck(Col());
-    const int32_t g = FNibblesPerColumn;
+    const TOrixHCellRenderer cells(*this);
     PaintCellRange(
         LeftCol(), TopRow(), info.FixedBoundaryX, info.FixedBoundaryY, info.GridBoundaryX,
         info.GridBoundaryY, [&](int32_t c, int32_t r, const TRect& cell) {
@@ -277,26 +261,11 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
             const bool last = c == 2 * b + 1 || c == lastCol;
             TColor brush = active && !last ? colors.ActiveFieldBackground() : colors.Background();
             if (p < size) {
-                QString text;
-                if (!inChar) {
-                    const uint8_t byte = FDataStore.Memory()[p];
-                    const int32_t j = c - 2;
-                    const int nibble = (j % 2) == SwapNibbles ? byte >> 4 : byte & 15;
-                    text = QChar::fromLatin1(FHexDigits[nibble]);
-                } else {
-                    text = CharText(p);
-                }
-                const bool changed = HasChanged(p) || (inChar && UnicodeChars && HasChanged(p + 1));
-                TColor textBg, textColor;
-                if (changed) {
-                    textBg = colors.ChangedBackground();
-                    textColor = colors.ChangedText();
-                } else {
-                    textBg = active ? colors.ActiveFieldBackground() : colors.Background();
-                    textColor = inChar                     ? fontColor
-                                : (((c - 2) / g) % 2 == 0) ? colors.OddColumn()
-                                                           : colors.EvenColumn();
-                }
+                QString text =
+                    inChar ? cells.CharAt(p) : cells.HexDigit(FDataStore.Memory()[p], (c - 2) % 2);
+                const TOrixHCellColors cellColors =
+                    cells.DataColors(cells.Changed(p, inChar), inChar, active, (c - 2) / 2);
+                TColor textBg = cellColors.Back, textColor = cellColors.Text;
                 if (IsSelected(p) && !hideSel) {
                     if (!last && p != FSelLast) brush = InvertColor(brush);
                     textBg = InvertColor(textBg);
@@ -318,23 +287,18 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
                 if (defaultDraw) {
                     canvas.FillRect(cell, canvas.BrushColor);
                     const QFont saved = canvas.Font;
-                    if (UnicodeChars && inChar) {
-                        QFont smaller = canvas.Font;
-                        while (smaller.pointSize() >= 2 &&
-                               QFontMetrics(smaller).horizontalAdvance(text) > cw)
-                            smaller.setPointSize(smaller.pointSize() - 1);
-                        canvas.Font = smaller;
-                    }
+                    if (UnicodeChars && inChar) TOrixHCellRenderer::ShrinkToWidth(canvas, text, cw);
                     canvas.TextRect(textRect, cell.Left, cell.Top, text);
                     canvas.Font = saved;
                 }
-                if (FDropMarkShown && FDropCell == GridCoord(c, r)) {
-                    canvas.PenColor = canvas.FontColor;
-                    canvas.PenWidth = 2;
-                    canvas.MoveTo(cell.Left + 1, cell.Top + 1);
-                    canvas.LineTo(cell.Left + 1, cell.Bottom - 1);
-                    canvas.PenWidth = 1;
-                }
+            }
+            // The drop marker, also on the cell behind the last byte.
+            if (FDropMarkShown && FDropCell == GridCoord(c, r)) {
+                canvas.PenColor = p < size ? canvas.FontColor : TColor{clWindowText};
+                canvas.PenWidth = 2;
+                canvas.MoveTo(cell.Left + 1, cell.Top + 1);
+                canvas.LineTo(cell.Left + 1, cell.Bottom - 1);
+                canvas.PenWidth = 1;
             }
             // Frames, also past the end of the data, where the cell keeps Color.
             auto frame = [&](int x1, int x2, TColor color) {

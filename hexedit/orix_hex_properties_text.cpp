@@ -15,6 +15,9 @@ void RegisterTextTypes() {
         RegisterEnumType<TOrixHTranslationKind>(
             {"tkAsIs", "tkDos8", "tkASCII", "tkMac", "tkBCD", "tkCustom"});
         RegisterEnumType<TOrixHCaretKind>({"ckFull", "ckLeft", "ckBottom", "ckAuto"});
+        RegisterSetType<TOrixHPrintFlagBits>({"pfSelectionOnly", "pfSelectionBold", "pfMonochrome",
+                                              "pfUseBackgroundColor", "pfCurrentViewOnly",
+                                              "pfIncludeRuler"});
         return true;
     }();
     (void)registered;

@@ -217,6 +217,8 @@ int32_t TCustomOrixHexEditor::ShowDragCell(int32_t x, int32_t y) {
     const int32_t r = std::max(2, std::min(hit.Y < 0 ? 2 : hit.Y, RowCount() - 1));
     int32_t p = GetPosAtCursor(c, r);
     p = std::max(0, std::min(p, GetDataSize()));
+    // Below the last row: behind the last byte, not back at the start.
+    if (hit.Y < 0) p = GetDataSize();
     if (IsSelected(p)) p = std::min(GetSelStart(), GetSelEnd());
     CheckUnit(p);
     const bool field = FCaretInCharField;

@@ -4,11 +4,12 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libusb-dev libudev-dev
+  libusb-dev libudev-dev libicu-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-dev
   srecord binutils
   fonts-wqy-microhei xvfb xauth
+  poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

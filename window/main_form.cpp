@@ -16,9 +16,11 @@
 #include "tool_icons.h"
 #include "usb_bulk.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -51,6 +53,16 @@ QComboBox* ChipCombo(QWidget* parent, const char* name) {
     combo->setCompleter(nullptr);
     combo->setEditText(name);
     return combo;
+}
+
+// A name typed into a file dialog opens the list of its name completer, and Return accepts
+// the dialog without closing that list: it would stay on the screen over the main window and
+// take the next click and keys. Closing the dialog closes its lists.
+void ClosePopupsWithDialog(QFileDialog* dialog) {
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog] {
+        for (QCompleter* completer : dialog->findChildren<QCompleter*>())
+            if (QAbstractItemView* list = completer->popup()) list->hide();
+    });
 }
 
 } // namespace
@@ -244,6 +256,8 @@ void TForm1::CreateControls() {
     SaveDialog1->setOption(QFileDialog::DontUseNativeDialog);
     SaveDialog1->setOption(QFileDialog::DontConfirmOverwrite);
     SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+    ClosePopupsWithDialog(OpenDialog1);
+    ClosePopupsWithDialog(SaveDialog1);
 }
 
 void TForm1::CreateMenu() {
@@ -350,7 +364,10 @@ void TForm1::BindCommands() {
         {ComboBox1, &TForm1::ComboBox1Change},
         {ComboBox2, &TForm1::ComboBox2Change},
         {ComboBox3, &TForm1::ComboBox3Change}};
-    for (auto [combo, handler] : lists) {
+    for (const auto& list : lists) {
+        // Named copies: clang 14 cannot capture a structured binding in a lambda.
+        QComboBox* const combo = list.first;
+        void (TForm1::*const handler)() = list.second;
         connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this, combo, handler] {
             combo->setProperty("edited", true);
             RunCommand(handler);
@@ -365,6 +382,12 @@ void TForm1::FormCreate() {
 
 void TForm1::FormShow() {
     LoadChipDatabase(State, *this);
+    // Saved positions that select no record (a damaged or edited settings file) give way to
+    // the first chip, so that the lists show the chip the operations work on.
+    if (!chipSelected_ && !IsEndRecord(State.ChipTable[0])) {
+        State.KindIndex = State.MakerIndex = State.ModelIndex = 0;
+        SelectChip(0, 0, 0);
+    }
     ApplyLanguage();
 }
 

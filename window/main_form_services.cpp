@@ -119,10 +119,13 @@ void TForm1::ReloadHexView(uint32_t count) {
 
 void TForm1::LoadHexView(TMemoryStream& stream, uint64_t count) {
     const int64_t bytes = static_cast<int64_t>(std::min<uint64_t>(count, kImageBufferSize));
-    // Emptied but not freed: a reload after every chip read would otherwise allocate and
-    // clear up to 64 MiB again.
-    stream.SetSize(0);
-    stream.SetPosition(0);
+    // The view keeps its own copy: the stream's block is released as soon as the view has
+    // the bytes (or failed to take them), so the image is held twice, not three times.
+    struct Release {
+        TMemoryStream& stream;
+        ~Release() { stream.Clear(); }
+    } release{stream};
+    stream.Clear();
     stream.WriteBuffer(State.ImageBuffer.get(), bytes);
     stream.SetPosition(0);
     FlashEditor->LoadFromStream(stream);

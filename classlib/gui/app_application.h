@@ -10,8 +10,8 @@ public:
     // Caption of the plain message box and of exception boxes.
     std::string Title = "Pyrolan";
 
-    // The class library's ShowException: the message (with a full stop added when it ends
-    // in neither "." nor a character below it), the application's title, the error icon.
+    // The class library's ShowException: ExceptionBoxText of the message, the application's
+    // title, the error icon.
     void ShowException(const std::exception& error);
     // Shows the exception that is being handled; any other thrown value shows as an
     // exception with an empty message.
@@ -31,3 +31,7 @@ public:
 };
 
 extern TApplication Application;
+
+// The text of an exception box: the message with a full stop added, unless it is empty or
+// ends in a character up to "." or in terminal punctuation of any script.
+std::string ExceptionBoxText(const std::string& message);

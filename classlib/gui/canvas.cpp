@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 int TCanvas::TextWidth(const QString& text) const {
     return QFontMetrics(Font).horizontalAdvance(text);
@@ -10,6 +11,26 @@ int TCanvas::TextWidth(const QString& text) const {
 
 int TCanvas::TextHeight(const QString&) const {
     return QFontMetrics(Font).height();
+}
+
+namespace {
+QFontMetrics DeviceMetrics(const QFont& font, QPainter* painter) {
+    if (painter && painter->device()) return QFontMetrics(font, painter->device());
+    return QFontMetrics(font);
+}
+} // namespace
+
+int TCanvas::DeviceTextWidth(const QString& text) const {
+    return DeviceMetrics(Font, painter_).horizontalAdvance(text);
+}
+
+int TCanvas::DeviceTextHeight(const QString&) const {
+    return DeviceMetrics(Font, painter_).height();
+}
+
+int TCanvas::DevicePixelsPerInchY() const {
+    if (painter_ && painter_->device()) return painter_->device()->logicalDpiY();
+    return static_cast<int>(std::lround(QFontMetrics(Font).fontDpi()));
 }
 
 void TCanvas::FillRect(const TRect& rect) {
@@ -26,9 +47,11 @@ void TCanvas::TextRect(const TRect& clip, int x, int y, const QString& text) {
     const QRect r = clip.ToQRect();
     painter_->fillRect(r, ToQColor(TextBackground));
     if (text.isEmpty()) return;
-    if (!(Font == painterFont_)) {
+    // Placed by the top edge with the ascent on this painter's device.
+    if (!(Font == painterFont_) || ascentDevice_ != painter_->device()) {
         painterFont_ = Font;
-        painterAscent_ = QFontMetrics(Font).ascent();
+        ascentDevice_ = painter_->device();
+        painterAscent_ = DeviceMetrics(Font, painter_).ascent();
     }
     if (!(painter_->font() == Font)) painter_->setFont(Font);
     const QColor color = ToQColor(FontColor);
@@ -90,4 +113,14 @@ void TCanvas::DrawFocusRect(const TRect& rect) {
         if (rect.Right - 1 > rect.Left) painter_->fillRect(rect.Right - 1, y, 1, 1, white);
     }
     painter_->restore();
+}
+
+void TransparentTextOut(TCanvas& canvas, int x, int y, const QString& text) {
+    QPainter* painter = canvas.Painter();
+    if (!painter || text.isEmpty()) return;
+    painter->save();
+    painter->setFont(canvas.Font);
+    painter->setPen(ToQColor(canvas.FontColor));
+    painter->drawText(x, y + QFontMetrics(canvas.Font).ascent(), text);
+    painter->restore();
 }

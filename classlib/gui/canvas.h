@@ -26,6 +26,11 @@ public:
 
     int TextWidth(const QString& text) const;
     int TextHeight(const QString& text) const;
+    // The same measured on the device the canvas draws on (a printer's resolution is not the
+    // screen's); on the screen while the canvas has no painter.
+    int DeviceTextWidth(const QString& text) const;
+    int DeviceTextHeight(const QString& text) const;
+    int DevicePixelsPerInchY() const;
 
     void FillRect(const TRect& rect);
     void FillRect(const TRect& rect, TColor color);
@@ -41,7 +46,12 @@ public:
 private:
     QPainter* painter_;
     QFont painterFont_;
+    const void* ascentDevice_ = nullptr;
     int painterAscent_ = 0;
     int penX_ = 0;
     int penY_ = 0;
 };
+
+// The class library's TextOut in the transparent background mode: text at (x, y), placed by its
+// top edge, in the canvas font and font colour; what lies between the glyphs stays as it was.
+void TransparentTextOut(TCanvas& canvas, int x, int y, const QString& text);

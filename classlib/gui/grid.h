@@ -176,6 +176,11 @@ protected:
     QPoint PointerPos() const;
     TShiftState ShiftFromEvent(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) const;
     void StopSelecting();
+    // A drag loop took the left button's release: the button is up, the selecting state over.
+    void ButtonReleasedElsewhere() {
+        leftDown_ = false;
+        StopSelecting();
+    }
     // Runs fn under the exception guard.
     void Guarded(const std::function<void()>& fn);
 

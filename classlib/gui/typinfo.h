@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 enum class TPropKind : uint8_t {
@@ -48,16 +49,22 @@ template <class T> void RegisterEnumType(std::initializer_list<const char*> name
         [](uint64_t n) { return QVariant::fromValue(static_cast<T>(n)); });
 }
 
-// T holds its members as the bits of an unsigned member Bits.
+// T is an enumeration whose value is the set's bits, or holds them in an unsigned member Bits.
 template <class T> void RegisterSetType(std::initializer_list<const char*> names) {
-    RegisterTypeNames(
-        QMetaType::fromType<T>(), TPropKind::Set, {names.begin(), names.end()},
-        [](const QVariant& v) { return static_cast<uint64_t>(v.value<T>().Bits); },
-        [](uint64_t n) {
-            T value;
-            value.Bits = static_cast<decltype(value.Bits)>(n);
-            return QVariant::fromValue(value);
-        });
+    if constexpr (std::is_enum_v<T>)
+        RegisterTypeNames(
+            QMetaType::fromType<T>(), TPropKind::Set, {names.begin(), names.end()},
+            [](const QVariant& v) { return static_cast<uint64_t>(v.value<T>()); },
+            [](uint64_t n) { return QVariant::fromValue(static_cast<T>(n)); });
+    else
+        RegisterTypeNames(
+            QMetaType::fromType<T>(), TPropKind::Set, {names.begin(), names.end()},
+            [](const QVariant& v) { return static_cast<uint64_t>(v.value<T>().Bits); },
+            [](uint64_t n) {
+                T value;
+                value.Bits = static_cast<decltype(value.Bits)>(n);
+                return QVariant::fromValue(value);
+            });
 }
 
 // The property of that name, without regard to case; a derived class's property first.

@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -107,6 +108,14 @@ TEST_F(ChipdbGenTest, RefusesBadLinesNamingThem) {
         {"capacity beyond 64M",
          flash2 + "W25Q01JV\tEF4021\t128M\t256\tFlash25\t0\t1500\t3.3V\t0\t1\t0",
          "is not 64 << i bytes"},
+        {"page not a power of two",
+         flash2 + "W25Q32JV\tEF4016\t4M\t48\tFlash25\t0\t1500\t3.3V\t0\t1\t0", "page size '48'"},
+        {"1.8 V part behind the 3.3 V part detection finds",
+         flash2 + "W25Q64FW\t=EF4017\t8M\t256\tFlash25\t0\t3000\t1.8V\t0\t1\t0",
+         "list the 1.8V part first"},
+        {"shared identification, other page size",
+         flash2 + "W25Q64FV\t=EF4017\t8M\t128\tFlash25\t0\t3000\t3.3V\t0\t1\t0",
+         "differs in capacity, page size or algorithm"},
         {"page of 512", flash2 + "W25Q32JV\tEF4016\t4M\t512\tFlash25\t0\t1500\t3.3V\t0\t1\t0",
          "page size '512'"},
         {"model twice, other case",
@@ -152,6 +161,37 @@ TEST_F(ChipdbGenTest, RefusesBadLinesNamingThem) {
         EXPECT_NE(errors_.find(c.message), std::string::npos) << errors_;
         EXPECT_EQ(OutputBytes(), (std::vector<uint8_t>{'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
     }
+}
+
+TEST_F(ChipdbGenTest, AShared1v8PartMayLeadA3v3Part) {
+    // Detection then offers 1.8 V to both: too little for the 3.3 V part, never too much.
+    const std::string low =
+        "25_SPI_FLASH\tMACRONIX\tMX25U3235F\tC22536\t4M\t256\tFlash25\t0\t1500\t1.8V\t0\t1\t0";
+    const std::string high =
+        "25_SPI_FLASH\tMACRONIX\tMX25L3239E\t=C22536\t4M\t256\tFlash25\t0\t1500\t3.3V\t0\t1\t0";
+    ASSERT_EQ(Run({low, high}), 0) << errors_;
+    const std::vector<uint8_t> bytes = OutputBytes();
+    ASSERT_EQ(bytes.size(), 3 * kChipRecordSize);
+    EXPECT_EQ(ChipRecordFromBytes(bytes.data()).Voltage, 1);
+    EXPECT_EQ(ChipRecordFromBytes(bytes.data() + kChipRecordSize).Voltage, 0);
+}
+
+TEST_F(ChipdbGenTest, TakesAtMost999Chips) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 1000; ++i) {
+        char id[8];
+        std::snprintf(id, sizeof id, "%06X", 0x100000 + i);
+        lines.push_back("25_SPI_FLASH\tMAKER\tM" + std::to_string(i) + "\t" + id +
+                        "\t64K\t256\tFlash25\t0\t100\t3.3V\t0\t1\t0");
+    }
+    EXPECT_EQ(Run(lines), 1);
+    EXPECT_NE(errors_.find("the table holds 1000 chips; the program's table takes at most 999"),
+              std::string::npos)
+        << errors_;
+    EXPECT_FALSE(fs::exists(Output()));
+    lines.pop_back();
+    ASSERT_EQ(Run(lines), 0) << errors_;
+    EXPECT_EQ(OutputBytes().size(), 1000 * kChipRecordSize);
 }
 
 TEST_F(ChipdbGenTest, RefusesAnEmptyTable) {

@@ -129,4 +129,38 @@ TEST_F(IniFileTest, UnwritableFolderRaises) {
     EXPECT_THROW(ini.WriteInteger("A", "b", 2), EIniFileException);
 }
 
+TEST_F(IniFileTest, RewritesGiveEveryLineBackWithItsOwnEnding) {
+    // A line ending in CR CR LF keeps both carriage returns however often the file is
+    // rewritten; to the reader they are blanks.
+    Put("[A]\r\nodd=1\r\r\nb=2\r\n");
+    for (int round = 0; round < 3; ++round) {
+        TIniFile ini(path_);
+        EXPECT_EQ(ini.ReadInteger("A", "odd", 0), 1);
+        ini.WriteInteger("A", "b", 3);
+        EXPECT_EQ(Get(), "[A]\r\nodd=1\r\r\nb=3\r\n") << round;
+    }
+    // New lines end as the file's lines do.
+    TIniFile(path_).WriteInteger("B", "c", 4);
+    EXPECT_EQ(Get(), "[A]\r\nodd=1\r\r\nb=3\r\n\r\n[B]\r\nc=4\r\n");
+    Put("[A]\nb=1\n");
+    TIniFile(path_).WriteInteger("A", "c", 2);
+    EXPECT_EQ(Get(), "[A]\nb=1\nc=2\n");
+}
+
+TEST_F(IniFileTest, WhatIsNotAPlainFileOfSaneSizeReadsAsMissing) {
+    // Each would hang the start (a pipe without a writer), never end (the zero device) or
+    // fill the memory.
+    ASSERT_EQ(::mkfifo((dir_ + "/fifo").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", dir_ + "/zero");
+    std::filesystem::create_directory(dir_ + "/folder");
+    Put("[A]\nb=1\n");
+    ASSERT_EQ(::truncate(path_.c_str(), 5 << 20), 0);
+    for (const char* name : {"fifo", "zero", "folder", "Pyrolan.ini"}) {
+        TIniFile ini(dir_ + "/" + std::string(name));
+        EXPECT_EQ(ini.ReadInteger("A", "b", 7), 7) << name;
+    }
+    ASSERT_EQ(::truncate(path_.c_str(), 4 << 20), 0);
+    EXPECT_EQ(TIniFile(path_).ReadInteger("A", "b", 7), 1) << "four megabytes are read";
+}
+
 } // namespace

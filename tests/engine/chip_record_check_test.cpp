@@ -35,4 +35,14 @@ TEST(ChipRecordCheckTest, RecordsTheRoutinesCanRunSafely) {
     }
 }
 
+TEST(ChipRecordCheckTest, OnlyTheFiveFamiliesAreUsable) {
+    for (int family = 0; family <= 255; ++family) {
+        ChipRecord chip{};
+        chip.Capacity = 0x1000;
+        chip.PageSize = 16;
+        chip.Family = static_cast<uint8_t>(family);
+        EXPECT_EQ(IsUsableChipRecord(chip), family <= Eeprom95) << family;
+    }
+}
+
 } // namespace

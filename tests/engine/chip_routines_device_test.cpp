@@ -1,5 +1,6 @@
 // The chip routines against the emulated chip: erase paths, data lengths, compares, writes.
 #include "device_test.h"
+#include "message_table.h"
 
 #include <chrono>
 
@@ -46,15 +47,17 @@ TEST_F(DeviceTest, PageEraseSendsTheLowSixteenAddressBits) {
     EXPECT_EQ(Positions(ui)[512], 0x20000 - 256);
 }
 
-TEST_F(DeviceTest, Eeprom93EraseSendsDelayAndUnknownFamilySendsNothing) {
+TEST_F(DeviceTest, Eeprom93EraseSendsDelayAndUnknownFamilyIsRefused) {
     UseChip(Eeprom93, 0x80, 16, 0x1234);
     EXPECT_EQ(InSession(EraseChip), RoutineResult::Done);
     ASSERT_EQ(link.CommandCodes(), (std::vector<int>{2, 8}));
     EXPECT_EQ(link.Commands()[0][26], 0x12);
     EXPECT_EQ(link.Commands()[0][27], 0x34);
+    // No routine knows family 7: erasing nothing must not pass for an erase.
     UseChip(7, 0x80, 16);
-    EXPECT_EQ(InSession(EraseChip), RoutineResult::Done);
+    EXPECT_EQ(InSession(EraseChip), RoutineResult::Stopped);
     EXPECT_EQ(link.CommandCodes(), (std::vector<int>{8}));
+    EXPECT_EQ(ui.Texts("ShowError"), Names{Message(MsgBadChipRecord, 2)});
 }
 
 TEST_F(DeviceTest, ReadSetsTheDataLengthByTheLastByteThatIsNotFF) {
@@ -147,19 +150,41 @@ TEST_F(DeviceTest, WriteBeyondTheCapacityAsksFirst) {
     EXPECT_EQ(state.DataLength, 0x2000);
 }
 
-TEST_F(DeviceTest, FourByteModeBeforeEveryStreamButNotBeforeErase) {
-    UseChip(Flash25, 0x2000000, 256, 5);
-    state.DataLength = 256;
-    link.api.set_busy_polls(0);
+TEST_F(DeviceTest, FourByteModeAfterAWriteEnableBeforeEveryStreamButNotBeforeErase) {
+    // Two SPI transfer blocks of one shape, write enable first, then the start address.
+    const Block writeEnable{0, 11, 3, 1, 0x06};
+    const Block enter4Byte{0, 11, 3, 1, 0xB7};
     const struct {
+        const char* name;
         RoutineResult (*routine)(DeviceSession&, const ChipRecord&);
-        int first;
+        std::vector<int> codes;
     } cases[] = {
-        {ReadChip, 11}, {BlankCheckChip, 11}, {VerifyChip, 11}, {WriteChip, 11}, {EraseChip, 2}};
+        {"read", ReadChip, {11, 11, 5, 8}},     {"blank", BlankCheckChip, {11, 11, 5, 8}},
+        {"verify", VerifyChip, {11, 11, 5, 8}}, {"write", WriteChip, {11, 11, 5, 8}},
+        {"erase", EraseChip, {2, 10, 8}},
+    };
     for (const auto& c : cases) {
-        InSession(c.routine);
-        EXPECT_EQ(link.CommandCodes().front(), c.first);
+        SCOPED_TRACE(c.name);
+        UseChip(Flash25, 0x2000000, 256, 5);
+        state.DataLength = 256;
+        link.api.set_busy_polls(0);
+        EXPECT_EQ(InSession(c.routine), RoutineResult::Done);
+        EXPECT_EQ(link.CommandCodes(), c.codes);
+        if (c.codes.front() != 11) continue;
+        const auto blocks = link.Commands();
+        EXPECT_EQ(blocks[0], writeEnable);
+        EXPECT_EQ(blocks[1], enter4Byte);
+        EXPECT_EQ(link.api.four_byte_mode(), 1);
+        // Nothing but the two blocks comes before the address, each with its reply.
+        const Names bus = link.Bus();
+        EXPECT_EQ(Names(bus.begin(), bus.begin() + 5),
+                  (Names{"cmd 11", "read 64", "cmd 11", "read 64", "cmd 5"}));
     }
+    // At exactly 16 MiB the chip keeps 3-byte addresses.
+    UseChip(Flash25, 0x1000000, 256, 5);
+    state.DataLength = 256;
+    EXPECT_EQ(InSession(VerifyChip), RoutineResult::Done);
+    EXPECT_EQ(link.CommandCodes().front(), 5);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // detection's paths, and a transfer failing at every step.
 #include "device_test.h"
 #include "encoding.h"
+#include "message_table.h"
 
 namespace {
 
@@ -14,6 +15,18 @@ struct Row {
     std::vector<int> commands; // command codes on the bus, polls and pages included
     Names main;                // what the window sees, progress and message runs left out
 };
+
+struct NamedOperation {
+    const char* name;
+    Operation run;
+};
+const NamedOperation kEveryOperation[] = {{"Read", &ProgrammerOperations::ToolReadClick},
+                                          {"Erase", &ProgrammerOperations::ToolEraseClick},
+                                          {"Write", &ProgrammerOperations::ToolWriteClick},
+                                          {"Verify", &ProgrammerOperations::ToolVerifyClick},
+                                          {"Auto", &ProgrammerOperations::ToolAutoClick},
+                                          {"Blank", &ProgrammerOperations::ToolBankClick},
+                                          {"Detect", &ProgrammerOperations::BitBtn1Click}};
 
 const Names kQuery{"SetControlsEnabled", "SetControlsEnabled", "SetStatusText"};
 
@@ -313,20 +326,10 @@ TEST_F(DetectionTest, OtherRepliesMeanNoChip) {
 
 TEST_F(OperationsTest, ATransferFailingAtAnyStepNeverYieldsASuccessLine) {
     const struct {
-        const char* name;
-        Operation run;
-    } ops_[] = {{"Read", &ProgrammerOperations::ToolReadClick},
-                {"Erase", &ProgrammerOperations::ToolEraseClick},
-                {"Write", &ProgrammerOperations::ToolWriteClick},
-                {"Verify", &ProgrammerOperations::ToolVerifyClick},
-                {"Auto", &ProgrammerOperations::ToolAutoClick},
-                {"Blank", &ProgrammerOperations::ToolBankClick},
-                {"Detect", &ProgrammerOperations::BitBtn1Click}};
-    const struct {
         int fault;
         int param;
     } faults[] = {{EMU_FAULT_ERROR, -5}, {EMU_FAULT_SHORT, 10}, {EMU_FAULT_TIMEOUT, 1}};
-    for (const auto& op : ops_) {
+    for (const NamedOperation& op : kEveryOperation) {
         // A clean run gives the transfers. Two kinds may fail and still leave a whole result:
         // an end command (the work is done) and a string descriptor read while the programmer
         // is looked for (it then counts as absent and is found again, or "Not connected").
@@ -366,6 +369,28 @@ TEST_F(OperationsTest, ATransferFailingAtAnyStepNeverYieldsASuccessLine) {
                 EXPECT_FALSE(this->ops.SessionRunning());
                 EXPECT_EQ(link.api.open_handle_count(), 0);
             }
+        }
+    }
+}
+
+TEST_F(OperationsTest, UnknownFamilyIsRefusedBeforeTheProgrammerIsReached) {
+    // With a programmer and a chip present, an Erase of family 9 used to send nothing and log
+    // "Erase Complete!"; no operation may run on a family that no routine handles.
+    for (const uint8_t family : {uint8_t{5}, uint8_t{9}, uint8_t{255}}) {
+        for (const NamedOperation& op : kEveryOperation) {
+            if (op.run == &ProgrammerOperations::BitBtn1Click) continue; // reads no record
+            SCOPED_TRACE(::testing::Message() << op.name << " family " << int{family});
+            UseChip(Flash25, 0x400, 256, 5);
+            Chip().Family = family;
+            state.DataLength = 0x400;
+            link.ClearLog();
+            ui.Clear();
+            (ops.*op.run)(nullptr);
+            EXPECT_TRUE(link.api.Records().empty());
+            EXPECT_EQ(ui.Texts("ShowError"), Names{Message(MsgBadChipRecord, 2)});
+            EXPECT_EQ(ui.Count("AddLogLine"), 0u);
+            EXPECT_EQ(ui.Count("Beep"), 0u);
+            EXPECT_EQ(ui.Count("SetControlsEnabled"), 0u);
         }
     }
 }

@@ -1,4 +1,5 @@
 #include "chip_record.h"
+#include "exceptions.h"
 #include "message_table.h"
 #include "programmer_state.h"
 #include "recording_services.h"
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -89,6 +91,33 @@ TEST_F(ChipDatabaseTest, FileSizesThatAreNotWholeRecordsAreRefused) {
                                             "The configuration file was destroyed."}));
         EXPECT_EQ(ChipNameText(state.ChipTable[0]), "keep,me,intact");
     }
+}
+
+// A pipe would block the start, a device never end; neither holds records.
+TEST_F(ChipDatabaseTest, WhatIsNotARegularFileIsRefusedAsDamaged) {
+    using Make = void (*)(const std::string&);
+    const Make makers[] = {
+        [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
+        [](const std::string& p) { fs::create_symlink("/dev/zero", p); },
+        [](const std::string& p) { fs::create_directory(p); },
+    };
+    for (const Make make : makers) {
+        fs::remove_all(ChipDatabasePath());
+        make(ChipDatabasePath());
+        state.ChipTable[0] = Record("keep,me,intact", 1);
+        ui.Clear();
+        EXPECT_FALSE(LoadChipDatabase(state, ui));
+        EXPECT_EQ(ui.Names(), std::vector<std::string>{"ShowMessage"});
+        EXPECT_EQ(ChipNameText(state.ChipTable[0]), "keep,me,intact");
+    }
+}
+
+TEST_F(ChipDatabaseTest, FileThatCannotBeOpenedRaisesTheOpenError) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root opens every file";
+    WriteDatabase(Bytes({Record("a,b,c", 1)}));
+    fs::permissions(ChipDatabasePath(), fs::perms::none);
+    EXPECT_THROW(LoadChipDatabase(state, ui), EFOpenError);
+    EXPECT_TRUE(ui.Calls.empty());
 }
 
 TEST_F(ChipDatabaseTest, EmptyFileLoadsNothingButSelectsTheSavedChip) {

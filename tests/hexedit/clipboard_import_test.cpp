@@ -97,6 +97,20 @@ TEST(ClipboardImport, FileLists) {
         EXPECT_THROW(FileListToBytes({refused.toStdString()}, false), EFOpenError)
             << refused.toStdString();
     ::close(pipeFd);
+
+    // A name holding a NUL (file:///path/fifo%00) is refused whole: cut at the NUL it would
+    // name the pipe, which then blocks with no one holding it, or a folder or a file of /proc
+    // whose size cannot be known.
+    for (const std::string& prefix : {pipe.toStdString(), dir.path().toStdString(),
+                                      std::string("/proc/self/status"), a.toStdString()}) {
+        try {
+            FileListToBytes({prefix + std::string(1, '\0')}, false);
+            ADD_FAILURE() << "no error for " << prefix;
+        } catch (const EFOpenError& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "Cannot open file \"" + prefix + "%00\". Invalid argument");
+        }
+    }
 }
 
 TEST(ClipboardImport, FileBeyondTheDataSizeIsRefusedBeforeItIsRead) {

@@ -78,7 +78,7 @@ TEST_F(ChipListTest, ListsFollowTheTwoCompareRules) {
     EXPECT_EQ(f.Edit1->text(), "3145728");
     EXPECT_EQ(f.ComboBox5->currentText(), "1MB");
     EXPECT_EQ(f.Edit2->text(), "16");
-    EXPECT_EQ(f.State.EditorStream.GetSize(), 3 * 1024 * 1024);
+    EXPECT_EQ(f.FlashEditor->GetDataSize(), 3 * 1024 * 1024);
 
     f.SelectChip(1, 0, 0);
     EXPECT_EQ(f.State.ChipIndex, 2) << "first record of a duplicate model";
@@ -100,11 +100,13 @@ TEST_F(ChipListTest, PositionsBeyondTheListsSelectNothing) {
     f.SelectChip(0, 0, 0);
     for (auto [k, m, n] :
          {std::tuple{0, 0, 7}, std::tuple{0, 3, 0}, std::tuple{5, 0, 0}, std::tuple{-1, -1, -1}}) {
-        f.State.EditorStream.Clear();
+        f.FlashEditor->SetDataAt(3, 0x12);
+        f.FlashEditor->SetModified(true);
         f.SelectChip(k, m, n);
         EXPECT_EQ(f.State.ChipIndex, 0);
         EXPECT_EQ(f.Edit1->text(), "4096");
-        EXPECT_EQ(f.State.EditorStream.GetSize(), 4096) << "reloaded with the previous chip";
+        EXPECT_EQ(f.FlashEditor->GetDataSize(), 4096) << "reloaded with the previous chip";
+        EXPECT_FALSE(f.FlashEditor->GetModified()) << "reloaded with the previous chip";
     }
     EXPECT_EQ(f.ComboBox1->currentIndex(), -1);
 }
@@ -201,7 +203,7 @@ TEST_F(ChipListTest, ReloadKeepsTheChipShownAfterTheTableChanged) {
     EXPECT_EQ(f.State.ChipIndex, 2);
     EXPECT_EQ(f.ComboBox3->currentText(), "C");
     EXPECT_EQ(f.Edit1->text(), "1024");
-    EXPECT_EQ(f.State.EditorStream.GetSize(), 1024);
+    EXPECT_EQ(f.FlashEditor->GetDataSize(), 1024);
     EXPECT_EQ(std::tuple(f.State.KindIndex, f.State.MakerIndex, f.State.ModelIndex),
               std::tuple(0, 0, 2));
 

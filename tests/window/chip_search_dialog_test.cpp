@@ -2,6 +2,7 @@
 
 #include "chip_search_form.h"
 #include "encoding.h"
+#include "orix_hex_editor_ex.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -163,7 +164,7 @@ TEST_F(ChipSearchTest, SelectAndDoubleClickSelectTheChipInTheMainWindow) {
     EXPECT_EQ(f.ComboBox1->currentText(), "24_eeprom");
     EXPECT_EQ(f.ComboBox2->currentText(), "ATMEL");
     EXPECT_EQ(f.ComboBox3->currentText(), "AT24C02");
-    EXPECT_EQ(f.State.EditorStream.GetSize(), 256) << "the hex view holds the chip";
+    EXPECT_EQ(f.FlashEditor->GetDataSize(), 256) << "the hex view holds the chip";
     EXPECT_EQ(f.State.KindIndex, 0) << "the saved positions stay those of the chip before";
 
     // A double click on an entry.
@@ -176,7 +177,7 @@ TEST_F(ChipSearchTest, SelectAndDoubleClickSelectTheChipInTheMainWindow) {
     f.BitBtn2Click();
     EXPECT_EQ(f.State.ChipIndex, 1);
     EXPECT_EQ(f.ComboBox3->currentText(), "Y");
-    EXPECT_EQ(f.State.EditorStream.GetSize(), 2048);
+    EXPECT_EQ(f.FlashEditor->GetDataSize(), 2048);
 }
 
 TEST_F(ChipSearchTest, ClosingProbesTheProgrammerAgain) {

@@ -5,6 +5,8 @@
 #include "orix_hex_editor_ex.h"
 #include "sysutils.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QFileDialog>
 #include <cstring>
 
@@ -65,7 +67,8 @@ TEST_F(FileCommandTest, SaveAndOpenRoundTripThroughEachFormat) {
     for (const Case& c : cases) {
         PutPatternInBuffer();
         Save(c.saveAs);
-        const std::string saved = std::string(c.saveAs) + (ExtractFileExt(c.saveAs).empty() ? ".hex" : "");
+        const std::string saved =
+            std::string(c.saveAs) + (ExtractFileExt(c.saveAs).empty() ? ".hex" : "");
         ASSERT_TRUE(std::filesystem::exists(Path(saved))) << c.saveAs;
         const std::string openAs = *c.openAs ? c.openAs : saved;
         if (openAs != saved) std::filesystem::copy_file(Path(saved), Path(openAs));
@@ -105,7 +108,27 @@ TEST_F(FileCommandTest, OpenReadsCapsulesAndRawFilesOfAnyName) {
         Open(c.name);
         EXPECT_EQ(Main().State.DataLength, c.length) << c.name;
         EXPECT_EQ(Buffer(c.start.size()), c.start) << c.name;
-        EXPECT_EQ(Main().State.EditorStream.GetSize(), 4096) << c.name;
+        EXPECT_EQ(Main().FlashEditor->GetDataSize(), 4096) << c.name;
+        // The view holds its own copy: the hand-over stream keeps no block.
+        EXPECT_EQ(Main().State.EditorStream.Memory(), nullptr) << c.name;
+    }
+}
+
+// Return in a file dialog accepts it while the name completer's list is open; the list must
+// go with the dialog, or it stays on the screen and takes the next click and keys.
+TEST_F(FileCommandTest, ClosingAFileDialogClosesItsNameList) {
+    StartWithChip();
+    for (QFileDialog* dialog : {Main().OpenDialog1, Main().SaveDialog1}) {
+        for (const QDialog::DialogCode code : {QDialog::Accepted, QDialog::Rejected}) {
+            dialog->show();
+            const QList<QCompleter*> completers = dialog->findChildren<QCompleter*>();
+            ASSERT_FALSE(completers.isEmpty());
+            for (QCompleter* completer : completers) completer->popup()->show();
+            static_cast<QDialog*>(dialog)->done(code);
+            for (QCompleter* completer : completers)
+                EXPECT_FALSE(completer->popup()->isVisible())
+                    << dialog->objectName().toStdString() << " " << code;
+        }
     }
 }
 
@@ -118,7 +141,8 @@ TEST_F(FileCommandTest, AFailedOpenLeavesAnEmptyBufferAndStillLogs) {
     EXPECT_EQ(View(), std::string(4096, '\xFF'));
     ASSERT_FALSE(boxes_.empty()) << "the reader's own error box";
     EXPECT_EQ(boxes_.back().Caption, "Error");
-    EXPECT_TRUE(Main().LogLines().value(0).endsWith("Open" + QString::fromStdString(Path("bad.hex"))));
+    EXPECT_TRUE(
+        Main().LogLines().value(0).endsWith("Open" + QString::fromStdString(Path("bad.hex"))));
 
     // A file that cannot be opened raises: shown as the application shows exceptions, no log
     // line, and nothing left of the old image.
@@ -185,7 +209,7 @@ TEST_F(FileCommandTest, CapacityBeyondTheBufferIsClamped) {
     // The record is not usable for a device, but Open and Save must stay inside the buffer.
     WriteFile("a.bin", Pattern());
     Open("a.bin");
-    EXPECT_EQ(Main().State.EditorStream.GetSize(), int64_t{kImageBufferSize});
+    EXPECT_EQ(Main().FlashEditor->GetDataSize(), int64_t{kImageBufferSize});
     Save("big.bin");
     EXPECT_EQ(std::filesystem::file_size(Path("big.bin")), uint64_t{kImageBufferSize});
 }
@@ -212,7 +236,8 @@ TEST_F(FileCommandTest, DialogsCarryTheirFilters) {
     Main().SaveDialog1->selectNameFilter(save[2]);
     Main().ToolSave->click();
     EXPECT_EQ(Main().SaveDialog1->selectedNameFilter(), "Bios Rom (*.rom)");
-    EXPECT_EQ(fileDialogs_, (std::vector<std::string>{"OpenDialog1", "SaveDialog1", "SaveDialog1"}));
+    EXPECT_EQ(fileDialogs_,
+              (std::vector<std::string>{"OpenDialog1", "SaveDialog1", "SaveDialog1"}));
 }
 
 } // namespace

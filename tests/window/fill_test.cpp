@@ -3,6 +3,7 @@
 #include "fill_form.h"
 #include "image_fill.h"
 #include "message_table.h"
+#include "orix_hex_editor_ex.h"
 
 #include <QLineEdit>
 #include <QRadioButton>
@@ -67,7 +68,8 @@ TEST_F(FillDialogTest, FillCases) {
     for (int i = 0x10; i <= 0x1F; ++i) EXPECT_EQ(image[i], 0xAA);
     EXPECT_EQ(image[0x20], 0xFF);
     EXPECT_EQ(f.State.DataLength, 0x20);
-    EXPECT_EQ(Form4->FillStream.GetSize(), 0x20);
+    EXPECT_EQ(f.FlashEditor->GetDataSize(), 0x20);
+    EXPECT_EQ(Form4->FillStream.Memory(), nullptr) << "the view holds its own copy";
 
     Form4->RadioButton2->setChecked(true);
     Form4->Edit2->setText("1234");

@@ -1,6 +1,7 @@
 #include "window_fixture.h"
 
 #include "about_box.h"
+#include "app_application.h"
 #include "app_device_monitor.h"
 #include "chip_editor_form.h"
 #include "chip_search_form.h"
@@ -54,8 +55,8 @@ TEST_F(MainWindowTest, HexViewHasTheSettingsOfTheWindowDescription) {
     Start();
     const TOrixHexEditorEx* view = Main().FlashEditor;
     const std::pair<const char*, QVariant> settings[] = {
-        {"BytesPerRow", 16},   {"OffsetFormat", "-!10:0x|"}, {"ShowRuler", true},
-        {"FocusFrame", true},  {"DrawGridLines", false},     {"BackupExtension", ".bak"},
+        {"BytesPerRow", 16},  {"OffsetFormat", "-!10:0x|"}, {"ShowRuler", true},
+        {"FocusFrame", true}, {"DrawGridLines", false},     {"BackupExtension", ".bak"},
     };
     for (const auto& [name, value] : settings) EXPECT_EQ(view->property(name), value) << name;
     for (const QFont& font : {view->font(), view->property("PrintFont").value<QFont>()}) {
@@ -192,6 +193,30 @@ TEST_F(MainWindowTest, CommandsRunTheirHandlers) {
 TEST_F(MainWindowTest, DeviceMonitorStartsWithOrWithoutUdev) {
     TDeviceChangeMonitor monitor;
     SUCCEED() << (monitor.Active() ? "udev monitor active" : "no udev here");
+}
+
+// The exception box ends a message with a full stop unless it already ends a sentence, in
+// whatever script it is written.
+TEST(ExceptionBoxTest, FullStopOnlyWhereNoSentenceEndIsThere) {
+    struct Case {
+        const char* message;
+        const char* shown;
+    } cases[] = {
+        {"Cannot open file", "Cannot open file."},
+        {"Value 50", "Value 50."},
+        {"Done.", "Done."},
+        {"Stop!", "Stop!"},
+        {"Overwrite?", "Overwrite?"},
+        {"(see log)", "(see log)"},
+        {"", ""},
+        {"配置文件被破坏！", "配置文件被破坏！"},
+        {"操作完成。", "操作完成。"},
+        {"是否继续？", "是否继续？"},
+        {"文件错误", "文件错误."},
+        {"संदेश।", "संदेश।"},
+        {"ملف؟", "ملف؟"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ExceptionBoxText(c.message), c.shown) << c.message;
 }
 
 } // namespace

@@ -4,6 +4,9 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QScreen>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -105,6 +108,58 @@ TEST_F(SettingsTest, ReadOnlySettingsFileShowsItsErrorOnceAndTheWindowCloses) {
     EXPECT_EQ(boxes_[0].Caption, "Pyrolan");
     EXPECT_EQ(boxes_[0].Icon, BoxIcon::Stop);
     EXPECT_EQ(ReadFile("Pyrolan.ini"), "[DEVICE]\nLANGU=2\n");
+}
+
+// Bounds that no screen holds would paint a window of gigabytes or overflow the placement;
+// they are brought onto the available screen, and bounds that fit stay exactly.
+TEST_F(SettingsTest, PlacementIsBoundedByTheScreenAndOrdinaryValuesStay) {
+    WriteDatabase(kChips);
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    struct Case {
+        const char* bounds;
+        QSize expected; // empty: the screen's size
+    } cases[] = {
+        {"FormWidth=2147483647\nFormHeight=2147483647\nFormLeft=2147483647\n"
+         "FormTop=2000000000\n",
+         {}},
+        {"FormWidth=20000\nFormHeight=20000\nFormLeft=-2147483648\nFormTop=-5\n", {}},
+        {"FormWidth=640\nFormHeight=480\nFormLeft=2147483647\nFormTop=10\n", {640, 480}},
+        {"FormWidth=701\nFormHeight=499\nFormLeft=3\nFormTop=4\n", {701, 499}},
+    };
+    for (const Case& c : cases) {
+        WriteSettings(std::string("[Environment]\n") + c.bounds);
+        Start();
+        QApplication::processEvents();
+        const QSize expected = c.expected.isEmpty() ? screen : c.expected;
+        EXPECT_EQ(Main().size(), expected) << c.bounds;
+        Main().close();
+        const std::string written = ReadFile("Pyrolan.ini");
+        EXPECT_NE(written.find("FormWidth=" + std::to_string(expected.width()) + "\n"),
+                  std::string::npos)
+            << written;
+        DestroyForms();
+    }
+}
+
+// Positions that select no record (an edited or damaged file) would leave the lists empty
+// while the operations use record 0: the first chip is selected instead.
+TEST_F(SettingsTest, SavedPositionsThatSelectNoChipFallBackToTheFirst) {
+    WriteDatabase(kChips);
+    for (const char* chip : {"INDEX1=2\nINDEX2=0\nINDEX3=0\n", "INDEX1=0\nINDEX2=0\nINDEX3=9\n",
+                             "INDEX1=-1\nINDEX2=-1\nINDEX3=-1\n", "INDEX1=0\nINDEX2=5\n"}) {
+        WriteSettings(std::string("[CHIP]\n") + chip);
+        Start();
+        EXPECT_EQ(Main().ComboBox1->currentIndex(), 0) << chip;
+        EXPECT_EQ(Main().ComboBox2->currentText(), "WINBOND") << chip;
+        EXPECT_EQ(Main().ComboBox3->currentText(), "W25X10") << chip;
+        EXPECT_EQ(Main().State.ChipIndex, 0) << chip;
+        EXPECT_EQ(Main().Edit1->text(), "131072") << chip;
+        EXPECT_EQ(std::vector<int32_t>(
+                      {Main().State.KindIndex, Main().State.MakerIndex, Main().State.ModelIndex}),
+                  std::vector<int32_t>({0, 0, 0}))
+            << chip;
+        DestroyForms();
+    }
 }
 
 } // namespace

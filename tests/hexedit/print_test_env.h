@@ -1,0 +1,36 @@
+#pragma once
+// Shared set-up of the printing tests: an editor with chosen data and a canvas on an image
+// with a font drawn without antialiasing, so that pixels are exactly the colours drawn.
+#include "hex_test_env.h"
+#include "orix_hcanvas_printer.h"
+
+#include <QImage>
+#include <QPainter>
+
+struct ImageCanvas {
+    QImage image;
+    QPainter painter;
+    TCanvas canvas;
+    explicit ImageCanvas(int width = 1200, int height = 900)
+        : image(width, height, QImage::Format_RGB32) {
+        TestApp();
+        image.fill(Qt::white);
+        painter.begin(&image);
+        canvas.SetPainter(&painter);
+        QFont font("Courier New");
+        font.setStyleHint(QFont::TypeWriter);
+        font.setPointSize(10);
+        font.setStyleStrategy(QFont::NoAntialias);
+        canvas.Font = font;
+    }
+    int LineHeight() { return canvas.DeviceTextHeight("0"); }
+    int CellWidth() { return canvas.DeviceTextWidth("w"); }
+    QImage Finish() {
+        painter.end();
+        return image;
+    }
+};
+
+inline std::vector<uint8_t> Bytes(const char* text, size_t size) {
+    return std::vector<uint8_t>(text, text + size);
+}
