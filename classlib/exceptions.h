@@ -34,5 +34,8 @@ PYROLAN_EXCEPTION(EInOutError, Exception);
 PYROLAN_EXCEPTION(EIntError, Exception);
 PYROLAN_EXCEPTION(EDivByZero, EIntError);
 PYROLAN_EXCEPTION(EIntOverflow, EIntError);
+// Access to properties by name: a property that does not exist, a value that does not convert.
+PYROLAN_EXCEPTION(EPropertyError, Exception);
+PYROLAN_EXCEPTION(EPropertyConvertError, Exception);
 
 #undef PYROLAN_EXCEPTION

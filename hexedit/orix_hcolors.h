@@ -9,20 +9,22 @@ class TCustomGrid;
 
 class TOrixHColors : public QObject {
     Q_OBJECT
-    Q_PROPERTY(int Background READ Background WRITE SetBackground)
-    Q_PROPERTY(int ChangedBackground READ ChangedBackground WRITE SetChangedBackground)
-    Q_PROPERTY(int ChangedText READ ChangedText WRITE SetChangedText)
-    Q_PROPERTY(int CursorFrame READ CursorFrame WRITE SetCursorFrame)
-    Q_PROPERTY(int Offset READ Offset WRITE SetOffset)
-    Q_PROPERTY(int OddColumn READ OddColumn WRITE SetOddColumn)
-    Q_PROPERTY(int EvenColumn READ EvenColumn WRITE SetEvenColumn)
+    Q_PROPERTY(TColorProp Background READ BackgroundProp WRITE SetBackground)
+    Q_PROPERTY(TColorProp ChangedBackground READ ChangedBackgroundProp WRITE SetChangedBackground)
+    Q_PROPERTY(TColorProp ChangedText READ ChangedTextProp WRITE SetChangedText)
+    Q_PROPERTY(TColorProp CursorFrame READ CursorFrameProp WRITE SetCursorFrame)
+    Q_PROPERTY(TColorProp Offset READ OffsetProp WRITE SetOffset)
+    Q_PROPERTY(TColorProp OddColumn READ OddColumnProp WRITE SetOddColumn)
+    Q_PROPERTY(TColorProp EvenColumn READ EvenColumnProp WRITE SetEvenColumn)
+    Q_PROPERTY(TColorProp CurrentOffsetBackground READ CurrentOffsetBackgroundProp WRITE
+                   SetCurrentOffsetBackground)
+    Q_PROPERTY(TColorProp OffsetBackground READ OffsetBackgroundProp WRITE SetOffsetBackground)
+    Q_PROPERTY(TColorProp CurrentOffset READ CurrentOffsetProp WRITE SetCurrentOffset)
+    Q_PROPERTY(TColorProp Grid READ GridProp WRITE SetGrid)
     Q_PROPERTY(
-        int CurrentOffsetBackground READ CurrentOffsetBackground WRITE SetCurrentOffsetBackground)
-    Q_PROPERTY(int OffsetBackground READ OffsetBackground WRITE SetOffsetBackground)
-    Q_PROPERTY(int CurrentOffset READ CurrentOffset WRITE SetCurrentOffset)
-    Q_PROPERTY(int Grid READ Grid WRITE SetGrid)
-    Q_PROPERTY(int NonFocusCursorFrame READ NonFocusCursorFrame WRITE SetNonFocusCursorFrame)
-    Q_PROPERTY(int ActiveFieldBackground READ ActiveFieldBackground WRITE SetActiveFieldBackground)
+        TColorProp NonFocusCursorFrame READ NonFocusCursorFrameProp WRITE SetNonFocusCursorFrame)
+    Q_PROPERTY(TColorProp ActiveFieldBackground READ ActiveFieldBackgroundProp WRITE
+                   SetActiveFieldBackground)
 public:
     explicit TOrixHColors(TCustomGrid* owner);
 
@@ -56,6 +58,21 @@ public:
     void SetNonFocusCursorFrame(TColor value);
     TColor ActiveFieldBackground() const { return activeFieldBackground_; }
     void SetActiveFieldBackground(TColor value);
+
+    // The colours as property values.
+    TColorProp BackgroundProp() const { return TColorProp(Background()); }
+    TColorProp ChangedBackgroundProp() const { return TColorProp(ChangedBackground()); }
+    TColorProp ChangedTextProp() const { return TColorProp(ChangedText()); }
+    TColorProp CursorFrameProp() const { return TColorProp(CursorFrame()); }
+    TColorProp OffsetProp() const { return TColorProp(Offset()); }
+    TColorProp OddColumnProp() const { return TColorProp(OddColumn()); }
+    TColorProp EvenColumnProp() const { return TColorProp(EvenColumn()); }
+    TColorProp CurrentOffsetBackgroundProp() const { return TColorProp(CurrentOffsetBackground()); }
+    TColorProp OffsetBackgroundProp() const { return TColorProp(OffsetBackground()); }
+    TColorProp CurrentOffsetProp() const { return TColorProp(CurrentOffset()); }
+    TColorProp GridProp() const { return TColorProp(Grid()); }
+    TColorProp NonFocusCursorFrameProp() const { return TColorProp(NonFocusCursorFrame()); }
+    TColorProp ActiveFieldBackgroundProp() const { return TColorProp(ActiveFieldBackground()); }
 
 private:
     void Changed();

@@ -84,13 +84,13 @@ class TCustomOrixHexEditor : public TCustomGrid {
     Q_PROPERTY(int BytesPerRow READ GetBytesPerRow WRITE SetBytesPerRow)
     Q_PROPERTY(int BytesPerColumn READ GetBytesPerColumn WRITE SetBytesPerColumn)
     Q_PROPERTY(bool AutoBytesPerRow READ GetAutoBytesPerRow WRITE SetAutoBytesPerRow)
-    Q_PROPERTY(int Translation READ GetTranslationInt WRITE SetTranslationInt)
+    Q_PROPERTY(TOrixHTranslationKind Translation READ GetTranslation WRITE SetTranslation)
     Q_PROPERTY(QString OffsetFormat READ GetOffsetFormatQ WRITE SetOffsetFormatQ)
-    Q_PROPERTY(int CaretKind READ GetCaretKindInt WRITE SetCaretKindInt)
+    Q_PROPERTY(TOrixHCaretKind CaretKind READ GetCaretKind WRITE SetCaretKind)
     Q_PROPERTY(QObject* Colors READ GetColorsObject)
     Q_PROPERTY(bool FocusFrame READ GetFocusFrame WRITE SetFocusFrame)
     Q_PROPERTY(bool SwapNibbles READ GetSwapNibbles WRITE SetSwapNibbles)
-    Q_PROPERTY(int MaskChar READ GetMaskCharInt WRITE SetMaskCharInt STORED false)
+    Q_PROPERTY(char MaskChar READ GetMaskChar WRITE SetMaskChar STORED false)
     Q_PROPERTY(bool NoSizeChange READ GetNoSizeChange WRITE SetNoSizeChange)
     Q_PROPERTY(bool AllowInsertMode READ GetAllowInsertMode WRITE SetAllowInsertMode)
     Q_PROPERTY(bool DrawGridLines READ GetDrawGridLines WRITE SetDrawGridLines)
@@ -480,18 +480,17 @@ protected:
     bool FUnrecordedChange = false;
 
     // Property adaptors for the Qt property system.
-    int GetTranslationInt() const { return static_cast<int>(Translation); }
-    void SetTranslationInt(int value) { SetTranslation(static_cast<TOrixHTranslationKind>(value)); }
     QString GetOffsetFormatQ() const { return QString::fromStdString(GetOffsetFormat()); }
     void SetOffsetFormatQ(const QString& text) { SetOffsetFormat(text.toStdString()); }
-    int GetCaretKindInt() const { return CaretKind; }
-    void SetCaretKindInt(int value) { SetCaretKind(static_cast<TOrixHCaretKind>(value & 3)); }
     QObject* GetColorsObject() const { return FColors; }
-    int GetMaskCharInt() const { return static_cast<uint8_t>(MaskChar); }
-    void SetMaskCharInt(int value) { SetMaskChar(static_cast<char>(value & 0xFF)); }
     QString GetVersionQ() const { return kVersion; }
     void SetVersionQ(const QString&) {}
-    void SetRulerNumberBaseInt(int value) { SetRulerNumberBase(static_cast<uint8_t>(value)); }
+    // A byte: a value that does not fit is refused, not cut to its low 8 bits.
+    void SetRulerNumberBaseInt(int value) {
+        if (value < 0 || value > 255)
+            throw EPropertyConvertError("Invalid property value: " + std::to_string(value));
+        SetRulerNumberBase(static_cast<uint8_t>(value));
+    }
 
     // Fields, in the control's declaration order.
     bool FSyncingView = false;

@@ -4,8 +4,8 @@
 // file is saved over, a paint lock, undo groups that carry a description, the common end of
 // paste and drop (PasteData), a popup menu for the offset column and the ruler, double-click
 // selection and the standard edit actions.
-// The clipboard commands (CBCopy, CBCut, CBPaste and their Can* queries), drag and drop and
-// printing are in blocks of their own at the end.
+// The clipboard commands (CBCopy, CBCut, CBPaste and their Can* queries), drag and drop,
+// printing and the bookmarks and properties as text are in blocks of their own at the end.
 #include "actions.h"
 #include "orix_hex_clipboard_data.h"
 #include "orix_hex_clipboard_import.h"
@@ -19,8 +19,13 @@
 #include <QPointer>
 #include <array>
 #include <memory>
+#include <string>
 
 class TMetafile;
+class TOrixHexEditorEx;
+// Asked for every path that the table of public properties holds; IsPublic comes in True.
+using TOrixHQueryPublicPropertyEvent =
+    std::function<void(TOrixHexEditorEx* sender, const std::string& propertyName, bool& isPublic)>;
 
 class TOrixHexEditorEx : public TCustomOrixHexEditor {
     Q_OBJECT
@@ -233,6 +238,22 @@ protected:
     // A child of the control, so it goes with it.
     TOrixHPrintOptions* FPrintOptions = new TOrixHPrintOptions(this);
     int32_t FPrintPageCount = 0;
+
+    // ---- bookmarks and properties as text (orix_hex_bookmarks_text.cpp,
+    // orix_hex_properties_text.cpp)
+public:
+    // "$" and the ten 8-byte bookmark records; empty when no bookmark is set.
+    std::string GetBookmarksAsString();
+    // Takes that form, or the checksummed hexadecimal one; the empty text clears all ten.
+    void SetBookMarksAsString(const std::string& text);
+    // Name=Value lines, each ended by CR LF, for every public property path.
+    virtual std::string GetPropertiesAsString();
+    // Applies the lines whose names are public, in order, under the paint lock.
+    virtual void SetPropertiesAsString(const std::string& text);
+    virtual bool IsPropPublic(const std::string& propertyPath);
+    // The paths that may travel as text, in the order in which they are written.
+    static const std::vector<const char*>& PublicPropertyNames();
+    TOrixHQueryPublicPropertyEvent OnQueryPublicProperty;
 
 private:
     // Declared last, so destroyed first: the control's end releases the clipboard.

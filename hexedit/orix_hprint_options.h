@@ -37,6 +37,10 @@ using TOrixHPrintHeaders = std::array<std::string, 2>;
 // Left, top, right, bottom, in millimetres.
 inline constexpr std::array<int32_t, 4> ORIXH_DEF_PRINT_MARGINS = {20, 15, 25, 25};
 
+// The set as a property value, bit n for the flag of value n: a type of its own, so that
+// access by name writes it as the flags' names.
+enum TOrixHPrintFlagBits : uint8_t {};
+
 class TOrixHPrintOptions : public QObject {
     Q_OBJECT
     Q_PROPERTY(int MarginLeft READ GetMarginLeft WRITE SetMarginLeft)
@@ -45,8 +49,7 @@ class TOrixHPrintOptions : public QObject {
     Q_PROPERTY(int MarginBottom READ GetMarginBottom WRITE SetMarginBottom)
     Q_PROPERTY(QString PageHeader READ GetPageHeaderQ WRITE SetPageHeaderQ)
     Q_PROPERTY(QString PageFooter READ GetPageFooterQ WRITE SetPageFooterQ)
-    // The set as its byte: bit n for the flag of value n.
-    Q_PROPERTY(int Flags READ GetFlagsInt WRITE SetFlagsInt)
+    Q_PROPERTY(TOrixHPrintFlagBits Flags READ GetFlagBits WRITE SetFlagBits)
 public:
     explicit TOrixHPrintOptions(QObject* parent = nullptr);
 
@@ -77,8 +80,10 @@ private:
     void SetPageHeaderQ(const QString& value) { SetHeader(0, value.toStdString()); }
     QString GetPageFooterQ() const { return QString::fromStdString(GetHeader(1)); }
     void SetPageFooterQ(const QString& value) { SetHeader(1, value.toStdString()); }
-    int GetFlagsInt() const { return FFlags.Bits; }
-    void SetFlagsInt(int value) { FFlags.Bits = static_cast<uint8_t>(value & 0x3F); }
+    TOrixHPrintFlagBits GetFlagBits() const { return TOrixHPrintFlagBits(FFlags.Bits); }
+    void SetFlagBits(TOrixHPrintFlagBits value) {
+        FFlags.Bits = static_cast<uint8_t>(value & 0x3F);
+    }
 
     int32_t FMarginLeft, FMarginTop, FMarginRight, FMarginBottom;
     TOrixHPrintHeaders FHeaders;

@@ -37,6 +37,11 @@ constexpr TColor clGrayText = SystemColor(17);
 constexpr TColor clBtnText = SystemColor(18);
 constexpr TColor clBtnHighlight = SystemColor(20);
 
+// A colour as the type of a property, so that access by name tells it from a number: in text
+// a system colour is written as the class library numbers it (0xFF000000 + n, clWindow is
+// -16777211).
+enum TColorProp : int32_t {};
+
 // The RGB value (0x00BBGGRR) of a colour; system colours come from the fixed table, unknown
 // system colour numbers resolve to black.
 TColor ColorToRGB(TColor color);
