@@ -108,7 +108,10 @@ TEST(PropertiesText, DefaultText) {
 TEST(PropertiesText, FontSizeInPointsForAPixelFont) {
     std::unique_ptr<TOrixHexEditorEx> holder;
     TOrixHexEditorEx& e = NewEditor(holder);
-    ApplyFlashEditorForm(e); // a font 15 pixels high
+    QFont font("Courier New");
+    font.setPixelSize(15); // the main window's hex view font: 15 pixels high, no point size
+    e.setFont(font);
+    e.SetPrintFontFrom(font);
     ASSERT_LE(e.font().pointSize(), 0);
     const std::vector<std::string> lines = Lines(e.GetPropertiesAsString());
     const int dpi = e.logicalDpiY();
