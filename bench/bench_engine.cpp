@@ -5,12 +5,12 @@
 //
 //   LD_LIBRARY_PATH=build/tests/emulator QT_QPA_PLATFORM=offscreen build/bin/bench_engine
 #include "chip_routines.h"
-#include "dialogs_message.h"
-#include "main_form.h"
-#include "sysutils.h"
 #include "device_session.h"
+#include "dialogs_message.h"
 #include "emulator/emulator_api.h"
+#include "main_form.h"
 #include "programmer_state.h"
+#include "sysutils.h"
 #include "usb_bulk.h"
 #include "window_services.h"
 
@@ -19,8 +19,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 namespace {

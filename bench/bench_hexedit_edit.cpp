@@ -63,8 +63,12 @@ void TypeByte(benchmark::State& state, int64_t size) {
     }
     state.counters["undo bytes"] = static_cast<double>(e.UndoStorage().GetSize());
 }
-void BM_TypeByte1KiB(benchmark::State& s) { TypeByte(s, 1024); }
-void BM_TypeByte64MiB(benchmark::State& s) { TypeByte(s, kBig); }
+void BM_TypeByte1KiB(benchmark::State& s) {
+    TypeByte(s, 1024);
+}
+void BM_TypeByte64MiB(benchmark::State& s) {
+    TypeByte(s, kBig);
+}
 BENCHMARK(BM_TypeByte1KiB)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TypeByte64MiB)->Unit(benchmark::kMicrosecond);
 

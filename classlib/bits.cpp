@@ -3,7 +3,9 @@
 #include "exceptions.h"
 
 namespace {
-[[noreturn]] void IndexError() { throw EListError("Bits index out of range"); }
+[[noreturn]] void IndexError() {
+    throw EListError("Bits index out of range");
+}
 } // namespace
 
 void TBits::SetSize(int32_t size) {

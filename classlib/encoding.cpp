@@ -32,5 +32,9 @@ std::string Convert(const char* to, const char* from, const std::string& in) {
 
 } // namespace
 
-std::string Cp936ToUtf8(const std::string& bytes) { return Convert("UTF-8", "CP936", bytes); }
-std::string Utf8ToCp936(const std::string& text) { return Convert("CP936", "UTF-8", text); }
+std::string Cp936ToUtf8(const std::string& bytes) {
+    return Convert("UTF-8", "CP936", bytes);
+}
+std::string Utf8ToCp936(const std::string& text) {
+    return Convert("CP936", "UTF-8", text);
+}

@@ -1,7 +1,9 @@
 #include "string_list.h"
 
 namespace {
-bool IsBlank(unsigned char c) { return c >= 1 && c <= ' '; }
+bool IsBlank(unsigned char c) {
+    return c >= 1 && c <= ' ';
+}
 } // namespace
 
 std::vector<std::string> SplitDelimitedText(const std::string& text, char delimiter, char quote) {

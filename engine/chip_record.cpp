@@ -5,7 +5,9 @@
 
 namespace {
 
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint16_t Get16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
 uint32_t Get32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
            static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
@@ -52,8 +54,8 @@ void ChipRecordToBytes(const ChipRecord& r, uint8_t* b) {
 
 std::string ChipNameText(const ChipRecord& record) {
     const void* nul = std::memchr(record.Name, '\0', sizeof record.Name);
-    const size_t n = nul ? static_cast<size_t>(static_cast<const char*>(nul) - record.Name)
-                         : sizeof record.Name;
+    const size_t n =
+        nul ? static_cast<size_t>(static_cast<const char*>(nul) - record.Name) : sizeof record.Name;
     return std::string(record.Name, n);
 }
 

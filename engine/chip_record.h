@@ -48,4 +48,6 @@ std::string ChipNameText(const ChipRecord& record);
 // Stores text as the name; longer text is cut to 47 bytes so the NUL always fits.
 void SetChipName(ChipRecord& record, const std::string& text);
 // A record whose name begins with NUL ends the list.
-inline bool IsEndRecord(const ChipRecord& record) { return record.Name[0] == '\0'; }
+inline bool IsEndRecord(const ChipRecord& record) {
+    return record.Name[0] == '\0';
+}

@@ -29,7 +29,9 @@ std::string NextLogPrefix(ProgrammerState& state) {
     return Format("%03d:", state.LogCounter++);
 }
 
-std::string ChipDatabasePath() { return ChangeFileExt(ApplicationExeName(), ".Dat"); }
+std::string ChipDatabasePath() {
+    return ChangeFileExt(ApplicationExeName(), ".Dat");
+}
 
 ChipDatabaseRead ReadChipDatabase(ChipTableArray& table) {
     // Any size is accepted here: the read below takes at most the table's slots.

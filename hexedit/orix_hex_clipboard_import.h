@@ -33,6 +33,6 @@ bool OLESelectFormat(const TClipFormats& formats, const QMimeData* data, TClipFo
 std::string HexTextToBytes(const std::string& text, bool swapNibbles);
 
 // A file list as bytes: with asNames every name followed by a NUL, otherwise the first file's
-// contents. A file that cannot be opened, or is no plain file, raises the open error; a file larger than the
-// control's data can be (2147483647 bytes) raises EOrixHexEditor before it is read.
+// contents. A file that cannot be opened, or is no plain file, raises the open error; a file larger
+// than the control's data can be (2147483647 bytes) raises EOrixHexEditor before it is read.
 std::string FileListToBytes(const std::vector<std::string>& files, bool asNames);

@@ -328,7 +328,8 @@ void TCustomOrixHexEditor::SetAsText(const std::string& text) {
 std::string TCustomOrixHexEditor::GetAsText() {
     const int32_t size = GetDataSize();
     if (size <= 0) return {};
-    return std::string(reinterpret_cast<const char*>(FDataStore.Memory()), static_cast<size_t>(size));
+    return std::string(reinterpret_cast<const char*>(FDataStore.Memory()),
+                       static_cast<size_t>(size));
 }
 
 namespace {
@@ -336,8 +337,8 @@ std::vector<uint8_t> DecodeHex(const std::string& hexText, bool swapNibbles) {
     CheckNewSize(static_cast<int64_t>(hexText.size()));
     std::vector<uint8_t> bytes(hexText.size() / 2 + 1);
     int32_t translated = 0;
-    ConvertHexToBin(hexText.data(), bytes.data(), static_cast<int32_t>(hexText.size()),
-                    swapNibbles, translated);
+    ConvertHexToBin(hexText.data(), bytes.data(), static_cast<int32_t>(hexText.size()), swapNibbles,
+                    translated);
     bytes.resize(static_cast<size_t>(std::max(0, translated)));
     return bytes;
 }
@@ -399,17 +400,22 @@ bool TCustomOrixHexEditor::CanCreateUndo(TOrixHUndoFlag kind, int32_t count, int
     // A combined step joins records that are there: a larger count would make its Undo
     // empty the history without undoing anything.
     if (kind == ufKindCombined) return count <= FUndoStore->RecordCount();
-    bool granted = GetDataSize() > 0 || kind == ufKindInsertBuffer ||
-                   kind == ufKindAppendBuffer || kind == ufKindAllData;
+    bool granted = GetDataSize() > 0 || kind == ufKindInsertBuffer || kind == ufKindAppendBuffer ||
+                   kind == ufKindAllData;
     if (granted && IsFileSizeFixed()) {
         switch (kind) {
         case ufKindByteRemoved:
         case ufKindInsertBuffer:
         case ufKindAppendBuffer:
         case ufKindNibbleInsert:
-        case ufKindNibbleDelete: granted = false; break;
-        case ufKindReplace: granted = count == replCount; break;
-        default: break;
+        case ufKindNibbleDelete:
+            granted = false;
+            break;
+        case ufKindReplace:
+            granted = count == replCount;
+            break;
+        default:
+            break;
         }
     }
     return granted;
@@ -419,9 +425,13 @@ void TCustomOrixHexEditor::CombineUndo(int32_t count, const std::string& descrip
     CreateUndo(ufKindCombined, 0, count, 0, description);
 }
 
-bool TCustomOrixHexEditor::GetCanUndo() { return !ReadOnlyView && FUndoStore->CanUndo(); }
+bool TCustomOrixHexEditor::GetCanUndo() {
+    return !ReadOnlyView && FUndoStore->CanUndo();
+}
 
-bool TCustomOrixHexEditor::GetCanRedo() { return !ReadOnlyView && FUndoStore->CanRedo(); }
+bool TCustomOrixHexEditor::GetCanRedo() {
+    return !ReadOnlyView && FUndoStore->CanRedo();
+}
 
 std::string TCustomOrixHexEditor::GetUndoDescription() {
     if (FDestroying || !FUndoStore->CanUndo()) return ORIXH_NO_UNDO;

@@ -15,9 +15,9 @@
 #include "orix_undo_storage.h"
 
 #include <QEvent>
+#include <QImage>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
-#include <QImage>
 #include <array>
 #include <bitset>
 #include <cstdint>
@@ -57,9 +57,9 @@ struct TOrixHBookmark {
 using TOrixHBookmarks = std::array<TOrixHBookmark, 10>;
 
 using TNotifyEvent = std::function<void(TCustomOrixHexEditor* sender)>;
-using TOrixHProgressEvent = std::function<void(TCustomOrixHexEditor* sender,
-                                               TOrixHProgressKind kind, const std::string& name,
-                                               uint8_t percent, bool& cancel)>;
+using TOrixHProgressEvent =
+    std::function<void(TCustomOrixHexEditor* sender, TOrixHProgressKind kind,
+                       const std::string& name, uint8_t percent, bool& cancel)>;
 using TOrixHGetOffsetTextEvent =
     std::function<void(TCustomOrixHexEditor* sender, int64_t number, std::string& offsetText)>;
 using TOrixHDrawCellEvent =
@@ -115,8 +115,8 @@ class TCustomOrixHexEditor : public TCustomGrid {
     Q_PROPERTY(bool UnicodeChars READ GetUnicodeChars WRITE SetUnicodeCharacters)
     Q_PROPERTY(bool UnicodeBigEndian READ GetUnicodeBigEndian WRITE SetUnicodeBigEndian)
     Q_PROPERTY(int BytesPerBlock READ GetBytesPerBlock WRITE SetBlockSize)
-    Q_PROPERTY(bool SeparateBlocksInCharField READ GetSeparateBlocksInCharField WRITE
-                   SetSepCharBlocks)
+    Q_PROPERTY(
+        bool SeparateBlocksInCharField READ GetSeparateBlocksInCharField WRITE SetSepCharBlocks)
     Q_PROPERTY(bool FindProgress READ GetFindProgress WRITE SetFindProgress)
     Q_PROPERTY(int RulerNumberBase READ GetRulerNumberBase WRITE SetRulerNumberBaseInt)
 
@@ -473,8 +473,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     std::unique_ptr<TOrixHUndoStorage> FUndoStore = std::make_unique<TOrixHUndoStorage>(this);
-    uint16_t FEventKey = 0;   // the key event being handled, as a virtual key
-    bool FEventTypes = true;  // and whether its text is typed
+    uint16_t FEventKey = 0;  // the key event being handled, as a virtual key
+    bool FEventTypes = true; // and whether its text is typed
     bool FDestroying = false;
     // A change was allowed while recording was off (update level above 0).
     bool FUnrecordedChange = false;

@@ -111,8 +111,8 @@ void TOrixHexEditorEx::PrepareOverwriteDiskFile() {
     if (!FCreateBackup || !GetModified() || !FileExists(FDocumentName)) return;
     const std::string backup = FDocumentName + FBackupExtension;
     if (FileExists(backup) && ::unlink(backup.c_str()) != 0)
-        throw EOrixHexEditor(Format("Cannot delete previous backup %s. (%s)", backup.c_str(),
-                                    std::strerror(errno)));
+        throw EOrixHexEditor(
+            Format("Cannot delete previous backup %s. (%s)", backup.c_str(), std::strerror(errno)));
     if (::rename(FDocumentName.c_str(), backup.c_str()) != 0)
         throw EOrixHexEditor(
             Format("Cannot create backup %s. (%s)", backup.c_str(), std::strerror(errno)));
@@ -133,8 +133,8 @@ void TOrixHexEditorEx::PasteData(const void* buffer, int32_t count, const std::s
             MoveCaretTo(p, field);
         }
         if (NoSizeChange && p < GetDataSize()) {
-            const int64_t last = std::min<int64_t>(static_cast<int64_t>(p) + count - 1,
-                                                   GetDataSize() - 1);
+            const int64_t last =
+                std::min<int64_t>(static_cast<int64_t>(p) + count - 1, GetDataSize() - 1);
             SetSelection(p, p, static_cast<int32_t>(last));
         }
     }
@@ -146,14 +146,12 @@ void TOrixHexEditorEx::PasteData(const void* buffer, int32_t count, const std::s
 bool TOrixHexEditorEx::IsOwnShortcut(uint16_t key, TShiftState shift) const {
     const bool ctrl = shift == ssCtrl;
     const bool ctrlShift = shift == (ssCtrl | ssShift);
-    if (ctrl && (key == 'A' || key == 'C' || key == 'X' || key == 'V' || key == 'Z' ||
-                 key == 'T'))
+    if (ctrl && (key == 'A' || key == 'C' || key == 'X' || key == 'V' || key == 'Z' || key == 'T'))
         return true;
     if (ctrlShift && key == 'Z') return true;
     if ((ctrl || ctrlShift) && key >= '0' && key <= '9') return true;
     // The editing and moving keys, also with Ctrl or Shift.
-    if ((shift & ~(ssCtrl | ssShift)) == 0)
-        switch (key) {
+    if ((shift & ~(ssCtrl | ssShift)) == 0) switch (key) {
         case VK_BACK:
         case VK_TAB:
         case VK_PRIOR:
@@ -167,7 +165,8 @@ bool TOrixHexEditorEx::IsOwnShortcut(uint16_t key, TShiftState shift) const {
         case VK_INSERT:
         case VK_DELETE:
             return true;
-        default: break;
+        default:
+            break;
         }
     return false;
 }
@@ -192,7 +191,9 @@ void TOrixHexEditorEx::KeyDown(uint16_t& key, TShiftState shift) {
     TCustomOrixHexEditor::KeyDown(key, shift);
     if (shift == ssCtrl) {
         switch (key) {
-        case 'A': SelectAll(); break;
+        case 'A':
+            SelectAll();
+            break;
         case 'Z':
             if (GetCanUndo()) Undo();
             break;
@@ -205,7 +206,8 @@ void TOrixHexEditorEx::KeyDown(uint16_t& key, TShiftState shift) {
         case 'V':
             if (CanPaste()) CBPaste();
             break;
-        default: break;
+        default:
+            break;
         }
     } else if (shift == (ssShift | ssCtrl) && key == 'Z') {
         if (GetCanRedo()) Redo();
@@ -311,9 +313,13 @@ void TOrixHexEditorEx::WatchMenu(TPopupMenu* menu, TPopupMenu*& field) {
     });
 }
 
-void TOrixHexEditorEx::SetOffsetPopupMenu(TPopupMenu* menu) { WatchMenu(menu, FOffsetPopupMenu); }
+void TOrixHexEditorEx::SetOffsetPopupMenu(TPopupMenu* menu) {
+    WatchMenu(menu, FOffsetPopupMenu);
+}
 
-void TOrixHexEditorEx::SetPopupMenu(TPopupMenu* menu) { WatchMenu(menu, FPopupMenu); }
+void TOrixHexEditorEx::SetPopupMenu(TPopupMenu* menu) {
+    WatchMenu(menu, FPopupMenu);
+}
 
 void TOrixHexEditorEx::DoContextPopup(QPoint position, bool& handled) {
     if (OnContextPopup) OnContextPopup(this, position, handled);

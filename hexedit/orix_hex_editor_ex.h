@@ -177,7 +177,8 @@ protected:
     int32_t FDragFirst = -1;
     int32_t FDragCount = 0;
 
-    // ---- clipboard: copy, cut, paste, the import of offered data (orix_hex_clipboard_commands.cpp)
+    // ---- clipboard: copy, cut, paste, the import of offered data
+    // (orix_hex_clipboard_commands.cpp)
 public:
     bool CanCopy();
     bool CanCut();

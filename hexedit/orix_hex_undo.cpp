@@ -15,8 +15,12 @@ constexpr int32_t kBookmarksSize = 10 * kBookmarkBytes;
 
 // ---------------------------------------------------------------- editor side
 
-bool TCustomOrixHexEditor::Undo() { return FUndoStore->Undo(); }
-bool TCustomOrixHexEditor::Redo() { return FUndoStore->Redo(); }
+bool TCustomOrixHexEditor::Undo() {
+    return FUndoStore->Undo();
+}
+bool TCustomOrixHexEditor::Redo() {
+    return FUndoStore->Redo();
+}
 
 // ---------------------------------------------------------------- storage side
 
@@ -35,17 +39,27 @@ bool TOrixHUndoStorage::RecordFitsData(const TOrixHUndoRecordView& v) {
     if (pos < 0 || count < 0 || repl < 0) return false;
     switch (v.Kind) {
     case ufKindBytesChanged:
-    case ufKindConvert: return pos + count <= size && n >= count;
-    case ufKindByteRemoved: return pos <= size && n >= count;
-    case ufKindInsertBuffer: return pos + count <= size;
-    case ufKindReplace: return pos + count <= size && n >= repl;
-    case ufKindAppendBuffer: return pos <= size;
+    case ufKindConvert:
+        return pos + count <= size && n >= count;
+    case ufKindByteRemoved:
+        return pos <= size && n >= count;
+    case ufKindInsertBuffer:
+        return pos + count <= size;
+    case ufKindReplace:
+        return pos + count <= size && n >= repl;
+    case ufKindAppendBuffer:
+        return pos <= size;
     case ufKindNibbleInsert:
-    case ufKindNibbleDelete: return pos < size && n >= 1;
-    case ufKindSelection: return true;
-    case ufKindCombined: return count < FRecordCount;
-    case ufKindAllData: return n >= count && count <= INT32_MAX;
-    default: return false;
+    case ufKindNibbleDelete:
+        return pos < size && n >= 1;
+    case ufKindSelection:
+        return true;
+    case ufKindCombined:
+        return count < FRecordCount;
+    case ufKindAllData:
+        return n >= count && count <= INT32_MAX;
+    default:
+        return false;
     }
 }
 
@@ -105,8 +119,12 @@ bool TOrixHUndoStorage::ApplyUndo(const TOrixHUndoRecordView& v) {
         e.SetChanged(pos, h.Has(ufFlagByte1Changed));
         if (count == 2) e.SetChanged(pos + 1, h.Has(ufFlagByte2Changed));
         break;
-    case ufKindByteRemoved: e.InternalInsertBuffer(data, count, pos); break;
-    case ufKindInsertBuffer: e.InternalDelete(pos, pos + count, -1, -1); break;
+    case ufKindByteRemoved:
+        e.InternalInsertBuffer(data, count, pos);
+        break;
+    case ufKindInsertBuffer:
+        e.InternalDelete(pos, pos + count, -1, -1);
+        break;
     case ufKindReplace:
         e.InternalDelete(pos, pos + count, -1, -1);
         e.InternalInsertBuffer(data, repl, pos);
@@ -126,13 +144,16 @@ bool TOrixHUndoStorage::ApplyUndo(const TOrixHUndoRecordView& v) {
         e.SetDataAt(pos, data[0]);
         e.SetChanged(pos, h.Has(ufFlagByte1Changed));
         break;
-    case ufKindConvert: e.WriteBuffer(data, pos, count); break;
+    case ufKindConvert:
+        e.WriteBuffer(data, pos, count);
+        break;
     case ufKindAllData:
         e.FDataStore.SetSize(count);
         if (count > 0) e.FDataStore.WriteBufferAt(data, 0, count);
         e.CalcSizes();
         break;
-    default: break;
+    default:
+        break;
     }
     // The record is applied: from here on it goes, even when restoring the state fails, so
     // that it can never be applied twice.
@@ -175,8 +196,11 @@ bool TOrixHUndoStorage::ApplyUndo(const TOrixHUndoRecordView& v) {
         e.FDataStore.SetSize(e.FDataStore.GetSize() - 1);
         e.CalcSizes();
         break;
-    case ufKindConvert: CutChangedMarks(pos); break;
-    default: break;
+    case ufKindConvert:
+        CutChangedMarks(pos);
+        break;
+    default:
+        break;
     }
     e.viewport()->update();
     if (failure) std::rethrow_exception(failure);
@@ -244,7 +268,8 @@ void TOrixHUndoStorage::CreateRedo(const TOrixHUndoRec& h) {
         length = size;
         r.EditCount = size;
         break;
-    default: break;
+    default:
+        break;
     }
     length = std::max(0, length);
     const int32_t n = kind == ufKindBytesChanged ? length - 1 : length;
@@ -324,19 +349,32 @@ bool TOrixHUndoStorage::Redo() {
                       kBookmarksSize - 12; // bytes of data kept
     bool fits = pos >= 0 && count >= 0 && repl >= 0;
     switch (kind) {
-    case ufKindBytesChanged: fits = fits && pos + count <= size && n >= count; break;
-    case ufKindByteRemoved: fits = fits && pos + count <= size; break;
-    case ufKindInsertBuffer: fits = fits && pos <= size && n >= count; break;
+    case ufKindBytesChanged:
+        fits = fits && pos + count <= size && n >= count;
+        break;
+    case ufKindByteRemoved:
+        fits = fits && pos + count <= size;
+        break;
+    case ufKindInsertBuffer:
+        fits = fits && pos <= size && n >= count;
+        break;
     case ufKindReplace:
     case ufKindConvert:
         fits = fits && pos + (kind == ufKindReplace ? repl : count) <= size && n >= count;
         break;
-    case ufKindAppendBuffer: fits = fits && n >= count; break;
+    case ufKindAppendBuffer:
+        fits = fits && n >= count;
+        break;
     case ufKindNibbleInsert:
     case ufKindNibbleDelete:
-    case ufKindAllData: fits = fits && n >= count; break;
-    case ufKindSelection: break;
-    default: fits = false; break;
+    case ufKindAllData:
+        fits = fits && n >= count;
+        break;
+    case ufKindSelection:
+        break;
+    default:
+        fits = false;
+        break;
     }
     if (!fits) {
         ResetRedo();
@@ -351,14 +389,22 @@ bool TOrixHUndoStorage::Redo() {
     const auto p = static_cast<int32_t>(pos), c = static_cast<int32_t>(count),
                rc = static_cast<int32_t>(repl);
     switch (kind) {
-    case ufKindBytesChanged: e.WriteBuffer(data, p, c); break;
-    case ufKindByteRemoved: e.InternalDelete(p, p + c, -1, -1); break;
-    case ufKindInsertBuffer: e.InternalInsertBuffer(data, c, p); break;
+    case ufKindBytesChanged:
+        e.WriteBuffer(data, p, c);
+        break;
+    case ufKindByteRemoved:
+        e.InternalDelete(p, p + c, -1, -1);
+        break;
+    case ufKindInsertBuffer:
+        e.InternalInsertBuffer(data, c, p);
+        break;
     case ufKindReplace:
         e.InternalDelete(p, p + rc, -1, -1);
         e.InternalInsertBuffer(data, c, p);
         break;
-    case ufKindAppendBuffer: e.InternalAppendBuffer(data, c); break;
+    case ufKindAppendBuffer:
+        e.InternalAppendBuffer(data, c);
+        break;
     case ufKindNibbleInsert:
     case ufKindNibbleDelete:
     case ufKindAllData:
@@ -370,7 +416,8 @@ bool TOrixHUndoStorage::Redo() {
         e.InternalDelete(p, p + c, -1, -1);
         e.InternalInsertBuffer(data, c, p);
         break;
-    default: break;
+    default:
+        break;
     }
     RestoreRedoState(kind == ufKindBytesChanged && c == 2);
     ResetRedo();

@@ -8,8 +8,8 @@
 #include <cstring>
 
 const std::array<const char*, 11> UndoKindTexts = {
-    "Change byte(s)", "Remove data",   "Insert buffer",   "Replace",
-    "Append buffer",  "Insert nibble", "Delete nibble",   "Convert",
+    "Change byte(s)",  "Remove data",           "Insert buffer",  "Replace",
+    "Append buffer",   "Insert nibble",         "Delete nibble",  "Convert",
     "Cursor movement", "Multiple modification", "All data saved",
 };
 const char* const ORIXH_NO_UNDO = "No undo";
@@ -50,14 +50,18 @@ TOrixHUndoStorage::TOrixHUndoStorage(TCustomOrixHexEditor* editor) : FHexEditor(
     Reset(true);
 }
 
-TOrixHUndoStorage::~TOrixHUndoStorage() { Reset(true); }
+TOrixHUndoStorage::~TOrixHUndoStorage() {
+    Reset(true);
+}
 
 void TOrixHUndoStorage::SetSize(int64_t size) {
     TMemoryStream::SetSize(size);
     if (size < kRecordMin) FRecordCount = 0;
 }
 
-int32_t TOrixHUndoStorage::BeginUpdate() { return ++FUpdateLevel; }
+int32_t TOrixHUndoStorage::BeginUpdate() {
+    return ++FUpdateLevel;
+}
 
 int32_t TOrixHUndoStorage::EndUpdate() {
     if (FUpdateLevel > 0) --FUpdateLevel;
@@ -101,18 +105,23 @@ int64_t TOrixHUndoStorage::RecordDataSize(uint8_t kind, int64_t count, int64_t r
     switch (kind) {
     case ufKindBytesChanged:
     case ufKindByteRemoved:
-    case ufKindConvert: return count < 0 ? -1 : count;
-    case ufKindReplace: return replCount < 0 || count < 0 ? -1 : replCount;
+    case ufKindConvert:
+        return count < 0 ? -1 : count;
+    case ufKindReplace:
+        return replCount < 0 || count < 0 ? -1 : replCount;
     case ufKindInsertBuffer:
     case ufKindAppendBuffer:
         return count < 0 ? -1 : 1;
     case ufKindNibbleInsert:
     case ufKindNibbleDelete:
-    case ufKindSelection: return 1;
+    case ufKindSelection:
+        return 1;
     case ufKindCombined:
         return 1 + std::min<int64_t>(255, static_cast<int64_t>(description.size()));
-    case ufKindAllData: return dataSize > 0 ? dataSize : 1;
-    default: return -1;
+    case ufKindAllData:
+        return dataSize > 0 ? dataSize : 1;
+    default:
+        return -1;
     }
 }
 
@@ -173,11 +182,18 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
     switch (kind) {
     case ufKindBytesChanged:
     case ufKindByteRemoved:
-    case ufKindConvert: e.FDataStore.CheckRange(pos, count); break;
-    case ufKindReplace: e.FDataStore.CheckRange(pos, replCount); break;
+    case ufKindConvert:
+        e.FDataStore.CheckRange(pos, count);
+        break;
+    case ufKindReplace:
+        e.FDataStore.CheckRange(pos, replCount);
+        break;
     case ufKindNibbleInsert:
-    case ufKindNibbleDelete: e.FDataStore.CheckRange(pos, 1); break;
-    default: break;
+    case ufKindNibbleDelete:
+        e.FDataStore.CheckRange(pos, 1);
+        break;
+    default:
+        break;
     }
     ResetRedo();
     const std::string oldDescription = FStepDescription;
@@ -215,8 +231,12 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
             if (count == 2 && e.HasChanged(pos + 1)) h.UndoFlagBits |= UndoBit(ufFlagByte2Changed);
             break;
         case ufKindByteRemoved:
-        case ufKindConvert: e.ReadBuffer(data, pos, count); break;
-        case ufKindReplace: e.ReadBuffer(data, pos, replCount); break;
+        case ufKindConvert:
+            e.ReadBuffer(data, pos, count);
+            break;
+        case ufKindReplace:
+            e.ReadBuffer(data, pos, replCount);
+            break;
         case ufKindNibbleInsert:
         case ufKindNibbleDelete:
             data[0] = e.GetDataAt(pos);
@@ -232,7 +252,8 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
         case ufKindAllData:
             if (dataSize > 0) e.ReadBuffer(data, 0, dataSize);
             break;
-        default: break;
+        default:
+            break;
         }
         h.WriteTo(rec);
         uint8_t* tail = data + n;
@@ -258,11 +279,18 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
     }
     // The bookmarks follow the change that is about to happen.
     switch (kind) {
-    case ufKindByteRemoved: e.AdjustBookmarks(pos + count, -count); break;
-    case ufKindInsertBuffer: e.AdjustBookmarks(pos, count); break;
+    case ufKindByteRemoved:
+        e.AdjustBookmarks(pos + count, -count);
+        break;
+    case ufKindInsertBuffer:
+        e.AdjustBookmarks(pos, count);
+        break;
     // Bookmarks behind the old end of the replaced range move by the difference.
-    case ufKindReplace: e.AdjustBookmarks(pos + replCount, count - replCount); break;
-    default: break;
+    case ufKindReplace:
+        e.AdjustBookmarks(pos + replCount, count - replCount);
+        break;
+    default:
+        break;
     }
     if (kind == ufKindSelection) AddSelection(pos, count);
 }

@@ -50,7 +50,9 @@ enum TOrixHUndoFlag : uint8_t {
 };
 // A set of TOrixHUndoFlag: value n is bit n.
 using TOrixHUndoFlags = uint32_t;
-constexpr TOrixHUndoFlags UndoBit(TOrixHUndoFlag flag) { return 1u << flag; }
+constexpr TOrixHUndoFlags UndoBit(TOrixHUndoFlag flag) {
+    return 1u << flag;
+}
 // GetUndoKind's answer for a mask without a kind bit.
 constexpr uint8_t ORIXH_UNDO_NO_KIND = 11;
 
@@ -59,18 +61,22 @@ inline uint32_t UndoGetU32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
            static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
-inline int32_t UndoGetI32(const uint8_t* p) { return static_cast<int32_t>(UndoGetU32(p)); }
+inline int32_t UndoGetI32(const uint8_t* p) {
+    return static_cast<int32_t>(UndoGetU32(p));
+}
 inline void UndoPutU32(uint8_t* p, uint32_t v) {
     p[0] = static_cast<uint8_t>(v);
     p[1] = static_cast<uint8_t>(v >> 8);
     p[2] = static_cast<uint8_t>(v >> 16);
     p[3] = static_cast<uint8_t>(v >> 24);
 }
-inline void UndoPutI32(uint8_t* p, int32_t v) { UndoPutU32(p, static_cast<uint32_t>(v)); }
+inline void UndoPutI32(uint8_t* p, int32_t v) {
+    UndoPutU32(p, static_cast<uint32_t>(v));
+}
 
 extern const std::array<const char*, 11> UndoKindTexts;
-extern const char* const ORIXH_NO_UNDO;             // "No undo"
-extern const char* const ORIXH_CANNOT_UPDATE_UNDO;  // "Cannot update undo storage"
+extern const char* const ORIXH_NO_UNDO;            // "No undo"
+extern const char* const ORIXH_CANNOT_UPDATE_UNDO; // "Cannot update undo storage"
 
 // The first 30 bytes of a record: the header and the first byte of its data.
 struct TOrixHUndoRec {
@@ -95,7 +101,7 @@ struct TOrixHUndoRec {
 struct TOrixHUndoRecordView {
     TOrixHUndoRec Header;
     uint8_t Kind = ORIXH_UNDO_NO_KIND;
-    int64_t Start = 0;     // offset of the record in the stream
+    int64_t Start = 0;      // offset of the record in the stream
     int64_t DataLength = 0; // N
     std::string Description;
     bool HasSelection = false;
@@ -140,8 +146,8 @@ public:
     int32_t UndoneRecordSize() const { return FUndoneRecordSize; }
 
     // N, the RecordData size a kind keeps, for the editor's data size; -1 for bad counts.
-    static int64_t RecordDataSize(uint8_t kind, int64_t count, int64_t replCount,
-                                  int64_t dataSize, const std::string& description);
+    static int64_t RecordDataSize(uint8_t kind, int64_t count, int64_t replCount, int64_t dataSize,
+                                  const std::string& description);
 
 private:
     void RemoveOldestUndo();

@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libusb-dev libudev-dev libicu-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  clang libclang-rt-dev
+  clang clang-format libclang-rt-dev
   srecord binutils
   fonts-wqy-microhei xvfb xauth
   poppler-utils

@@ -6,8 +6,8 @@
 #include "caption_table.h"
 #include "component.h"
 #include "ini_file.h"
-#include "progress_throttle.h"
 #include "programmer_state.h"
+#include "progress_throttle.h"
 #include "window_services.h"
 
 #include <QMainWindow>

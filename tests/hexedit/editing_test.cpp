@@ -264,7 +264,8 @@ TEST(Editing, BufferFromFile) {
     }
     for (int pos : {-1, 8}) {
         int32_t count = 1;
-        EXPECT_EQ(ErrorOf([&] { e.BufferFromFile(pos, count); }), "Invalid buffer from file argument");
+        EXPECT_EQ(ErrorOf([&] { e.BufferFromFile(pos, count); }),
+                  "Invalid buffer from file argument");
     }
 }
 

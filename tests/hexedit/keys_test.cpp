@@ -12,7 +12,9 @@ void PutCaret(TCustomOrixHexEditor& e, int32_t pos, bool inChar = false, bool se
     e.MoveColRow(c.X + (second ? 1 : 0), c.Y, true, true);
 }
 
-int32_t CaretPos(TCustomOrixHexEditor& e) { return e.GetPositionAtCursor(e.Col(), e.Row()); }
+int32_t CaretPos(TCustomOrixHexEditor& e) {
+    return e.GetPositionAtCursor(e.Col(), e.Row());
+}
 bool OnSecondDigit(TCustomOrixHexEditor& e) {
     return !e.GetIsCharFieldCol(e.Col()) && e.Col() != e.GetCursorAtPos(CaretPos(e), false).X;
 }
@@ -56,32 +58,49 @@ struct NavCase {
 TEST(Keys, NavigationAndSelection) {
     const NavCase cases[] = {
         {"right", Qt::Key_Right, {}, false, 4, false, 4, false, true, -1, -1},
-        {"left to previous second digit", Qt::Key_Left, {}, false, 4, false, 3, false, true, -1, -1},
+        {"left to previous second digit",
+         Qt::Key_Left,
+         {},
+         false,
+         4,
+         false,
+         3,
+         false,
+         true,
+         -1,
+         -1},
         {"left at 0", Qt::Key_Left, {}, false, 0, false, 0, false, false, -1, -1},
-        {"ctrl left", Qt::Key_Left, Qt::ControlModifier, false, 20, false, 16, false, false, -1, -1},
-        {"ctrl right", Qt::Key_Right, Qt::ControlModifier, false, 4, false, 15, true, false, -1, -1},
+        {"ctrl left", Qt::Key_Left, Qt::ControlModifier, false, 20, false, 16, false, false, -1,
+         -1},
+        {"ctrl right", Qt::Key_Right, Qt::ControlModifier, false, 4, false, 15, true, false, -1,
+         -1},
         {"char right", Qt::Key_Right, {}, false, 4, true, 5, true, false, -1, -1},
         {"char left", Qt::Key_Left, {}, false, 4, true, 3, true, false, -1, -1},
         {"up", Qt::Key_Up, {}, false, 20, false, 4, false, false, -1, -1},
         {"up at top", Qt::Key_Up, {}, false, 4, false, 4, false, false, -1, -1},
         {"down", Qt::Key_Down, {}, false, 4, false, 20, false, false, -1, -1},
         {"down on the last row", Qt::Key_Down, {}, false, 60, false, 60, false, false, -1, -1},
-        {"ctrl up does nothing", Qt::Key_Up, Qt::ControlModifier, false, 20, false, 20, false, false, -1, -1},
+        {"ctrl up does nothing", Qt::Key_Up, Qt::ControlModifier, false, 20, false, 20, false,
+         false, -1, -1},
         {"home", Qt::Key_Home, {}, false, 20, false, 16, false, false, -1, -1},
         {"home char", Qt::Key_Home, {}, false, 20, true, 16, true, false, -1, -1},
         {"ctrl home", Qt::Key_Home, Qt::ControlModifier, false, 40, true, 0, true, false, -1, -1},
         {"end", Qt::Key_End, {}, false, 20, false, 31, false, true, -1, -1},
         {"end char", Qt::Key_End, {}, false, 20, true, 31, true, false, -1, -1},
         {"ctrl end", Qt::Key_End, Qt::ControlModifier, false, 4, false, 63, false, false, -1, -1},
-        {"ctrl end insert", Qt::Key_End, Qt::ControlModifier, true, 4, false, 64, false, false, -1, -1},
+        {"ctrl end insert", Qt::Key_End, Qt::ControlModifier, true, 4, false, 64, false, false, -1,
+         -1},
         {"tab", Qt::Key_Tab, {}, false, 4, false, 4, true, false, -1, -1},
-        {"shift tab back", Qt::Key_Backtab, Qt::ShiftModifier, false, 4, true, 4, false, false, 4, 4},
+        {"shift tab back", Qt::Key_Backtab, Qt::ShiftModifier, false, 4, true, 4, false, false, 4,
+         4},
         {"ctrl t", Qt::Key_T, Qt::ControlModifier, false, 4, false, 4, true, false, -1, -1},
         {"shift right", Qt::Key_Right, Qt::ShiftModifier, false, 4, false, 5, false, false, 4, 5},
-        {"shift right insert", Qt::Key_Right, Qt::ShiftModifier, true, 4, false, 5, false, false, 4, 4},
+        {"shift right insert", Qt::Key_Right, Qt::ShiftModifier, true, 4, false, 5, false, false, 4,
+         4},
         {"shift left", Qt::Key_Left, Qt::ShiftModifier, false, 4, false, 3, false, false, 3, 4},
         {"backspace overwrite", Qt::Key_Backspace, {}, false, 4, false, 3, false, true, -1, -1},
-        {"ctrl backspace overwrite", Qt::Key_Backspace, Qt::ControlModifier, false, 4, false, 4, false, false, -1, -1},
+        {"ctrl backspace overwrite", Qt::Key_Backspace, Qt::ControlModifier, false, 4, false, 4,
+         false, false, -1, -1},
     };
     for (const NavCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -367,17 +386,33 @@ TEST(Keys, BookmarksFollowTheData) {
         std::function<void(TCustomOrixHexEditor&)> edit;
         int32_t want;
     } cases[] = {
-        {"insert before", [&](TCustomOrixHexEditor& e) { e.InsertBuffer(three, 3, 0, "", false); }, 11},
+        {"insert before", [&](TCustomOrixHexEditor& e) { e.InsertBuffer(three, 3, 0, "", false); },
+         11},
         {"insert at", [&](TCustomOrixHexEditor& e) { e.InsertBuffer(three, 3, 8, "", false); }, 11},
-        {"insert after", [&](TCustomOrixHexEditor& e) { e.InsertBuffer(three, 3, 9, "", false); }, 8},
-        {"remove before", [](TCustomOrixHexEditor& e) { e.NewSelection(2, 4); e.DeleteSelection(""); }, 5},
-        {"remove around", [](TCustomOrixHexEditor& e) { e.NewSelection(7, 9); e.DeleteSelection(""); }, 8},
+        {"insert after", [&](TCustomOrixHexEditor& e) { e.InsertBuffer(three, 3, 9, "", false); },
+         8},
+        {"remove before",
+         [](TCustomOrixHexEditor& e) {
+             e.NewSelection(2, 4);
+             e.DeleteSelection("");
+         },
+         5},
+        {"remove around",
+         [](TCustomOrixHexEditor& e) {
+             e.NewSelection(7, 9);
+             e.DeleteSelection("");
+         },
+         8},
         {"remove the tail", [](TCustomOrixHexEditor& e) { e.SetDataSize(8); }, 8},
-        {"replace longer", [&](TCustomOrixHexEditor& e) { e.Replace(three, 5, 1, 3, "", false); }, 10},
-        {"replace ending at it", [&](TCustomOrixHexEditor& e) { e.Replace(three, 6, 2, 3, "", false); }, 9},
-        {"replace shorter", [&](TCustomOrixHexEditor& e) { e.Replace(three, 2, 4, 1, "", false); }, 5},
+        {"replace longer", [&](TCustomOrixHexEditor& e) { e.Replace(three, 5, 1, 3, "", false); },
+         10},
+        {"replace ending at it",
+         [&](TCustomOrixHexEditor& e) { e.Replace(three, 6, 2, 3, "", false); }, 9},
+        {"replace shorter", [&](TCustomOrixHexEditor& e) { e.Replace(three, 2, 4, 1, "", false); },
+         5},
         {"append", [&](TCustomOrixHexEditor& e) { e.AppendBuffer(three, 3, "", false); }, 8},
-        {"change in place", [](TCustomOrixHexEditor& e) { e.IntChangeByte(e.GetDataAt(8), 0, 8, ""); }, 8},
+        {"change in place",
+         [](TCustomOrixHexEditor& e) { e.IntChangeByte(e.GetDataAt(8), 0, 8, ""); }, 8},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

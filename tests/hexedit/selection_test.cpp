@@ -115,8 +115,8 @@ TEST(MouseSelection, DragInOverwriteAndInsertMode) {
         std::vector<int> path; // positions the pointer moves over after the press on 4
         int first, last;       // -1: nothing selected
     };
-    const Case cases[] = {{false, {7}, 4, 7},    {true, {7}, 4, 6},     {true, {}, -1, -1},
-                          {true, {5, 2}, 2, 3},  {true, {7, 4}, -1, -1}, {false, {7, 4}, 4, 4},
+    const Case cases[] = {{false, {7}, 4, 7},     {true, {7}, 4, 6},      {true, {}, -1, -1},
+                          {true, {5, 2}, 2, 3},   {true, {7, 4}, -1, -1}, {false, {7, 4}, 4, 4},
                           {true, {7, 4, 6}, 4, 5}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.insert << " over " << c.path.size());

@@ -37,7 +37,8 @@ State Capture(Editor& e, bool withMarks = true) {
     s.modified = e.GetModified();
     // Position and field of each bookmark.
     for (int i = 0; i < 10; ++i)
-        s.bookmarks.push_back(e.GetBookmark(i).mPosition * 2 + (e.GetBookmark(i).mInCharField ? 1 : 0));
+        s.bookmarks.push_back(e.GetBookmark(i).mPosition * 2 +
+                              (e.GetBookmark(i).mInCharField ? 1 : 0));
     return s;
 }
 
@@ -67,7 +68,8 @@ TEST(UndoRedo, EveryKindRestoresAndRepeats) {
         e.SetBookmarkVals(2, 12, false);
     };
     const KindCase cases[] = {
-        {"byte", ufKindBytesChanged, marks, [](Editor& e) { e.IntChangeByte(e.GetDataAt(5), 0x55, 5, ""); }, true},
+        {"byte", ufKindBytesChanged, marks,
+         [](Editor& e) { e.IntChangeByte(e.GetDataAt(5), 0x55, 5, ""); }, true},
         {"unicode unit", ufKindBytesChanged,
          [](Editor& e) {
              e.SetUnicodeCharacters(true);
@@ -79,17 +81,36 @@ TEST(UndoRedo, EveryKindRestoresAndRepeats) {
              e.IntChangeWideChar(old, static_cast<uint16_t>(0x4E00 | e.GetDataAt(4)), 4, "");
          },
          true},
-        {"removal", ufKindByteRemoved, marks, [](Editor& e) { e.NewSelection(6, 8); e.DeleteSelection(""); }, false},
-        {"insertion", ufKindInsertBuffer, marks, [](Editor& e) { e.InsertBuffer(kFour, 2, 3, "", true); }, false},
-        {"replace longer", ufKindReplace, marks, [](Editor& e) { e.NewSelection(2, 3); e.ReplaceSelection(kFour, 4, "", true); }, false},
-        {"replace shorter", ufKindReplace, marks, [](Editor& e) { e.Replace(kFour, 4, 3, 1, "", true); }, false},
-        {"append", ufKindAppendBuffer, marks, [](Editor& e) { e.AppendBuffer(kFour, 3, "", true); }, false},
-        {"nibble insert high", ufKindNibbleInsert, marks, [](Editor& e) { e.InsertNibble(4, true, ""); }, false},
-        {"nibble insert low", ufKindNibbleInsert, marks, [](Editor& e) { e.InsertNibble(4, false, ""); }, false},
-        {"nibble delete high", ufKindNibbleDelete, marks, [](Editor& e) { e.DeleteNibble(4, true, ""); }, false},
-        {"nibble delete low", ufKindNibbleDelete, marks, [](Editor& e) { e.DeleteNibble(4, false, ""); }, false},
-        {"nibble delete last", ufKindNibbleDelete, marks, [](Editor& e) { e.DeleteNibble(15, false, ""); }, false},
-        {"convert", ufKindConvert, marks, [](Editor& e) { e.ConvertRange(2, 5, tkAsIs, tkBCD, ""); }, false},
+        {"removal", ufKindByteRemoved, marks,
+         [](Editor& e) {
+             e.NewSelection(6, 8);
+             e.DeleteSelection("");
+         },
+         false},
+        {"insertion", ufKindInsertBuffer, marks,
+         [](Editor& e) { e.InsertBuffer(kFour, 2, 3, "", true); }, false},
+        {"replace longer", ufKindReplace, marks,
+         [](Editor& e) {
+             e.NewSelection(2, 3);
+             e.ReplaceSelection(kFour, 4, "", true);
+         },
+         false},
+        {"replace shorter", ufKindReplace, marks,
+         [](Editor& e) { e.Replace(kFour, 4, 3, 1, "", true); }, false},
+        {"append", ufKindAppendBuffer, marks, [](Editor& e) { e.AppendBuffer(kFour, 3, "", true); },
+         false},
+        {"nibble insert high", ufKindNibbleInsert, marks,
+         [](Editor& e) { e.InsertNibble(4, true, ""); }, false},
+        {"nibble insert low", ufKindNibbleInsert, marks,
+         [](Editor& e) { e.InsertNibble(4, false, ""); }, false},
+        {"nibble delete high", ufKindNibbleDelete, marks,
+         [](Editor& e) { e.DeleteNibble(4, true, ""); }, false},
+        {"nibble delete low", ufKindNibbleDelete, marks,
+         [](Editor& e) { e.DeleteNibble(4, false, ""); }, false},
+        {"nibble delete last", ufKindNibbleDelete, marks,
+         [](Editor& e) { e.DeleteNibble(15, false, ""); }, false},
+        {"convert", ufKindConvert, marks,
+         [](Editor& e) { e.ConvertRange(2, 5, tkAsIs, tkBCD, ""); }, false},
         {"all data", ufKindAllData, marks,
          [](Editor& e) {
              e.UndoBeginUpdate("group");

@@ -44,9 +44,9 @@ TEST(UndoStorage, DumpOfOneOverwrittenByte) {
     ASSERT_TRUE(e.DumpUndoStorage(name));
     // Size 34, kind 0, caret 16, position 16, count 1, replaced 0, translation 0, one byte per
     // unit, the old byte 41h, size 34 again.
-    const std::vector<uint8_t> want = {0x22, 0, 0, 0, 0x01, 0, 0, 0, 0x10, 0, 0, 0,
-                                       0x10, 0, 0, 0, 0x01, 0, 0, 0, 0,    0, 0, 0,
-                                       0,    1, 0, 0, 0,    0x41, 0x22, 0, 0, 0};
+    const std::vector<uint8_t> want = {0x22, 0, 0, 0, 0x01, 0,    0,    0, 0x10, 0, 0, 0,
+                                       0x10, 0, 0, 0, 0x01, 0,    0,    0, 0,    0, 0, 0,
+                                       0,    1, 0, 0, 0,    0x41, 0x22, 0, 0,    0};
     EXPECT_EQ(ReadAll(name), want);
     EXPECT_FALSE(e.DumpUndoStorage(dir.filePath("no/such/dir/x").toStdString()));
     e.SetModified(false);

@@ -22,8 +22,8 @@ class OperationsTest : public WindowTest {
 protected:
     // A programmer with a 4 KiB flash chip of 0xFF whose erase ends at the first poll;
     // English texts.
-    void StartWithProgrammer(std::vector<TestChip> chips = {{"SPI_FLASH,Winbond,W25X40", 4096,
-                                                              256, kId}}) {
+    void StartWithProgrammer(std::vector<TestChip> chips = {
+                                 {"SPI_FLASH,Winbond,W25X40", 4096, 256, kId}}) {
         WriteDatabase(chips);
         WriteSettings("[DEVICE]\nLANGU=2\n");
         PlugProgrammer();
@@ -92,8 +92,10 @@ TEST_F(OperationsTest, EveryOperationControlRunsItsOperation) {
         c.run();
         const QStringList after = f.LogLines();
         std::string outcome;
-        if (after.size() > before.size()) outcome = after[0].mid(4).toStdString();
-        else if (!boxes_.empty()) outcome = boxes_.back().Caption;
+        if (after.size() > before.size())
+            outcome = after[0].mid(4).toStdString();
+        else if (!boxes_.empty())
+            outcome = boxes_.back().Caption;
         EXPECT_EQ(outcome, c.outcome) << c.control;
         EXPECT_EQ(Emu().open_handle_count(), 0) << c.control;
         EXPECT_EQ(Panel(1), "Ready") << c.control;
@@ -171,8 +173,8 @@ TEST(ProgressThrottleTest, MovesByAThousandthAndKeepsTheRestPending) {
     struct Step {
         uint32_t position;
         bool shown;
-    } steps[] = {{0, true},   {50, false},     {99, false}, {100, true}, {150, false},
-                 {10, true},  {100000, true},  {99999, true}};
+    } steps[] = {{0, true},    {50, false}, {99, false},    {100, true},
+                 {150, false}, {10, true},  {100000, true}, {99999, true}};
     for (const Step& s : steps) EXPECT_EQ(t.Move(s.position), s.shown) << s.position;
     EXPECT_FALSE(t.TakePending(pending));
     EXPECT_TRUE(t.Move(99900)) << "a step back is shown at once";
