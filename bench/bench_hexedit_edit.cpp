@@ -3,8 +3,8 @@
 // of the data, and trimming the undo storage to MaxUndo when one 64 MiB record follows
 // 30,000 small ones against a memmove of the storage.
 #include "orix_hex_editor_ex.h"
+#include "qt_bench_main.h"
 
-#include <QApplication>
 #include <benchmark/benchmark.h>
 #include <cstring>
 #include <map>
@@ -180,11 +180,5 @@ BENCHMARK(BM_MemmoveStorage)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    editors.clear();
-    return 0;
+    return RunQtBenchmarks(argc, argv, [] { editors.clear(); });
 }

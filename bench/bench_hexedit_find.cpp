@@ -3,8 +3,8 @@
 // case and with one wildcard, against glibc memmem on the same bytes; InsertNibble at
 // position 0 against a memmove of the data.
 #include "orix_hex_editor_ex.h"
+#include "qt_bench_main.h"
 
-#include <QApplication>
 #include <benchmark/benchmark.h>
 #include <cstring>
 #include <memory>
@@ -123,11 +123,5 @@ BENCHMARK(BM_InsertNibble64MiB)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    editor.reset();
-    return 0;
+    return RunQtBenchmarks(argc, argv, [] { editor.reset(); });
 }

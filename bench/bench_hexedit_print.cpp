@@ -5,8 +5,8 @@
 #include "metafile.h"
 #include "orix_hex_editor_ex.h"
 #include "printer.h"
+#include "qt_bench_main.h"
 
-#include <QApplication>
 #include <QDir>
 #include <benchmark/benchmark.h>
 #include <map>
@@ -70,11 +70,5 @@ BENCHMARK_CAPTURE(Preview, last_64MiB, kBig, 2)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    editors.clear();
-    return 0;
+    return RunQtBenchmarks(argc, argv, [] { editors.clear(); });
 }

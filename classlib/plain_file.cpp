@@ -91,16 +91,7 @@ void TPlainFile::CheckOpen() const {
 }
 
 int64_t TPlainFile::Read(void* buffer, int64_t count) {
-    int64_t done = 0;
-    auto* out = static_cast<uint8_t*>(buffer);
-    while (fd_ >= 0 && done < count) {
-        const ssize_t n =
-            ::read(fd_, out + done, static_cast<size_t>(std::min<int64_t>(count - done, 1 << 30)));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += n;
-    }
-    return done;
+    return ReadDescriptor(fd_, buffer, count);
 }
 
 int64_t TPlainFile::Write(const void*, int64_t) {

@@ -164,17 +164,21 @@ bool TFileStream::Close() {
     return rc == 0;
 }
 
-int64_t TFileStream::Read(void* buffer, int64_t count) {
+int64_t ReadDescriptor(int fd, void* buffer, int64_t count) {
     int64_t done = 0;
     auto* out = static_cast<uint8_t*>(buffer);
-    while (fd_ >= 0 && done < count) {
+    while (fd >= 0 && done < count) {
         const ssize_t n =
-            ::read(fd_, out + done, static_cast<size_t>(std::min<int64_t>(count - done, 1 << 30)));
+            ::read(fd, out + done, static_cast<size_t>(std::min<int64_t>(count - done, 1 << 30)));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         done += n;
     }
     return done;
+}
+
+int64_t TFileStream::Read(void* buffer, int64_t count) {
+    return ReadDescriptor(fd_, buffer, count);
 }
 
 int64_t TFileStream::Write(const void* buffer, int64_t count) {

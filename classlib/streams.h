@@ -72,6 +72,10 @@ enum : uint32_t {
     fmCreateNew = 0xFE00,
 };
 
+// Reads up to count bytes from an open descriptor, going on after interrupted and partial
+// reads; the bytes read (fewer at the end of the file or on an error, 0 for no descriptor).
+int64_t ReadDescriptor(int fd, void* buffer, int64_t count);
+
 // A file opened for reading or writing (fmOpen*), or created new and cut to length 0
 // (fmCreate, or fmCreateNew). Failure raises EFOpenError "Cannot open file \"%s\". %s" or
 // EFCreateError "Cannot create file %s".
