@@ -1,6 +1,7 @@
 #include "sysutils.h"
 
 #include "exceptions.h"
+#include "hex_digits.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -38,16 +39,10 @@ bool ParseInteger(const std::string& text, unsigned bits, int64_t& value) {
     const uint64_t base = hex ? 16 : 10;
     uint64_t magnitude = 0;
     for (; i < text.size(); ++i) {
-        const char c = text[i];
-        uint64_t digit;
-        if (c >= '0' && c <= '9')
-            digit = static_cast<uint64_t>(c - '0');
-        else if (hex && c >= 'a' && c <= 'f')
-            digit = static_cast<uint64_t>(c - 'a' + 10);
-        else if (hex && c >= 'A' && c <= 'F')
-            digit = static_cast<uint64_t>(c - 'A' + 10);
-        else
-            return false;
+        // Decimal text takes only the digits below ten.
+        const int found = HexDigitValue(text[i]);
+        if (found < 0 || static_cast<uint64_t>(found) >= base) return false;
+        const uint64_t digit = static_cast<uint64_t>(found);
         if (magnitude > (mask - digit) / base) return false;
         magnitude = magnitude * base + digit;
     }
