@@ -2,6 +2,7 @@
 // at 1 KiB, inserting and deleting one byte at the start and undoing each against a memmove
 // of the data, and trimming the undo storage to MaxUndo when one 64 MiB record follows
 // 30,000 small ones against a memmove of the storage.
+#include "memmove_reference.h"
 #include "orix_hex_editor_ex.h"
 #include "qt_bench_main.h"
 
@@ -71,16 +72,6 @@ void BM_TypeByte64MiB(benchmark::State& s) {
 }
 BENCHMARK(BM_TypeByte1KiB)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TypeByte64MiB)->Unit(benchmark::kMicrosecond);
-
-void BM_Memmove64MiB(benchmark::State& state) {
-    std::vector<uint8_t> block(static_cast<size_t>(kBig) + 1, 0x5A);
-    for (auto _ : state) {
-        std::memmove(block.data() + 1, block.data(), static_cast<size_t>(kBig));
-        benchmark::DoNotOptimize(block.data());
-        benchmark::ClobberMemory();
-    }
-}
-BENCHMARK(BM_Memmove64MiB)->Unit(benchmark::kMillisecond);
 
 const uint8_t kByte = 0xA5;
 

@@ -2,6 +2,7 @@
 // reports on: Find of an 8-byte pattern that matches only at the very end, plain, with ignore
 // case and with one wildcard, against glibc memmem on the same bytes; InsertNibble at
 // position 0 against a memmove of the data.
+#include "memmove_reference.h"
 #include "orix_hex_editor_ex.h"
 #include "qt_bench_main.h"
 
@@ -92,16 +93,6 @@ void BM_FindWithWildcard64MiB(benchmark::State& state) {
                e.FindWithWildcard(pattern.data(), kPatternLength, 0, INT32_MAX, false, wildcard));
 }
 BENCHMARK(BM_FindWithWildcard64MiB)->Unit(benchmark::kMillisecond);
-
-void BM_Memmove64MiB(benchmark::State& state) {
-    std::vector<uint8_t> block(static_cast<size_t>(kBig) + 1, 0x5A);
-    for (auto _ : state) {
-        std::memmove(block.data() + 1, block.data(), static_cast<size_t>(kBig));
-        benchmark::DoNotOptimize(block.data());
-        benchmark::ClobberMemory();
-    }
-}
-BENCHMARK(BM_Memmove64MiB)->Unit(benchmark::kMillisecond);
 
 // Each insertion is followed, outside the timing, by the deletion of the same nibble, which
 // gives back the data with one more zero byte at the end (an undo would first have to free
