@@ -23,11 +23,17 @@ uint64_t RoundUp(uint64_t value, uint64_t step) {
     return (value + step - 1) / step * step;
 }
 
-// Hides the bar after a routine stops early; the error box has been shown already.
-RoutineResult Stop(WindowServices& ui, RoutineResult result) {
+// Hides the bar when a routine ends, early or not; an error box has been shown already.
+RoutineResult Finish(WindowServices& ui, RoutineResult result) {
     ui.SetProgressPosition(0);
     ui.HideProgress();
     return result;
+}
+
+// Moves the bar and lets the window answer between two steps of a routine.
+void Advance(WindowServices& ui, uint64_t position) {
+    ui.SetProgressPosition(static_cast<uint32_t>(position));
+    ui.ProcessMessages();
 }
 
 // The bar over a data stream, and the 4-byte mode and start address in front of it. Parts that
@@ -42,6 +48,26 @@ bool StartStream(DeviceSession& session, const ChipRecord& chip, uint32_t length
     ui.SetProgressMax(length);
     ui.SetProgressPosition(0);
     return session.SetStartAddress(0, readReply);
+}
+
+// Streams length bytes from the start of the chip, whole chunks at a time, and hands each
+// chunk with its position to check; check shows its own error box and answers false to end
+// the routine with a mismatch.
+template <typename Check>
+RoutineResult CheckStream(DeviceSession& session, const ChipRecord& chip, uint32_t length,
+                          Check check) {
+    WindowServices& ui = session.Services();
+    const uint32_t chunk = ChunkSize(chip);
+    uint8_t chunkBuffer[kChunkBufferSize];
+    std::memset(chunkBuffer, 0xFF, sizeof chunkBuffer);
+    if (!StartStream(session, chip, length, true)) return Finish(ui, RoutineResult::Stopped);
+    for (uint64_t pos = 0; pos < length; pos += chunk) {
+        if (!session.ReadChunk(chunkBuffer, chunk)) return Finish(ui, RoutineResult::Stopped);
+        if (!check(static_cast<const uint8_t*>(chunkBuffer), chunk, pos))
+            return Finish(ui, RoutineResult::Mismatch);
+        Advance(ui, pos);
+    }
+    return Finish(ui, RoutineResult::Done);
 }
 
 // The routines guard their own buffers even when a caller skipped the record check.
@@ -74,7 +100,7 @@ RoutineResult EraseChip(DeviceSession& session, const ChipRecord& chip) {
     case Flash25: {
         ui.SetProgressMax(chip.Delay);
         CommandBlock block = BuildEraseCommand(kChipEraseArgument, session.BigEndian());
-        if (!session.Command(block, false)) return Stop(ui, RoutineResult::Stopped);
+        if (!session.Command(block, false)) return Finish(ui, RoutineResult::Stopped);
         // The poll goes out in the same block: the erase command's bytes before the first
         // poll, the last reply's afterwards.
         uint32_t counter = 0;
@@ -84,19 +110,18 @@ RoutineResult EraseChip(DeviceSession& session, const ChipRecord& chip) {
             std::this_thread::sleep_for(kPollPause);
             block.Put8(0, 0);
             block.Put8(1, CmdPollStatus);
-            if (!session.Command(block, true)) return Stop(ui, RoutineResult::Stopped);
+            if (!session.Command(block, true)) return Finish(ui, RoutineResult::Stopped);
             busy = (block.At(0) & 1) != 0;
             if (chip.Delay < counter) {
                 pollsRanOut = true;
                 break;
             }
             ++counter;
-            ui.SetProgressPosition(counter);
-            ui.ProcessMessages();
+            Advance(ui, counter);
         } while (busy);
         if (pollsRanOut && busy) {
             ui.ShowError(Message(MsgEraseTimeout, language));
-            return Stop(ui, RoutineResult::Stopped);
+            return Finish(ui, RoutineResult::Stopped);
         }
         break;
     }
@@ -107,23 +132,20 @@ RoutineResult EraseChip(DeviceSession& session, const ChipRecord& chip) {
         for (uint64_t a = 0; a < chip.Capacity; a += chip.PageSize) {
             CommandBlock block =
                 BuildEraseCommand(static_cast<uint16_t>(a & 0xFFFF), session.BigEndian());
-            if (!session.Command(block, false)) return Stop(ui, RoutineResult::Stopped);
-            ui.SetProgressPosition(static_cast<uint32_t>(a));
-            ui.ProcessMessages();
+            if (!session.Command(block, false)) return Finish(ui, RoutineResult::Stopped);
+            Advance(ui, a);
         }
         break;
     }
     case Eeprom93: {
         CommandBlock block = BuildEraseCommand(chip.Delay, session.BigEndian());
-        if (!session.Command(block, false)) return Stop(ui, RoutineResult::Stopped);
+        if (!session.Command(block, false)) return Finish(ui, RoutineResult::Stopped);
         break;
     }
     default:
         break;
     }
-    ui.SetProgressPosition(0);
-    ui.HideProgress();
-    return RoutineResult::Done;
+    return Finish(ui, RoutineResult::Done);
 }
 
 RoutineResult ReadChip(DeviceSession& session, const ChipRecord& chip) {
@@ -137,8 +159,7 @@ RoutineResult ReadChip(DeviceSession& session, const ChipRecord& chip) {
     for (uint64_t pos = 0; ok && pos < chip.Capacity; pos += chunk) {
         ok = session.ReadChunk(buffer + pos, chunk);
         if (!ok) break;
-        ui.SetProgressPosition(static_cast<uint32_t>(pos));
-        ui.ProcessMessages();
+        Advance(ui, pos);
     }
     if (!ok) {
         // Half a chip must never pass for a backup: the buffer becomes empty and the view
@@ -146,68 +167,45 @@ RoutineResult ReadChip(DeviceSession& session, const ChipRecord& chip) {
         std::memset(buffer, 0xFF, RoundUp(chip.Capacity, chunk));
         state.DataLength = 0;
         ui.ReloadHexView(chip.Capacity);
-        return Stop(ui, RoutineResult::Stopped);
+        return Finish(ui, RoutineResult::Stopped);
     }
     uint32_t n = chip.Capacity;
     while (n > 0 && buffer[n - 1] == 0xFF) --n;
     if (n % 2 != 0) ++n;
     state.DataLength = static_cast<int32_t>(n);
     ui.ReloadHexView(chip.Capacity);
-    ui.SetProgressPosition(0);
-    ui.HideProgress();
-    return RoutineResult::Done;
+    return Finish(ui, RoutineResult::Done);
 }
 
 RoutineResult BlankCheckChip(DeviceSession& session, const ChipRecord& chip) {
     if (Refused(session, chip)) return RoutineResult::Stopped;
-    WindowServices& ui = session.Services();
     const int32_t language = session.State().Language;
-    const uint32_t chunk = ChunkSize(chip);
-    uint8_t chunkBuffer[kChunkBufferSize];
-    ui.SetStatusText(Message(MsgBlankChecking, language));
-    std::memset(chunkBuffer, 0xFF, sizeof chunkBuffer);
-    if (!StartStream(session, chip, chip.Capacity, true)) return Stop(ui, RoutineResult::Stopped);
-    for (uint64_t pos = 0; pos < chip.Capacity; pos += chunk) {
-        if (!session.ReadChunk(chunkBuffer, chunk)) return Stop(ui, RoutineResult::Stopped);
-        if (std::any_of(chunkBuffer, chunkBuffer + chunk, [](uint8_t b) { return b != 0xFF; })) {
-            ui.ShowError(Message(MsgNotBlank, language));
-            return Stop(ui, RoutineResult::Mismatch);
-        }
-        ui.SetProgressPosition(static_cast<uint32_t>(pos));
-        ui.ProcessMessages();
-    }
-    ui.SetProgressPosition(0);
-    ui.HideProgress();
-    return RoutineResult::Done;
+    session.Services().SetStatusText(Message(MsgBlankChecking, language));
+    return CheckStream(
+        session, chip, chip.Capacity, [&](const uint8_t* chunk, uint32_t size, uint64_t) {
+            if (std::all_of(chunk, chunk + size, [](uint8_t b) { return b == 0xFF; })) return true;
+            session.Services().ShowError(Message(MsgNotBlank, language));
+            return false;
+        });
 }
 
 RoutineResult VerifyChip(DeviceSession& session, const ChipRecord& chip) {
     if (Refused(session, chip)) return RoutineResult::Stopped;
-    WindowServices& ui = session.Services();
     ProgrammerState& state = session.State();
     const uint8_t* const buffer = state.ImageBuffer.get();
-    const uint32_t chunk = ChunkSize(chip);
-    uint8_t chunkBuffer[kChunkBufferSize];
-    ui.SetStatusText(Message(MsgVerifying, state.Language));
+    session.Services().SetStatusText(Message(MsgVerifying, state.Language));
     const uint32_t length =
         std::min<uint32_t>(chip.Capacity, static_cast<uint32_t>(std::max(state.DataLength, 0)));
-    if (!StartStream(session, chip, length, true)) return Stop(ui, RoutineResult::Stopped);
-    for (uint64_t pos = 0; pos < length; pos += chunk) {
-        if (!session.ReadChunk(chunkBuffer, chunk)) return Stop(ui, RoutineResult::Stopped);
-        // Whole chunks are compared, also the bytes behind the length in the last one.
-        const auto diff = std::mismatch(chunkBuffer, chunkBuffer + chunk, buffer + pos);
-        if (diff.first != chunkBuffer + chunk) {
-            const uint64_t address = pos + static_cast<uint64_t>(diff.first - chunkBuffer);
-            ui.ShowError(Message(MsgVerifyErrorAt, state.Language) +
-                         Format("%Xh", static_cast<unsigned>(address)));
-            return Stop(ui, RoutineResult::Mismatch);
-        }
-        ui.SetProgressPosition(static_cast<uint32_t>(pos));
-        ui.ProcessMessages();
-    }
-    ui.SetProgressPosition(0);
-    ui.HideProgress();
-    return RoutineResult::Done;
+    // Whole chunks are compared, also the bytes behind the length in the last one.
+    return CheckStream(
+        session, chip, length, [&](const uint8_t* chunk, uint32_t size, uint64_t pos) {
+            const auto diff = std::mismatch(chunk, chunk + size, buffer + pos);
+            if (diff.first == chunk + size) return true;
+            const uint64_t address = pos + static_cast<uint64_t>(diff.first - chunk);
+            session.Services().ShowError(Message(MsgVerifyErrorAt, state.Language) +
+                                         Format("%Xh", static_cast<unsigned>(address)));
+            return false;
+        });
 }
 
 RoutineResult WriteChip(DeviceSession& session, const ChipRecord& chip) {
@@ -226,14 +224,11 @@ RoutineResult WriteChip(DeviceSession& session, const ChipRecord& chip) {
         if (!ui.AskYesNo(Message(MsgFileTooLarge, state.Language))) return RoutineResult::Stopped;
         length = chip.Capacity;
     }
-    if (!StartStream(session, chip, length, false)) return Stop(ui, RoutineResult::Stopped);
+    if (!StartStream(session, chip, length, false)) return Finish(ui, RoutineResult::Stopped);
     for (uint64_t pos = 0; pos < length; pos += chunk) {
-        if (!session.WriteChunk(buffer + pos, chunk)) return Stop(ui, RoutineResult::Stopped);
-        ui.SetProgressPosition(static_cast<uint32_t>(pos));
-        ui.ProcessMessages();
+        if (!session.WriteChunk(buffer + pos, chunk)) return Finish(ui, RoutineResult::Stopped);
+        Advance(ui, pos);
     }
     if (chip.Family == Eeprom24) std::this_thread::sleep_for(kEeprom24WritePause);
-    ui.SetProgressPosition(0);
-    ui.HideProgress();
-    return RoutineResult::Done;
+    return Finish(ui, RoutineResult::Done);
 }
