@@ -3,6 +3,7 @@
 // chip can be picked in the lists, and detection finds the right record.
 #include "chip_lists.h"
 
+#include "chip_editor_rows.h"
 #include "chip_record.h"
 #include "programmer_state.h"
 #include "string_list.h"
@@ -44,16 +45,6 @@ constexpr uint32_t kMiB = 1024 * 1024;
 
 bool IsPowerOfTwo(uint64_t v) {
     return v != 0 && (v & (v - 1)) == 0;
-}
-
-// floor(log2 v) for v >= 1, 0 below: how the editor turns a number into a list position.
-int EditorLog2(uint64_t v) {
-    int n = 0;
-    while (v > 1) {
-        v /= 2;
-        ++n;
-    }
-    return n;
 }
 
 // The capacity a JEDEC capacity code stands for, 0 where the maker's code is its own.
@@ -141,7 +132,7 @@ TEST_F(ChipDatabaseTest, EveryRecordHoldsValuesTheProgramAndEditorAccept) {
         EXPECT_TRUE(IsPowerOfTwo(r.PageSize) && r.PageSize <= 256 && r.PageSize <= r.Capacity);
         EXPECT_LE(r.Voltage, 2);
         // What the editor's lists write back for these fields.
-        EXPECT_EQ(uint64_t{64} << (EditorLog2(r.Capacity) - 6), r.Capacity);
+        EXPECT_EQ(uint64_t{64} << (HalvingCount(static_cast<int32_t>(r.Capacity)) - 6), r.Capacity);
         EXPECT_TRUE(r.EepromSize == 0 || (IsPowerOfTwo(r.EepromSize) && r.EepromSize >= 2));
         EXPECT_TRUE(IsPowerOfTwo(r.EepromPage) && r.EepromPage <= 128);
 
