@@ -63,6 +63,7 @@ void SetDesignCaptions(QWidget* form, CaptionForm which) {
 void TForm1::ApplyLanguage() {
     const int32_t language = State.Language;
     if (language < 0 || language > 2) return;
+    // The menu's check marks follow the language, whoever chose it.
     Enlish->setChecked(language == 2);
     China->setChecked(language == 0);
     fanti->setChecked(language == 1);
@@ -87,25 +88,16 @@ void TForm1::ApplyLanguage() {
 }
 
 void TForm1::ChinaClick() {
-    Enlish->setChecked(false);
-    China->setChecked(true);
-    fanti->setChecked(false);
     State.Language = 0;
     ApplyLanguage();
 }
 
 void TForm1::fantiClick() {
-    Enlish->setChecked(false);
-    China->setChecked(false);
-    fanti->setChecked(true);
     State.Language = 1;
     ApplyLanguage();
 }
 
 void TForm1::EnlishClick() {
-    Enlish->setChecked(true);
-    China->setChecked(false);
-    fanti->setChecked(false);
     State.Language = 2;
     ApplyLanguage();
 }
