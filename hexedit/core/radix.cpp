@@ -83,6 +83,15 @@ uint8_t SwapNibblesOf(uint8_t b) {
     return static_cast<uint8_t>((b << 4) | (b >> 4));
 }
 
+// The raising form of a Try function: its result, or the error when it fails.
+template <typename Error>
+uint64_t OrThrow(bool (*attempt)(uint64_t, uint64_t, uint64_t&), uint64_t a, uint64_t b,
+                 const char* message) {
+    uint64_t result = 0;
+    if (!attempt(a, b, result)) throw Error(message);
+    return result;
+}
+
 } // namespace
 
 std::string IntToRadix(int32_t Value, uint8_t Radix) {
@@ -174,15 +183,11 @@ bool TryModuloU64(uint64_t A, uint64_t B, uint64_t& Res) {
 }
 
 uint64_t DivideU64(uint64_t A, uint64_t B) {
-    uint64_t res = 0;
-    if (!TryDivideU64(A, B, res)) throw EDivByZero("Division by zero");
-    return res;
+    return OrThrow<EDivByZero>(TryDivideU64, A, B, "Division by zero");
 }
 
 uint64_t ModuloU64(uint64_t A, uint64_t B) {
-    uint64_t res = 0;
-    if (!TryModuloU64(A, B, res)) throw EDivByZero("Division by zero");
-    return res;
+    return OrThrow<EDivByZero>(TryModuloU64, A, B, "Division by zero");
 }
 
 bool TryMultiplyU64(uint64_t A, uint64_t B, uint64_t& Res) {
@@ -198,21 +203,15 @@ bool TrySubtractU64(uint64_t A, uint64_t B, uint64_t& Res) {
 }
 
 uint64_t MultiplyU64(uint64_t A, uint64_t B) {
-    uint64_t res = 0;
-    if (!TryMultiplyU64(A, B, res)) throw EIntOverflow("Integer overflow");
-    return res;
+    return OrThrow<EIntOverflow>(TryMultiplyU64, A, B, "Integer overflow");
 }
 
 uint64_t AddU64(uint64_t A, uint64_t B) {
-    uint64_t res = 0;
-    if (!TryAddU64(A, B, res)) throw EIntOverflow("Integer overflow");
-    return res;
+    return OrThrow<EIntOverflow>(TryAddU64, A, B, "Integer overflow");
 }
 
 uint64_t SubtractU64(uint64_t A, uint64_t B) {
-    uint64_t res = 0;
-    if (!TrySubtractU64(A, B, res)) throw EIntOverflow("Integer overflow");
-    return res;
+    return OrThrow<EIntOverflow>(TrySubtractU64, A, B, "Integer overflow");
 }
 
 void SwapWideChar(char16_t& C) {
