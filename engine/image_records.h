@@ -92,3 +92,23 @@ int32_t ReadRecordFile(ImageStreamCell& cell, const std::string& fileName, Reade
     cell.Input.reset();
     return result;
 }
+
+// Opens the output file into the cell, runs the writer on it, commits it and frees it again.
+// True only when the whole file is in place; a file not committed is removed.
+template <typename Writer>
+bool WriteRecordFile(ImageStreamCell& cell, const std::string& fileName, Writer write) {
+    cell.Output = std::make_unique<ImageOutputFile>(fileName);
+    write(*cell.Output);
+    const bool written = cell.Output->Commit();
+    cell.Output.reset();
+    return written;
+}
+
+// Ends a record built in place from record: the two checksum digits at tail and the line
+// end, and keeps the whole line in the output.
+inline void EndRecordLine(ImageOutputFile& out, const char* record, char* tail, uint32_t checksum) {
+    FormatHexDigits(checksum, tail, 2);
+    tail[2] = '\r';
+    tail[3] = '\n';
+    out.Wrote(static_cast<size_t>(tail + 4 - record));
+}

@@ -96,39 +96,31 @@ int32_t ReadIntelHexFile(ImageStreamCell& cell, const std::string& fileName, uin
 
 bool WriteIntelHexFile(ImageStreamCell& cell, const std::string& fileName, const uint8_t* buffer,
                        int32_t length) {
-    cell.Output = std::make_unique<ImageOutputFile>(fileName);
-    ImageOutputFile& out = *cell.Output;
-    const int64_t total = std::max<int32_t>(length, 0);
-    int64_t blockBase = 0;
-    for (int64_t p = 0; p < total; p += 32) {
-        if (p - blockBase > 0xFFFF) {
-            blockBase = p & ~int64_t{0xFFFF};
-            const auto upper = static_cast<uint32_t>(blockBase >> 16);
+    return WriteRecordFile(cell, fileName, [&](ImageOutputFile& out) {
+        const int64_t total = std::max<int32_t>(length, 0);
+        int64_t blockBase = 0;
+        for (int64_t p = 0; p < total; p += 32) {
+            if (p - blockBase > 0xFFFF) {
+                blockBase = p & ~int64_t{0xFFFF};
+                const auto upper = static_cast<uint32_t>(blockBase >> 16);
+                char* o = out.Room();
+                std::memcpy(o, ":02000004", 9);
+                FormatHexDigits(upper, o + 9, 4);
+                EndRecordLine(out, o, o + 13, 0x100 - (6 + (upper >> 8) + (upper & 0xFF)));
+            }
+            // Each record is built in place and kept only when one of its bytes is not 0xFF.
+            const auto n = static_cast<uint32_t>(std::min<int64_t>(total - p, 32));
+            const auto offset = static_cast<uint32_t>(p - blockBase);
+            uint32_t sum = n + (offset >> 8) + (offset & 0xFF);
             char* o = out.Room();
-            std::memcpy(o, ":02000004", 9);
-            FormatHexDigits(upper, o + 9, 4);
-            FormatHexDigits(0x100 - (6 + (upper >> 8) + (upper & 0xFF)), o + 13, 2);
-            std::memcpy(o + 15, "\r\n", 2);
-            out.Wrote(17);
+            o[0] = ':';
+            FormatHexDigits(n, o + 1, 2);
+            FormatHexDigits(offset, o + 3, 4);
+            o[7] = '0';
+            o[8] = '0';
+            if (FormatHexBytes(buffer + p, n, o + 9, sum)) continue;
+            EndRecordLine(out, o, o + 9 + 2 * n, 0x100 - (sum & 0xFF));
         }
-        // Each record is built in place and kept only when one of its bytes is not 0xFF.
-        const auto n = static_cast<uint32_t>(std::min<int64_t>(total - p, 32));
-        const auto offset = static_cast<uint32_t>(p - blockBase);
-        uint32_t sum = n + (offset >> 8) + (offset & 0xFF);
-        char* o = out.Room();
-        o[0] = ':';
-        FormatHexDigits(n, o + 1, 2);
-        FormatHexDigits(offset, o + 3, 4);
-        o[7] = '0';
-        o[8] = '0';
-        if (FormatHexBytes(buffer + p, n, o + 9, sum)) continue;
-        char* tail = o + 9 + 2 * n;
-        FormatHexDigits(0x100 - (sum & 0xFF), tail, 2);
-        std::memcpy(tail + 2, "\r\n", 2);
-        out.Wrote(13 + 2 * n);
-    }
-    out.Write(":00000001FF\r\n", 13);
-    const bool written = out.Commit();
-    cell.Output.reset();
-    return written;
+        out.Write(":00000001FF\r\n", 13);
+    });
 }

@@ -59,35 +59,30 @@ int32_t ReadSRecordFile(ImageStreamCell& cell, const std::string& fileName, uint
 
 bool WriteSRecordFile(ImageStreamCell& cell, const std::string& fileName, const uint8_t* buffer,
                       int32_t length) {
-    cell.Output = std::make_unique<ImageOutputFile>(fileName);
-    ImageOutputFile& out = *cell.Output;
-    const int64_t total = std::max<int32_t>(length, 0);
-    // The address class is fixed once for the whole file by its length.
-    const int k = total <= 0xFFFF ? 1 : total <= 0xFFFFFF ? 2 : 3;
-    const int addressDigits = 2 * (k + 1);
-    out.Write("S00600004844521B\r\n", 18);
-    for (int64_t a = 0; a < total; a += 16) {
-        // Each record is built in place and kept only when one of its bytes is not 0xFF.
-        const auto n = static_cast<uint32_t>(std::min<int64_t>(total - a, 16));
-        const uint32_t count = n + static_cast<uint32_t>(k + 1) + 1;
-        const auto address = static_cast<uint32_t>(a);
-        uint32_t sum = count + (address >> 24) + (address >> 16 & 0xFF) + (address >> 8 & 0xFF) +
-                       (address & 0xFF);
-        char* o = out.Room();
-        o[0] = 'S';
-        o[1] = static_cast<char>('0' + k);
-        FormatHexDigits(count, o + 2, 2);
-        FormatHexDigits(address, o + 4, addressDigits);
-        char* data = o + 4 + addressDigits;
-        if (FormatHexBytes(buffer + a, n, data, sum)) continue;
-        char* tail = data + 2 * n;
-        FormatHexDigits(0xFF - (sum & 0xFF), tail, 2);
-        std::memcpy(tail + 2, "\r\n", 2);
-        out.Wrote(static_cast<size_t>(tail + 4 - o));
-    }
-    static const char* const kEnd[] = {"S9030000FC\r\n", "S804000000FB\r\n", "S70500000000FA\r\n"};
-    out.Write(kEnd[k - 1], std::strlen(kEnd[k - 1]));
-    const bool written = out.Commit();
-    cell.Output.reset();
-    return written;
+    return WriteRecordFile(cell, fileName, [&](ImageOutputFile& out) {
+        const int64_t total = std::max<int32_t>(length, 0);
+        // The address class is fixed once for the whole file by its length.
+        const int k = total <= 0xFFFF ? 1 : total <= 0xFFFFFF ? 2 : 3;
+        const int addressDigits = 2 * (k + 1);
+        out.Write("S00600004844521B\r\n", 18);
+        for (int64_t a = 0; a < total; a += 16) {
+            // Each record is built in place and kept only when one of its bytes is not 0xFF.
+            const auto n = static_cast<uint32_t>(std::min<int64_t>(total - a, 16));
+            const uint32_t count = n + static_cast<uint32_t>(k + 1) + 1;
+            const auto address = static_cast<uint32_t>(a);
+            uint32_t sum = count + (address >> 24) + (address >> 16 & 0xFF) +
+                           (address >> 8 & 0xFF) + (address & 0xFF);
+            char* o = out.Room();
+            o[0] = 'S';
+            o[1] = static_cast<char>('0' + k);
+            FormatHexDigits(count, o + 2, 2);
+            FormatHexDigits(address, o + 4, addressDigits);
+            char* data = o + 4 + addressDigits;
+            if (FormatHexBytes(buffer + a, n, data, sum)) continue;
+            EndRecordLine(out, o, data + 2 * n, 0xFF - (sum & 0xFF));
+        }
+        static const char* const kEnd[] = {"S9030000FC\r\n", "S804000000FB\r\n",
+                                           "S70500000000FA\r\n"};
+        out.Write(kEnd[k - 1], std::strlen(kEnd[k - 1]));
+    });
 }
