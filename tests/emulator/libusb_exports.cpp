@@ -38,6 +38,27 @@ Device* DeviceOf(usb_dev_handle* h) {
     return &s.devices[static_cast<size_t>(h->device)];
 }
 
+// The device of a call on a handle, named in the record; for a handle that is not ours the
+// call ends here with EBADF, recorded without data, and null.
+Device* DeviceFor(usb_dev_handle* h, emu_record& r) {
+    Device* d = DeviceOf(h);
+    if (d == nullptr) {
+        r.result = kEBADF;
+        Record(r, nullptr, 0);
+        return nullptr;
+    }
+    r.device = h->device;
+    return d;
+}
+
+// What a transfer on a valid handle gets before it moves anything: ENODEV once the device
+// is pulled out, EINVAL for a negative size, a missing buffer or a wrong endpoint, else 0.
+int Refusal(const Device& d, const void* bytes, int size, bool endpointFits) {
+    if (!d.plugged) return kENODEV;
+    if (size < 0 || (bytes == nullptr && size > 0) || !endpointFits) return kEINVAL;
+    return 0;
+}
+
 // The fault, if any, that this transfer of the given classes gets; every matching rule counts it.
 std::optional<Fault> TakeFault(std::initializer_list<int> classes) {
     std::optional<Fault> chosen;
@@ -136,15 +157,11 @@ usb_dev_handle* usb_open(usb_device* dev) {
 int usb_close(usb_dev_handle* h) {
     Emulator& s = State();
     emu_record r = NewRecord(EMU_CALL_CLOSE, -1);
-    Device* d = DeviceOf(h);
-    if (d == nullptr) {
-        r.result = kEBADF;
-    } else {
-        r.device = h->device;
-        d->claimed = -1; // closing gives the interface back
-        s.handles.erase(h);
-        delete h;
-    }
+    Device* d = DeviceFor(h, r);
+    if (d == nullptr) return r.result;
+    d->claimed = -1; // closing gives the interface back
+    s.handles.erase(h);
+    delete h;
     Record(r, nullptr, 0);
     return r.result;
 }
@@ -152,20 +169,16 @@ int usb_close(usb_dev_handle* h) {
 int usb_claim_interface(usb_dev_handle* h, int interface) {
     emu_record r = NewRecord(EMU_CALL_CLAIM, -1);
     r.endpoint = interface;
-    Device* d = DeviceOf(h);
-    if (d == nullptr) {
-        r.result = kEBADF;
-    } else {
-        r.device = h->device;
-        if (!d->plugged)
-            r.result = kENODEV;
-        else if (d->claimResult != 0)
-            r.result = d->claimResult;
-        else if (interface != d->interfaceNumber)
-            r.result = kENOENT;
-        else
-            d->claimed = interface;
-    }
+    Device* d = DeviceFor(h, r);
+    if (d == nullptr) return r.result;
+    if (!d->plugged)
+        r.result = kENODEV;
+    else if (d->claimResult != 0)
+        r.result = d->claimResult;
+    else if (interface != d->interfaceNumber)
+        r.result = kENOENT;
+    else
+        d->claimed = interface;
     Record(r, nullptr, 0);
     return r.result;
 }
@@ -173,18 +186,14 @@ int usb_claim_interface(usb_dev_handle* h, int interface) {
 int usb_release_interface(usb_dev_handle* h, int interface) {
     emu_record r = NewRecord(EMU_CALL_RELEASE, -1);
     r.endpoint = interface;
-    Device* d = DeviceOf(h);
-    if (d == nullptr) {
-        r.result = kEBADF;
-    } else {
-        r.device = h->device;
-        if (!d->plugged)
-            r.result = kENODEV;
-        else if (d->claimed != interface)
-            r.result = kENOENT;
-        else
-            d->claimed = -1;
-    }
+    Device* d = DeviceFor(h, r);
+    if (d == nullptr) return r.result;
+    if (!d->plugged)
+        r.result = kENODEV;
+    else if (d->claimed != interface)
+        r.result = kENOENT;
+    else
+        d->claimed = -1;
     Record(r, nullptr, 0);
     return r.result;
 }
@@ -194,20 +203,12 @@ int usb_bulk_write(usb_dev_handle* h, int ep, const char* bytes, int size, int t
     r.endpoint = ep;
     r.length = size;
     r.timeout = timeout;
-    Device* d = DeviceOf(h);
-    if (d == nullptr) {
-        r.result = kEBADF;
-        Record(r, nullptr, 0);
-        return r.result;
-    }
-    r.device = h->device;
+    Device* d = DeviceFor(h, r);
+    if (d == nullptr) return r.result;
     const auto* in = reinterpret_cast<const unsigned char*>(bytes);
     const Endpoints eps = EndpointsOf(*d);
-    if (!d->plugged) {
-        r.result = kENODEV;
-    } else if (size < 0 || (in == nullptr && size > 0) || (ep != eps.cmd && ep != eps.data)) {
-        r.result = kEINVAL;
-    } else {
+    r.result = Refusal(*d, in, size, ep == eps.cmd || ep == eps.data);
+    if (r.result == 0) {
         const bool command = ep == eps.cmd;
         int error = 0;
         const int moved =
@@ -234,20 +235,12 @@ int usb_bulk_read(usb_dev_handle* h, int ep, char* bytes, int size, int timeout)
     r.endpoint = ep;
     r.length = size;
     r.timeout = timeout;
-    Device* d = DeviceOf(h);
-    if (d == nullptr) {
-        r.result = kEBADF;
-        Record(r, nullptr, 0);
-        return r.result;
-    }
-    r.device = h->device;
+    Device* d = DeviceFor(h, r);
+    if (d == nullptr) return r.result;
     auto* out = reinterpret_cast<unsigned char*>(bytes);
     int moved = 0;
-    if (!d->plugged) {
-        r.result = kENODEV;
-    } else if (size < 0 || (out == nullptr && size > 0) || ep != EndpointsOf(*d).read) {
-        r.result = kEINVAL;
-    } else {
+    r.result = Refusal(*d, out, size, ep == EndpointsOf(*d).read);
+    if (r.result == 0) {
         Chip& c = s.chip;
         const bool reply = c.replyQueued;
         const int wanted = reply ? std::min(size, 64) : size;
@@ -281,20 +274,12 @@ int usb_control_msg(usb_dev_handle* h, int requesttype, int request, int value, 
     r.index = index;
     r.length = size;
     r.timeout = timeout;
-    Device* d = DeviceOf(h);
-    if (d == nullptr) {
-        r.result = kEBADF;
-        Record(r, nullptr, 0);
-        return r.result;
-    }
-    r.device = h->device;
+    Device* d = DeviceFor(h, r);
+    if (d == nullptr) return r.result;
     auto* io = reinterpret_cast<unsigned char*>(bytes);
     int moved = 0;
-    if (!d->plugged) {
-        r.result = kENODEV;
-    } else if (size < 0 || (io == nullptr && size > 0)) {
-        r.result = kEINVAL;
-    } else {
+    r.result = Refusal(*d, io, size, true);
+    if (r.result == 0) {
         std::vector<unsigned char> answer;
         bool stall = false;
         const bool in = (requesttype & 0x80) != 0;
