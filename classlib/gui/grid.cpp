@@ -28,6 +28,34 @@ Qt::CursorShape ToQtCursor(TCursor cursor) {
 [[noreturn]] void IndexError() {
     throw EInvalidGridOperation("Grid index out of range");
 }
+
+// How many lines (rows or columns) from first on show in full in room pixels.
+template <typename Extent>
+int32_t CountShowingInFull(int32_t first, int32_t end, int64_t room, Extent extent) {
+    int64_t used = 0;
+    int32_t count = 0;
+    for (int32_t line = first; line < end; ++line) {
+        used += extent(line);
+        if (used > room) break;
+        ++count;
+    }
+    return count;
+}
+
+// The first scrollable line (row or column) from which the line index still shows in full
+// in room pixels, going back from index while the lines fit; index itself at the least.
+template <typename Extent>
+int32_t FirstShowingInFull(int32_t index, int32_t fixed, int64_t room, Extent extent) {
+    int64_t used = 0;
+    int32_t first = index;
+    while (first >= fixed) {
+        used += extent(first);
+        if (used > room) break;
+        --first;
+    }
+    return std::min(first + 1, index);
+}
+
 } // namespace
 
 TCustomGrid::TCustomGrid(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -184,49 +212,29 @@ int32_t TCustomGrid::ClientHeight() const {
 }
 
 int32_t TCustomGrid::VisibleRowCount() const {
-    const int32_t limit = ClientHeight();
-    int64_t y = FixedHeight();
-    int32_t count = 0;
-    for (int32_t r = topRow_; r < rowCount_; ++r) {
-        y += RowHeight(r);
-        if (y > limit) break;
-        ++count;
-    }
-    return count;
+    return CountShowingInFull(topRow_, rowCount_, int64_t{ClientHeight()} - FixedHeight(),
+                              [this](int32_t r) { return RowHeight(r); });
 }
 
 int32_t TCustomGrid::VisibleColCount() const {
-    const int32_t limit = ClientWidth();
-    int64_t x = FixedWidth();
-    int32_t count = 0;
-    for (int32_t c = leftCol_; c < ColCount(); ++c) {
-        x += ColWidth(c);
-        if (x > limit) break;
-        ++count;
-    }
-    return count;
+    return CountShowingInFull(leftCol_, ColCount(), int64_t{ClientWidth()} - FixedWidth(),
+                              [this](int32_t c) { return ColWidth(c); });
 }
 
 int32_t TCustomGrid::MaxTopRow() const {
-    const int64_t room = ClientHeight() - FixedHeight();
-    int64_t used = 0;
-    int32_t r = rowCount_ - 1;
-    for (; r >= fixedRows_; --r) {
-        used += RowHeight(r);
-        if (used > room) break;
-    }
-    return std::clamp(r + 1, fixedRows_, std::max(fixedRows_, rowCount_ - 1));
+    const int32_t last = rowCount_ - 1;
+    const int32_t first =
+        FirstShowingInFull(last, fixedRows_, int64_t{ClientHeight()} - FixedHeight(),
+                           [this](int32_t r) { return RowHeight(r); });
+    return std::clamp(first, fixedRows_, std::max(fixedRows_, last));
 }
 
 int32_t TCustomGrid::MaxLeftCol() const {
-    const int64_t room = ClientWidth() - FixedWidth();
-    int64_t used = 0;
-    int32_t c = ColCount() - 1;
-    for (; c >= fixedCols_; --c) {
-        used += ColWidth(c);
-        if (used > room) break;
-    }
-    return std::clamp(c + 1, fixedCols_, std::max(fixedCols_, ColCount() - 1));
+    const int32_t last = ColCount() - 1;
+    const int32_t first =
+        FirstShowingInFull(last, fixedCols_, int64_t{ClientWidth()} - FixedWidth(),
+                           [this](int32_t c) { return ColWidth(c); });
+    return std::clamp(first, fixedCols_, std::max(fixedCols_, last));
 }
 
 void TCustomGrid::SetTopRow(int32_t row) {
@@ -264,15 +272,9 @@ void TCustomGrid::ScrollInView(int32_t column, int32_t row) {
             SetTopRow(row);
         } else {
             // Scroll down until the row is fully visible.
-            const int64_t room = ClientHeight() - FixedHeight();
-            int64_t used = 0;
-            int32_t first = row;
-            while (first >= fixedRows_) {
-                used += RowHeight(first);
-                if (used > room) break;
-                --first;
-            }
-            first = std::min(first + 1, row);
+            const int32_t first =
+                FirstShowingInFull(row, fixedRows_, int64_t{ClientHeight()} - FixedHeight(),
+                                   [this](int32_t r) { return RowHeight(r); });
             if (first > topRow_) SetTopRow(first);
         }
     }
@@ -280,15 +282,9 @@ void TCustomGrid::ScrollInView(int32_t column, int32_t row) {
         if (column < leftCol_) {
             SetLeftCol(column);
         } else {
-            const int64_t room = ClientWidth() - FixedWidth();
-            int64_t used = 0;
-            int32_t first = column;
-            while (first >= fixedCols_) {
-                used += ColWidth(first);
-                if (used > room) break;
-                --first;
-            }
-            first = std::min(first + 1, column);
+            const int32_t first =
+                FirstShowingInFull(column, fixedCols_, int64_t{ClientWidth()} - FixedWidth(),
+                                   [this](int32_t c) { return ColWidth(c); });
             if (first > leftCol_) SetLeftCol(first);
         }
     }
