@@ -1,6 +1,7 @@
 #include "atomic_file.h"
 
 #include "exceptions.h"
+#include "streams.h"
 
 #include <cerrno>
 #include <climits>
@@ -67,17 +68,10 @@ TAtomicFile::~TAtomicFile() {
 
 bool TAtomicFile::Write(const void* data, size_t count) {
     if (fd_ < 0) failed_ = true;
-    const auto* bytes = static_cast<const char*>(data);
     size_t done = 0;
-    while (!failed_ && done < count) {
-        const ssize_t n = ::write(fd_, bytes + done, count - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (n == 0) errno = EIO;
-            failed_ = true;
-        } else {
-            done += static_cast<size_t>(n);
-        }
+    if (!failed_) {
+        done = static_cast<size_t>(WriteDescriptor(fd_, data, static_cast<int64_t>(count)));
+        failed_ = done < count;
     }
 #if defined(__linux__)
     // Starts the disk writes now, so that the sync in Commit mostly finds them done.

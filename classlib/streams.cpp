@@ -164,17 +164,36 @@ bool TFileStream::Close() {
     return rc == 0;
 }
 
-int64_t ReadDescriptor(int fd, void* buffer, int64_t count) {
+namespace {
+
+// Moves count bytes through one system call after another, in pieces the calls take, until
+// all are moved, one fails (not by an interruption) or one moves nothing.
+template <typename Byte, typename Call>
+int64_t MoveAll(int fd, Byte* bytes, int64_t count, Call call) {
     int64_t done = 0;
-    auto* out = static_cast<uint8_t*>(buffer);
     while (fd >= 0 && done < count) {
         const ssize_t n =
-            ::read(fd, out + done, static_cast<size_t>(std::min<int64_t>(count - done, 1 << 30)));
+            call(fd, bytes + done, static_cast<size_t>(std::min<int64_t>(count - done, 1 << 30)));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         done += n;
     }
     return done;
+}
+
+} // namespace
+
+int64_t ReadDescriptor(int fd, void* buffer, int64_t count) {
+    return MoveAll(fd, static_cast<uint8_t*>(buffer), count, ::read);
+}
+
+int64_t WriteDescriptor(int fd, const void* buffer, int64_t count) {
+    return MoveAll(fd, static_cast<const uint8_t*>(buffer), count,
+                   [](int to, const uint8_t* bytes, size_t size) {
+                       const ssize_t n = ::write(to, bytes, size);
+                       if (n == 0) errno = EIO; // names the failure of a write that took nothing
+                       return n;
+                   });
 }
 
 int64_t TFileStream::Read(void* buffer, int64_t count) {
@@ -182,16 +201,7 @@ int64_t TFileStream::Read(void* buffer, int64_t count) {
 }
 
 int64_t TFileStream::Write(const void* buffer, int64_t count) {
-    int64_t done = 0;
-    const auto* in = static_cast<const uint8_t*>(buffer);
-    while (fd_ >= 0 && done < count) {
-        const ssize_t n =
-            ::write(fd_, in + done, static_cast<size_t>(std::min<int64_t>(count - done, 1 << 30)));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += n;
-    }
-    return done;
+    return WriteDescriptor(fd_, buffer, count);
 }
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {

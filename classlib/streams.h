@@ -75,6 +75,9 @@ enum : uint32_t {
 // Reads up to count bytes from an open descriptor, going on after interrupted and partial
 // reads; the bytes read (fewer at the end of the file or on an error, 0 for no descriptor).
 int64_t ReadDescriptor(int fd, void* buffer, int64_t count);
+// Writes count bytes to an open descriptor, going on after interrupted and partial writes;
+// the bytes written, fewer on an error (errno tells it; EIO for a write that took nothing).
+int64_t WriteDescriptor(int fd, const void* buffer, int64_t count);
 
 // A file opened for reading or writing (fmOpen*), or created new and cut to length 0
 // (fmCreate, or fmCreateNew). Failure raises EFOpenError "Cannot open file \"%s\". %s" or
