@@ -44,13 +44,9 @@ ChipRecord RecordOf(const Chip& c) {
 
 // The file bytes of the records and a zero end record.
 std::string FileOf(const std::vector<Chip>& chips) {
-    std::string bytes;
-    uint8_t raw[kChipRecordSize];
-    for (const Chip& c : chips) {
-        ChipRecordToBytes(RecordOf(c), raw);
-        bytes.append(reinterpret_cast<const char*>(raw), kChipRecordSize);
-    }
-    return bytes + std::string(kChipRecordSize, '\0');
+    std::vector<ChipRecord> records;
+    for (const Chip& c : chips) records.push_back(RecordOf(c));
+    return DatabaseFile(records);
 }
 
 class ChipEditorTest : public WindowTest {

@@ -129,10 +129,7 @@ TEST_F(ChipSearchTest, NameWithoutItsNulIsReadNoFurtherThanItsField) {
     ASSERT_EQ(name.size(), sizeof full.Name);
     std::memcpy(full.Name, name.data(), sizeof full.Name);
     full.ChipId = 0x51515151; // "QQQQ" right behind the name
-    uint8_t raw[kChipRecordSize];
-    ChipRecordToBytes(full, raw);
-    WriteFile("Pyrolan.Dat", std::string(reinterpret_cast<const char*>(raw), kChipRecordSize) +
-                                 std::string(kChipRecordSize, '\0'));
+    WriteFile("Pyrolan.Dat", DatabaseFile({full}));
     Start();
     Form3->FormShow();
     EXPECT_EQ(Entries(), QStringList({"25_flash|W|" + QString(37, 'Z') + "|0"}));

@@ -56,22 +56,28 @@ std::string WindowTest::ReadFile(const std::string& name) const {
     return s.str();
 }
 
-void WindowTest::WriteDatabase(const std::vector<TestChip>& chips) const {
+std::string DatabaseFile(const std::vector<ChipRecord>& records) {
     std::string bytes;
+    uint8_t raw[kChipRecordSize];
+    for (const ChipRecord& record : records) {
+        ChipRecordToBytes(record, raw);
+        bytes.append(reinterpret_cast<const char*>(raw), kChipRecordSize);
+    }
+    return bytes.append(kChipRecordSize, '\0');
+}
+
+void WindowTest::WriteDatabase(const std::vector<TestChip>& chips) const {
+    std::vector<ChipRecord> records;
     for (const TestChip& chip : chips) {
-        ChipRecord record{};
+        ChipRecord& record = records.emplace_back();
         SetChipName(record, chip.Name);
         record.Capacity = chip.Capacity;
         record.PageSize = chip.PageSize;
         record.ChipId = chip.ChipId;
         record.Family = chip.Family;
         record.Delay = chip.Delay;
-        uint8_t raw[kChipRecordSize];
-        ChipRecordToBytes(record, raw);
-        bytes.append(reinterpret_cast<const char*>(raw), kChipRecordSize);
     }
-    bytes.append(kChipRecordSize, '\0');
-    WriteFile("Pyrolan.Dat", bytes);
+    WriteFile("Pyrolan.Dat", DatabaseFile(records));
 }
 
 void WindowTest::Start() {

@@ -24,6 +24,8 @@
 QApplication& TestApplication();
 // The programmer emulator, which the link binds as its USB library.
 EmulatorApi& Emu();
+// The bytes of a chip database file: the records, then the zero end record.
+std::string DatabaseFile(const std::vector<ChipRecord>& records);
 
 struct TestChip {
     std::string Name; // bytes as stored (code page 936)
