@@ -2,6 +2,7 @@
 // as written, and each kind of bad line stops the build with its line number and leaves any
 // earlier database untouched.
 #include "chip_record.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -25,15 +26,6 @@ const std::string kEeprom = "24_EEPROM\tATMEL\tAT24C32\t0\t4K\t32\tEeprom24\t1\t
 
 class ChipdbGenTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("chipdb_gen_test_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     // Runs the generator on the lines; returns its exit status and keeps its messages.
     int Run(const std::vector<std::string>& lines) {
         {
@@ -44,18 +36,18 @@ protected:
         const std::string command = std::string("'") + PYROLAN_CHIPDB_GEN + "' '" + Table() +
                                     "' '" + Output() + "' 2>'" + (dir_ / "err").string() + "'";
         const int status = std::system(command.c_str());
-        std::ifstream err(dir_ / "err");
-        errors_.assign(std::istreambuf_iterator<char>(err), {});
+        errors_ = ReadFileBytes((dir_ / "err").string());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     std::string Table() const { return (dir_ / "chips.tsv").string(); }
     std::string Output() const { return (dir_ / "Pyrolan.Dat").string(); }
     std::vector<uint8_t> OutputBytes() const {
-        std::ifstream in(Output(), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
+        const std::string bytes = ReadFileBytes(Output());
+        return {bytes.begin(), bytes.end()};
     }
 
-    fs::path dir_;
+    TempFolder folder_;
+    const fs::path dir_ = folder_.Path();
     std::string errors_;
 };
 

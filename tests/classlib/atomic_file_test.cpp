@@ -1,5 +1,6 @@
 #include "atomic_file.h"
 #include "exceptions.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +8,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <vector>
@@ -40,21 +39,7 @@ private:
 
 class AtomicFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/atomic_file_test_XXXXXX";
-        dir_ = ::mkdtemp(pattern);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-    static std::string Contents(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    static void Put(const std::string& path, const std::string& text) {
-        std::ofstream(path, std::ios::binary) << text;
-    }
+    std::string Path(const std::string& name) const { return folder_.File(name); }
     static bool Save(const std::string& path, const std::string& text) {
         TAtomicFile file(path);
         return file.IsOpen() && file.Write(text.data(), text.size()) && file.Commit();
@@ -62,27 +47,27 @@ protected:
     // Names in the folder: a temporary file left behind shows here.
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir_))
+        for (const auto& entry : fs::directory_iterator(folder_.Path()))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
 
-    std::string dir_;
+    TempFolder folder_;
 };
 
 // Saving through a link replaces the file it points at, relative or absolute, and the
 // link stays a link.
 TEST_F(AtomicFileTest, ALinkIsWrittenThroughAndStaysALink) {
     fs::create_directory(Path("real"));
-    Put(Path("real/settings.ini"), "old");
+    WriteFileBytes(Path("real/settings.ini"), "old");
     fs::create_symlink("real/settings.ini", Path("relative"));
     fs::create_symlink(Path("relative"), Path("chain"));
     for (const char* name : {"relative", "chain"}) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(Save(Path(name), name));
         EXPECT_TRUE(fs::is_symlink(Path(name)));
-        EXPECT_EQ(Contents(Path("real/settings.ini")), name);
+        EXPECT_EQ(ReadFileBytes(Path("real/settings.ini")), name);
     }
     EXPECT_EQ(Names(), (std::vector<std::string>{"chain", "real", "relative"}));
     EXPECT_EQ(TAtomicFile(Path("chain")).Target(), Path("real/settings.ini"));
@@ -100,7 +85,7 @@ TEST_F(AtomicFileTest, ALinkToWhatIsNoPlainFileIsReplacedItself) {
         fs::create_symlink(Path(target), Path("link"));
         ASSERT_TRUE(Save(Path("link"), "new"));
         EXPECT_FALSE(fs::is_symlink(Path("link")));
-        EXPECT_EQ(Contents(Path("link")), "new");
+        EXPECT_EQ(ReadFileBytes(Path("link")), "new");
     }
     EXPECT_TRUE(fs::is_fifo(Path("elsewhere/fifo")));
     EXPECT_TRUE(fs::is_directory(Path("elsewhere/folder")));
@@ -110,7 +95,7 @@ TEST_F(AtomicFileTest, ALinkToWhatIsNoPlainFileIsReplacedItself) {
 }
 
 TEST_F(AtomicFileTest, TheOldModeIsKeptAndANewFileFollowsTheUmask) {
-    Put(Path("old.bin"), "old");
+    WriteFileBytes(Path("old.bin"), "old");
     ::chmod(Path("old.bin").c_str(), 0604);
     const mode_t before = ::umask(027);
     const bool savedOld = Save(Path("old.bin"), "new");
@@ -122,7 +107,7 @@ TEST_F(AtomicFileTest, TheOldModeIsKeptAndANewFileFollowsTheUmask) {
     EXPECT_EQ(st.st_mode & 07777, 0604u);
     ASSERT_EQ(::stat(Path("new.bin").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(Contents(Path("old.bin")), "new");
+    EXPECT_EQ(ReadFileBytes(Path("old.bin")), "new");
 }
 
 // A write the system refuses (here: beyond the file size limit) fails the write and the
@@ -133,7 +118,7 @@ TEST_F(AtomicFileTest, AFailureLeavesTheOldFileAndNoTemporaryFile) {
     const std::string big(8192, 'n');
     for (const bool refused : {true, false}) {
         SCOPED_TRACE(refused ? "write refused" : "dropped");
-        Put(Path("image.bin"), old);
+        WriteFileBytes(Path("image.bin"), old);
         {
             TAtomicFile file(Path("image.bin"));
             ASSERT_TRUE(file.IsOpen());
@@ -148,7 +133,7 @@ TEST_F(AtomicFileTest, AFailureLeavesTheOldFileAndNoTemporaryFile) {
                 EXPECT_TRUE(file.Write(big.data(), big.size()));
             }
         }
-        EXPECT_EQ(Contents(Path("image.bin")), old);
+        EXPECT_EQ(ReadFileBytes(Path("image.bin")), old);
         EXPECT_EQ(Names(), (std::vector<std::string>{"image.bin"}));
     }
 }
@@ -163,7 +148,7 @@ TEST_F(AtomicFileTest, AFolderThatCannotTakeTheFileIsReportedAtOnce) {
 // Through the stream a refused write raises the stream's error; moving the position is
 // refused rather than silently writing in the wrong place.
 TEST_F(AtomicFileTest, TheStreamRaisesTheWriteError) {
-    Put(Path("image.bin"), "old");
+    WriteFileBytes(Path("image.bin"), "old");
     TAtomicFileStream stream(Path("image.bin"));
     stream.WriteBuffer("abc", 3);
     EXPECT_EQ(stream.GetPosition(), 3);
@@ -177,7 +162,7 @@ TEST_F(AtomicFileTest, TheStreamRaisesTheWriteError) {
     }
     EXPECT_TRUE(raised);
     EXPECT_FALSE(stream.File().Commit());
-    EXPECT_EQ(Contents(Path("image.bin")), "old");
+    EXPECT_EQ(ReadFileBytes(Path("image.bin")), "old");
 }
 
 } // namespace

@@ -1,12 +1,11 @@
 #include "exceptions.h"
 #include "ini_file.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,24 +13,13 @@ namespace {
 
 class IniFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/ini_test_XXXXXX";
-        dir_ = ::mkdtemp(pattern);
-        path_ = dir_ + "/Pyrolan.ini";
-    }
-    void TearDown() override {
-        ::chmod(dir_.c_str(), 0755);
-        std::filesystem::remove_all(dir_);
-    }
-    void Put(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
-    std::string Get() const {
-        std::ifstream in(path_, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    std::string dir_;
-    std::string path_;
+    // A folder made read-only by a test is opened again for its removal.
+    void TearDown() override { ::chmod(dir_.c_str(), 0755); }
+    void Put(const std::string& text) { WriteFileBytes(path_, text); }
+    std::string Get() const { return ReadFileBytes(path_); }
+    TempFolder folder_;
+    const std::string dir_ = folder_.Path().string();
+    const std::string path_ = folder_.File("Pyrolan.ini");
 };
 
 TEST_F(IniFileTest, NamesIgnoreCaseAndFirstMatchWins) {

@@ -1,5 +1,6 @@
 #include "exceptions.h"
 #include "plain_file.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -17,19 +18,16 @@ namespace fs = std::filesystem;
 class PlainFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/plain_file_test_XXXXXX";
-        dir_ = ::mkdtemp(pattern);
-        std::ofstream(Path("data.bin"), std::ios::binary) << "0123456789";
+        WriteFileBytes(Path("data.bin"), "0123456789");
         ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
         fs::create_directory(Path("folder"));
         fs::create_symlink("/dev/zero", Path("zero"));
         fs::create_symlink(Path("data.bin"), Path("link"));
         fs::create_symlink("/proc/self/status", Path("proc"));
     }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+    std::string Path(const std::string& name) const { return folder_.File(name); }
 
-    std::string dir_;
+    TempFolder folder_;
 };
 
 // A named pipe, a device or a folder opens at once and is refused; a NUL in the name is not

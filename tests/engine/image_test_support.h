@@ -1,7 +1,8 @@
 #pragma once
 // What the image-file tests share: window services that record the boxes and answer the
-// overwrite question as told, a temporary folder, and file helpers.
+// overwrite question as told, and random contents; folders and files come from test_files.h.
 #include "image_records.h"
+#include "test_files.h"
 #include "window_services.h"
 
 #include <algorithm>
@@ -31,40 +32,6 @@ public:
     std::vector<std::string> logLines;
     bool answer = true;
 };
-
-// A fresh folder under the system's temporary folder, removed with the fixture.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "pyrolan.XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
-inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(out.good()) << path;
-}
-
-inline void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    WriteFileBytes(path, std::string(bytes.begin(), bytes.end()));
-}
-
-inline std::string ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 inline std::vector<uint8_t> RandomBytes(size_t count, uint32_t seed) {
     std::mt19937 generator(seed);

@@ -4,6 +4,7 @@
 #include "programmer_state.h"
 #include "recording_services.h"
 #include "sysutils.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -40,26 +40,17 @@ std::vector<uint8_t> Bytes(const std::vector<ChipRecord>& records) {
 class ChipDatabaseTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("pyrolan_db_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         SetApplicationExeName((dir_ / "Pyrolan").string());
         state.KindIndex = 3;
         state.MakerIndex = 4;
         state.ModelIndex = 5;
     }
-    void TearDown() override { fs::remove_all(dir_); }
-
     void WriteDatabase(const std::vector<uint8_t>& bytes) {
-        std::ofstream out(ChipDatabasePath(), std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        ASSERT_TRUE(out.good());
+        WriteFileBytes(ChipDatabasePath(), bytes);
     }
 
-    fs::path dir_;
+    TempFolder folder_;
+    const fs::path dir_ = folder_.Path();
     ProgrammerState state;
     RecordingServices ui{&state};
 };

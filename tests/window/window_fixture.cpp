@@ -7,8 +7,6 @@
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 QApplication& TestApplication() {
     static int argc = 1;
@@ -29,8 +27,6 @@ void WindowTest::SetUp() {
     TestApplication();
     Emu().reset();
     Emu().remove_devices();
-    char pattern[] = "/tmp/pyrolan_window_XXXXXX";
-    dir_ = ::mkdtemp(pattern);
     SetApplicationExeName(dir_ + "/Pyrolan");
     SetMessageBoxHook([this](const MessageBoxRequest& request) {
         boxes_.push_back(request);
@@ -41,19 +37,16 @@ void WindowTest::SetUp() {
 void WindowTest::TearDown() {
     DestroyForms();
     SetMessageBoxHook({});
+    // A folder made read-only by a test is opened again for its removal.
     std::filesystem::permissions(dir_, std::filesystem::perms::owner_all);
-    std::filesystem::remove_all(dir_);
 }
 
 void WindowTest::WriteFile(const std::string& name, const std::string& bytes) const {
-    std::ofstream(Path(name), std::ios::binary) << bytes;
+    WriteFileBytes(Path(name), bytes);
 }
 
 std::string WindowTest::ReadFile(const std::string& name) const {
-    std::ifstream in(Path(name), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return ReadFileBytes(Path(name));
 }
 
 std::string DatabaseFile(const std::vector<ChipRecord>& records) {

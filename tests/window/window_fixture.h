@@ -7,6 +7,7 @@
 #include "emulator/emulator_api.h"
 #include "forms.h"
 #include "main_form.h"
+#include "test_files.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -64,5 +65,6 @@ protected:
     std::vector<std::string> fileDialogs_;
     std::vector<MessageBoxRequest> boxes_;
     int answer_ = IDOK;
-    std::string dir_;
+    TempFolder folder_;
+    const std::string dir_ = folder_.Path().string();
 };
