@@ -2,6 +2,7 @@
 #include "bit_box.h"
 #include "dialogs_message.h"
 #include "exceptions.h"
+#include "test_application.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -15,12 +16,7 @@
 
 namespace {
 QApplication& TestApp() {
-    static int argc = 1;
-    static char name[] = "bitbox_tests";
-    static char* argv[] = {name, nullptr};
-    // Kept to the end of the process: Qt's test input devices are freed after static objects.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
+    return TestProgramApplication("bitbox_tests");
 }
 
 // The window that holds the bit box; it records the characters that reach it.

@@ -2,6 +2,7 @@
 
 #include "status_bar.h"
 #include "sysutils.h"
+#include "test_application.h"
 
 #include <QFileDialog>
 #include <QTimer>
@@ -9,13 +10,7 @@
 #include <filesystem>
 
 QApplication& TestApplication() {
-    static int argc = 1;
-    static char name[] = "window_tests";
-    static char* argv[] = {name, nullptr};
-    // Kept to the end of the process: Qt's test input devices are freed after static
-    // objects and must find the application still there.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
+    return TestProgramApplication("window_tests");
 }
 
 EmulatorApi& Emu() {
