@@ -110,6 +110,9 @@ public:
     // What a device arrival or removal does.
     void DeviceChange();
     void ApplyLanguage();
+    // The window whose captions a row of the caption table sets: this one, or one of the
+    // three dialogs (null before it is created).
+    QWidget* CaptionWindow(CaptionForm which);
     void LoadSettings(TIniFile& ini);
     void SaveSettings(TIniFile& ini);
     // Shows one of the program's dialogs modally; its closing activates the main window.

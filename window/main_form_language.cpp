@@ -67,24 +67,22 @@ void TForm1::ApplyLanguage() {
     Enlish->setChecked(language == 2);
     China->setChecked(language == 0);
     fanti->setChecked(language == 1);
-    for (const CaptionRow& row : CaptionTable) {
-        QWidget* form = nullptr;
-        switch (row.Form) {
-        case CaptionForm::TForm1:
-            form = this;
-            break;
-        case CaptionForm::TForm2:
-            form = Form2;
-            break;
-        case CaptionForm::TForm3:
-            form = Form3;
-            break;
-        case CaptionForm::TForm4:
-            form = Form4;
-            break;
-        }
-        SetCaption(form, row, QString::fromUtf8(row.Text[language]));
+    for (const CaptionRow& row : CaptionTable)
+        SetCaption(CaptionWindow(row.Form), row, QString::fromUtf8(row.Text[language]));
+}
+
+QWidget* TForm1::CaptionWindow(CaptionForm which) {
+    switch (which) {
+    case CaptionForm::TForm1:
+        return this;
+    case CaptionForm::TForm2:
+        return Form2;
+    case CaptionForm::TForm3:
+        return Form3;
+    case CaptionForm::TForm4:
+        return Form4;
     }
+    return nullptr;
 }
 
 void TForm1::ChinaClick() {

@@ -18,23 +18,9 @@ namespace {
 
 using LanguageTest = WindowTest;
 
-QWidget* FormOf(CaptionForm form) {
-    switch (form) {
-    case CaptionForm::TForm1:
-        return Form1;
-    case CaptionForm::TForm2:
-        return Form2;
-    case CaptionForm::TForm3:
-        return Form3;
-    case CaptionForm::TForm4:
-        return Form4;
-    }
-    return nullptr;
-}
-
 // The caption a target shows, or nothing when the window has no such control yet.
 std::optional<QString> CaptionOf(const CaptionRow& row) {
-    QWidget* form = FormOf(row.Form);
+    QWidget* form = Form1->CaptionWindow(row.Form);
     const std::string target = row.Target;
     if (target.empty()) return form->windowTitle();
     if (target == "StatusBar1#0") return Form1->StatusBar1->PanelText(0);
