@@ -29,6 +29,13 @@ Qt::CursorShape ToQtCursor(TCursor cursor) {
     throw EInvalidGridOperation("Grid index out of range");
 }
 
+// The button of a press or release; any other than the right and middle ones is the left.
+TMouseButton ButtonOf(Qt::MouseButton button) {
+    return button == Qt::RightButton    ? TMouseButton::mbRight
+           : button == Qt::MiddleButton ? TMouseButton::mbMiddle
+                                        : TMouseButton::mbLeft;
+}
+
 // How many lines (rows or columns) from first on show in full in room pixels.
 template <typename Extent>
 int32_t CountShowingInFull(int32_t first, int32_t end, int64_t room, Extent extent) {
@@ -536,9 +543,7 @@ void TCustomGrid::resizeEvent(QResizeEvent* event) {
 void TCustomGrid::mousePressEvent(QMouseEvent* event) {
     modifiers_ = event->modifiers();
     if (event->button() == Qt::LeftButton) leftDown_ = true;
-    const TMouseButton button = event->button() == Qt::RightButton    ? TMouseButton::mbRight
-                                : event->button() == Qt::MiddleButton ? TMouseButton::mbMiddle
-                                                                      : TMouseButton::mbLeft;
+    const TMouseButton button = ButtonOf(event->button());
     const QPoint p = event->position().toPoint();
     Guarded([&] {
         MouseDown(button, ShiftFromEvent(event->modifiers(), event->buttons()), p.x(), p.y());
@@ -565,9 +570,7 @@ void TCustomGrid::mouseMoveEvent(QMouseEvent* event) {
 void TCustomGrid::mouseReleaseEvent(QMouseEvent* event) {
     modifiers_ = event->modifiers();
     if (event->button() == Qt::LeftButton) leftDown_ = false;
-    const TMouseButton button = event->button() == Qt::RightButton    ? TMouseButton::mbRight
-                                : event->button() == Qt::MiddleButton ? TMouseButton::mbMiddle
-                                                                      : TMouseButton::mbLeft;
+    const TMouseButton button = ButtonOf(event->button());
     const QPoint p = event->position().toPoint();
     Guarded([&] {
         MouseUp(button, ShiftFromEvent(event->modifiers(), event->buttons()), p.x(), p.y());
