@@ -1,6 +1,7 @@
 #pragma once
 // Files for the tests of every suite: a fresh folder for each test, and whole files written
 // and read back byte for byte.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -27,6 +28,14 @@ public:
 
     std::string File(const std::string& name) const { return (path_ / name).string(); }
     const std::filesystem::path& Path() const { return path_; }
+    // The names in the folder, sorted: a temporary file left behind shows here.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(path_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
 private:
     std::filesystem::path path_;

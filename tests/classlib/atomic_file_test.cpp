@@ -44,14 +44,7 @@ protected:
         TAtomicFile file(path);
         return file.IsOpen() && file.Write(text.data(), text.size()) && file.Commit();
     }
-    // Names in the folder: a temporary file left behind shows here.
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder_.Path()))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Names() const { return folder_.Names(); }
 
     TempFolder folder_;
 };

@@ -38,13 +38,7 @@ protected:
     int32_t Load(const std::string& path) {
         return LoadImageFile(path, buffer.data(), static_cast<int32_t>(buffer.size()), services);
     }
-    std::vector<std::string> FolderEntries() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder.Path()))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> FolderEntries() const { return folder.Names(); }
 };
 
 TEST_F(ImageFileTest, LoadFormatByExtension) {
