@@ -7,6 +7,7 @@
 #include "dialogs_message.h"
 #include "encoding.h"
 #include "exceptions.h"
+#include "form_controls.h"
 #include "forms.h"
 #include "image_output_file.h"
 #include "main_form.h"
@@ -80,11 +81,7 @@ void AddUnique(QComboBox* combo, const std::string& bytes) {
 // A combo box of the class library's default style: the user may type any text, and a
 // typed text leaves the list without a selected item.
 QComboBox* MakeCombo(QWidget* parent, const char* name) {
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName(name);
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->setCompleter(nullptr);
+    QComboBox* combo = DropDownCombo(parent, name);
     QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo,
                      [combo](const QString& text) {
                          if (combo->currentIndex() < 0) return;

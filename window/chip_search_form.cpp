@@ -3,6 +3,7 @@
 #include "app_application.h"
 #include "chip_name.h"
 #include "encoding.h"
+#include "form_controls.h"
 #include "forms.h"
 #include "main_form.h"
 #include "message_table.h"
@@ -37,11 +38,7 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
 
     Label1 = new QLabel(QString::fromUtf8("查找"), this);
     Label1->setObjectName("Label1");
-    ComboBox1 = new QComboBox(this);
-    ComboBox1->setObjectName("ComboBox1");
-    ComboBox1->setEditable(true);
-    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox1->setCompleter(nullptr);
+    ComboBox1 = DropDownCombo(this, "ComboBox1");
     ListView1 = new QTreeWidget(this);
     ListView1->setObjectName("ListView1");
     ListView1->setFixedSize(273, 257);

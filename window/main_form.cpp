@@ -8,6 +8,7 @@
 #include "chip_size_list.h"
 #include "dialogs_message.h"
 #include "flash_editor_form.h"
+#include "form_controls.h"
 #include "forms.h"
 #include "message_table.h"
 #include "orix_hex_editor_ex.h"
@@ -42,16 +43,8 @@
 
 namespace {
 
-template <class Widget> Widget* Named(Widget* widget, const char* name) {
-    widget->setObjectName(name);
-    return widget;
-}
-
 QComboBox* ChipCombo(QWidget* parent, const char* name) {
-    auto* combo = Named(new QComboBox(parent), name);
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->setCompleter(nullptr);
+    QComboBox* combo = DropDownCombo(parent, name);
     combo->setEditText(name);
     return combo;
 }
