@@ -139,11 +139,9 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
 }
 
 void TForm2::CreateControls() {
-    StringGrid1 = new TChipEditorGrid(this);
-    StringGrid1->setObjectName("StringGrid1");
+    StringGrid1 = Named(new TChipEditorGrid(this), "StringGrid1");
 
-    GroupBox1 = new QGroupBox(QString::fromUtf8("配置"), this);
-    GroupBox1->setObjectName("GroupBox1");
+    GroupBox1 = Named(new QGroupBox(QString::fromUtf8("配置"), this), "GroupBox1");
     GroupBox1->setFixedHeight(128);
     Label1 = MakeLabel(GroupBox1, "Label1", "种类");
     Label2 = MakeLabel(GroupBox1, "Label2", "厂商");
@@ -161,8 +159,7 @@ void TForm2::CreateControls() {
     ComboBox1 = MakeCombo(GroupBox1, "ComboBox1");
     ComboBox2 = MakeCombo(GroupBox1, "ComboBox2");
     ComboBox3 = MakeCombo(GroupBox1, "ComboBox3");
-    Edit1 = new QLineEdit("100", GroupBox1);
-    Edit1->setObjectName("Edit1");
+    Edit1 = Named(new QLineEdit("100", GroupBox1), "Edit1");
     ComboBox4 = MakeCombo(GroupBox1, "ComboBox4");
     FillList(ComboBox4, EditorFamilyTexts());
     SetItemIndex(ComboBox4, -1);
@@ -202,8 +199,7 @@ void TForm2::CreateControls() {
     }
     for (int c = 1; c < 8; c += 2) fields->setColumnStretch(c, 1);
 
-    Panel1 = new QWidget(this);
-    Panel1->setObjectName("Panel1");
+    Panel1 = Named(new QWidget(this), "Panel1");
     Panel1->setFixedHeight(74);
     BtnDelete = MakeButton(Panel1, "BtnDelete", "删除");
     BtnAdd = MakeButton(Panel1, "BtnAdd", "添加");

@@ -36,11 +36,9 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8("芯片选择"));
     setFixedSize(404, 320);
 
-    Label1 = new QLabel(QString::fromUtf8("查找"), this);
-    Label1->setObjectName("Label1");
+    Label1 = Named(new QLabel(QString::fromUtf8("查找"), this), "Label1");
     ComboBox1 = DropDownCombo(this, "ComboBox1");
-    ListView1 = new QTreeWidget(this);
-    ListView1->setObjectName("ListView1");
+    ListView1 = Named(new QTreeWidget(this), "ListView1");
     ListView1->setFixedSize(273, 257);
     ListView1->setRootIsDecorated(false);
     ListView1->setItemsExpandable(false);
@@ -51,12 +49,10 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     // The record index column is one pixel wide: there, but practically hidden.
     ListView1->header()->setStretchLastSection(false);
     ListView1->header()->setMinimumSectionSize(1);
-    BitBtn1 = new QPushButton(QString::fromUtf8("选择"), this);
-    BitBtn1->setObjectName("BitBtn1");
+    BitBtn1 = Named(new QPushButton(QString::fromUtf8("选择"), this), "BitBtn1");
     BitBtn1->setEnabled(false);
     BitBtn1->setAutoDefault(false);
-    BitBtn2 = new QPushButton(QString::fromUtf8("退出"), this);
-    BitBtn2->setObjectName("BitBtn2");
+    BitBtn2 = Named(new QPushButton(QString::fromUtf8("退出"), this), "BitBtn2");
     BitBtn2->setAutoDefault(false);
 
     auto* search = new QHBoxLayout;

@@ -1,6 +1,7 @@
 #include "fill_form.h"
 
 #include "app_application.h"
+#include "form_controls.h"
 #include "hex_digits.h"
 #include "image_fill.h"
 #include "main_form.h"
@@ -42,15 +43,11 @@ TForm4::TForm4(TForm1& mainForm) : QDialog(&mainForm), main_(mainForm) {
     setObjectName("Form4");
     setModal(true);
 
-    GroupBox1 = new QGroupBox(this);
-    GroupBox1->setObjectName("GroupBox1");
-    RadioButton1 = new QRadioButton(GroupBox1);
-    RadioButton1->setObjectName("RadioButton1");
+    GroupBox1 = Named(new QGroupBox(this), "GroupBox1");
+    RadioButton1 = Named(new QRadioButton(GroupBox1), "RadioButton1");
     RadioButton1->setChecked(true);
-    RadioButton2 = new QRadioButton(GroupBox1);
-    RadioButton2->setObjectName("RadioButton2");
-    RadioButton3 = new QRadioButton(GroupBox1);
-    RadioButton3->setObjectName("RadioButton3");
+    RadioButton2 = Named(new QRadioButton(GroupBox1), "RadioButton2");
+    RadioButton3 = Named(new QRadioButton(GroupBox1), "RadioButton3");
     Edit1 = MakeEdit(GroupBox1, "Edit1", "FF", 2);
     Edit2 = MakeEdit(GroupBox1, "Edit2", "FFFF", 4);
     auto* data = new QGridLayout(GroupBox1);
@@ -60,12 +57,9 @@ TForm4::TForm4(TForm1& mainForm) : QDialog(&mainForm), main_(mainForm) {
     data->addWidget(Edit2, 1, 1);
     data->addWidget(RadioButton3, 2, 0);
 
-    GroupBox2 = new QGroupBox(this);
-    GroupBox2->setObjectName("GroupBox2");
-    Label1 = new QLabel(GroupBox2);
-    Label1->setObjectName("Label1");
-    Label2 = new QLabel(GroupBox2);
-    Label2->setObjectName("Label2");
+    GroupBox2 = Named(new QGroupBox(this), "GroupBox2");
+    Label1 = Named(new QLabel(GroupBox2), "Label1");
+    Label2 = Named(new QLabel(GroupBox2), "Label2");
     Edit3 = MakeEdit(GroupBox2, "Edit3", "00000", 0);
     Edit4 = MakeEdit(GroupBox2, "Edit4", "", 0);
     auto* range = new QGridLayout(GroupBox2);
@@ -74,13 +68,10 @@ TForm4::TForm4(TForm1& mainForm) : QDialog(&mainForm), main_(mainForm) {
     range->addWidget(Label2, 1, 0);
     range->addWidget(Edit4, 1, 1);
 
-    Panel1 = new QWidget(this);
-    Panel1->setObjectName("Panel1");
-    BitBtn1 = new QPushButton(Panel1);
-    BitBtn1->setObjectName("BitBtn1");
+    Panel1 = Named(new QWidget(this), "Panel1");
+    BitBtn1 = Named(new QPushButton(Panel1), "BitBtn1");
     BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(Panel1);
-    BitBtn2->setObjectName("BitBtn2");
+    BitBtn2 = Named(new QPushButton(Panel1), "BitBtn2");
     auto* buttons = new QHBoxLayout(Panel1);
     buttons->addStretch();
     buttons->addWidget(BitBtn1);

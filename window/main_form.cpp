@@ -81,8 +81,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), TComponent(nullptr), Stat
     Progress->setVisible(false);
     State.LogCounter = 1;
 
-    DeviceMonitor = new TDeviceChangeMonitor(this);
-    DeviceMonitor->setObjectName("DeviceMonitor");
+    DeviceMonitor = Named(new TDeviceChangeMonitor(this), "DeviceMonitor");
     connect(DeviceMonitor, &TDeviceChangeMonitor::DeviceChanged, this, &TForm1::DeviceChange);
 
     Application.Guard([this] { FormCreate(); });
@@ -285,8 +284,7 @@ void TForm1::CreateMenu() {
     V1 = item(O3, "V1");
     N7 = item(O3, "N7");
     // Device is a command of the menu bar itself.
-    N3 = new QAction("N3", this);
-    N3->setObjectName("N3");
+    N3 = Named(new QAction("N3", this), "N3");
     N3->setVisible(false);
     bar->addAction(N3);
     L1 = menu("L1");
