@@ -68,7 +68,7 @@ void TCustomOrixHexEditor::InternalDelete(int32_t startPos, int32_t endPos, int3
         field = FCaretInCharField;
     }
     if (newSize == 0) {
-        MoveColRow(field ? std::max(2, GetOtherFieldColCheck(2)) : 2, 2, true, true);
+        MoveColRow(FirstColOfField(field), kFirstDataRow, true, true);
     } else if (p >= newSize) {
         MoveCaretTo(GetInsertMode() ? newSize : newSize - 1, field);
     } else if (aCol >= 0) {
@@ -279,7 +279,7 @@ void TCustomOrixHexEditor::SetDataSize(int32_t newSize) {
         ResetSelection(true);
         const bool field = FCaretInCharField;
         if (newSize == 0 && !GetInsertMode())
-            MoveColRow(field ? std::max(2, GetOtherFieldColCheck(2)) : 2, 2, true, true);
+            MoveColRow(FirstColOfField(field), kFirstDataRow, true, true);
         else
             SeekToEOF();
     }

@@ -128,6 +128,25 @@ public:
     static const std::vector<TOrixHPublishedProperty>& PublishedProperties();
     static const char* const kVersion;
 
+    // ---- grid geometry ----
+    // The fixed columns and rows, and where the two fields start. Every cell formula of the
+    // control counts from these; the hex field has FHexColumnCount nibble columns, two per byte.
+    static constexpr int32_t kGutterCol = 0;      // the offsets (fixed)
+    static constexpr int32_t kSpacerCol = 1;      // a narrow gap after the gutter (fixed)
+    static constexpr int32_t kFirstHexCol = 2;    // the first nibble of a row
+    static constexpr int32_t kRulerRow = 0;       // the ruler (fixed)
+    static constexpr int32_t kSecondFixedRow = 1; // fixed, without height
+    static constexpr int32_t kFirstDataRow = 2;   // data row r is grid row kFirstDataRow + r
+    static constexpr int32_t kFixedCols = kFirstHexCol;
+    static constexpr int32_t kFixedRows = kFirstDataRow;
+    // The column between the two fields, which never takes the caret; the character field
+    // starts right after it.
+    int32_t SeparatorCol() const { return kFirstHexCol + FHexColumnCount; }
+    int32_t FirstCharCol() const { return SeparatorCol() + 1; }
+    int32_t FirstColOfField(bool inCharField) const {
+        return inCharField ? FirstCharCol() : kFirstHexCol;
+    }
+
     // ---- content ----
     void LoadFromStream(TStream& stream);
     void LoadFromFile(const std::string& fileName);
@@ -206,13 +225,13 @@ public:
         return PositionAt(column, row);
     }
     int32_t GetRow(int32_t position) const {
-        const int64_t row = position / BytesPerRow + int64_t{2};
+        const int64_t row = position / BytesPerRow + int64_t{kFirstDataRow};
         return static_cast<int32_t>(row > INT32_MAX ? INT32_MAX : row);
     }
     TGridCoord GetCursorAtPos(int32_t position, bool inCharField) const;
     int32_t GetOtherFieldCol(int32_t column);
     int32_t GetOtherFieldColCheck(int32_t column) const;
-    bool GetIsCharFieldCol(int32_t column) const { return column > FHexColumnCount + 2; }
+    bool GetIsCharFieldCol(int32_t column) const { return column > SeparatorCol(); }
     bool GetInCharField();
     void SetInCharField(bool value);
     int32_t GetCursorPos();

@@ -289,7 +289,7 @@ void TOrixHexEditorEx::DblClick() {
     int32_t x = FLastPress.x(), y = FLastPress.y();
     const TGridCoord cell = CheckMouseCoord(x, y);
     FDblClickPos = -1;
-    if (cell.X >= 2 && cell.Y >= 2) {
+    if (cell.X >= kFirstHexCol && cell.Y >= kFirstDataRow) {
         const int32_t p = GetPositionAtCursor(cell.X, cell.Y);
         if (p >= 0 && p < GetDataSize()) {
             FDblClickPos = p;
@@ -325,8 +325,8 @@ void TOrixHexEditorEx::DoContextPopup(QPoint position, bool& handled) {
     if (OnContextPopup) OnContextPopup(this, position, handled);
     if (handled || !FOffsetPopupMenu) return;
     const int32_t x = position.x(), y = position.y();
-    const bool onOffsets = x >= 0 && x < ColWidth(0) + ColWidth(1);
-    const bool onRuler = y >= 0 && y < RowHeight(0) + RowHeight(1);
+    const bool onOffsets = x >= 0 && x < ColWidth(kGutterCol) + ColWidth(kSpacerCol);
+    const bool onRuler = y >= 0 && y < RowHeight(kRulerRow) + RowHeight(kSecondFixedRow);
     if (!(onOffsets || onRuler) || !FOffsetPopupMenu->AutoPopup) return;
     handled = true;
     StopSelecting();

@@ -263,7 +263,7 @@ TTextWithAttr TOrixHCanvasPrinter::BuildRulerText(int32_t offsetWidth) {
     TCustomOrixHexEditor& editor = *FEditor;
     TOrixHColors& colors = editor.Colors();
     const TLineGeometry g(editor);
-    const int32_t b = g.BytesPerRow, perColumn = g.PerColumn, block = g.Block;
+    const int32_t perColumn = g.PerColumn, block = g.Block;
     const int32_t rulerUnit = g.RulerUnit;
     const bool separateBlocks = g.SeparateBlocks;
     const int32_t caretCol = editor.Col();
@@ -286,7 +286,8 @@ TTextWithAttr TOrixHCanvasPrinter::BuildRulerText(int32_t offsetWidth) {
     const std::string& hex = editor.HexRulerText();
     const auto hexCount = static_cast<int32_t>(hex.size());
     for (int32_t k = 1; k <= hexCount; ++k) {
-        line.Add(QChar::fromLatin1(hex[static_cast<size_t>(k - 1)]), rulerCell(k + 1));
+        line.Add(QChar::fromLatin1(hex[static_cast<size_t>(k - 1)]),
+                 rulerCell(TCustomOrixHexEditor::kFirstHexCol + k - 1));
         if (k < hexCount) {
             if (block > 1 && k % (2 * block) == 0) AddRulerSeparatorCell(line);
             if (k % (2 * perColumn) == 0) AddRulerSeparatorCell(line);
@@ -299,7 +300,8 @@ TTextWithAttr TOrixHCanvasPrinter::BuildRulerText(int32_t offsetWidth) {
     const auto charCount = static_cast<int32_t>(chars.size());
     const bool unicode = editor.GetUnicodeChars();
     for (int32_t k = 1; k <= charCount; ++k) {
-        line.Add(QChar::fromLatin1(chars[static_cast<size_t>(k - 1)]), rulerCell(k + 2 + 2 * b));
+        line.Add(QChar::fromLatin1(chars[static_cast<size_t>(k - 1)]),
+                 rulerCell(editor.FirstCharCol() + k - 1));
         if (k < charCount) {
             if (!unicode) {
                 if (separateBlocks && k % block == 0) AddRulerSeparatorCell(line);
