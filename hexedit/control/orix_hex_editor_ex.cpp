@@ -353,45 +353,54 @@ void TOrixHexEditorEx::contextMenuEvent(QContextMenuEvent* event) {
 
 // ---------------------------------------------------------------- standard edit actions
 
+namespace {
+// The standard edit actions the control serves, in the order they are tested: which class,
+// when the action is enabled, and what it runs (with its result).
+struct TEditActionRule {
+    bool (*Matches)(const TBasicAction* action);
+    bool (*Enabled)(TOrixHexEditorEx& editor);
+    bool (*Execute)(TOrixHexEditorEx& editor);
+};
+
+template <class TAction> bool IsAction(const TBasicAction* action) {
+    return dynamic_cast<const TAction*>(action) != nullptr;
+}
+
+using E = TOrixHexEditorEx;
+const TEditActionRule kEditActions[] = {
+    {IsAction<TEditCut>, [](E& e) { return e.CanCut(); }, [](E& e) { return e.CBCut(); }},
+    {IsAction<TEditCopy>, [](E& e) { return e.CanCopy(); }, [](E& e) { return e.CBCopy(); }},
+    {IsAction<TEditPaste>, [](E& e) { return e.CanPaste(); }, [](E& e) { return e.CBPaste(); }},
+    {IsAction<TEditDelete>, [](E& e) { return e.CanCut(); },
+     [](E& e) {
+         e.DeleteSelection("Cut to clipboard");
+         return true;
+     }},
+    {IsAction<TEditUndo>, [](E& e) { return e.GetCanUndo(); }, [](E& e) { return e.Undo(); }},
+    {IsAction<TEditSelectAll>, [](E& e) { return e.GetDataSize() > 0; },
+     [](E& e) {
+         e.SelectAll();
+         return true;
+     }},
+};
+
+const TEditActionRule* EditActionRule(const TBasicAction* action) {
+    for (const TEditActionRule& rule : kEditActions)
+        if (rule.Matches(action)) return &rule;
+    return nullptr;
+}
+} // namespace
+
 bool TOrixHexEditorEx::ExecuteAction(TBasicAction* action) {
-    if (dynamic_cast<TEditCut*>(action)) return CBCut();
-    if (dynamic_cast<TEditCopy*>(action)) return CBCopy();
-    if (dynamic_cast<TEditPaste*>(action)) return CBPaste();
-    if (dynamic_cast<TEditDelete*>(action)) {
-        DeleteSelection("Cut to clipboard");
-        return true;
-    }
-    if (dynamic_cast<TEditUndo*>(action)) return Undo();
-    if (dynamic_cast<TEditSelectAll*>(action)) {
-        SelectAll();
-        return true;
-    }
-    return false;
+    const TEditActionRule* rule = EditActionRule(action);
+    return rule && rule->Execute(*this);
 }
 
 bool TOrixHexEditorEx::UpdateAction(TBasicAction* action) {
     if (!hasFocus()) return false;
     auto* edit = dynamic_cast<TEditAction*>(action);
-    if (!edit) return false;
-    if (dynamic_cast<TEditCut*>(action) || dynamic_cast<TEditDelete*>(action)) {
-        edit->Enabled = CanCut();
-        return true;
-    }
-    if (dynamic_cast<TEditCopy*>(action)) {
-        edit->Enabled = CanCopy();
-        return true;
-    }
-    if (dynamic_cast<TEditPaste*>(action)) {
-        edit->Enabled = CanPaste();
-        return true;
-    }
-    if (dynamic_cast<TEditUndo*>(action)) {
-        edit->Enabled = GetCanUndo();
-        return true;
-    }
-    if (dynamic_cast<TEditSelectAll*>(action)) {
-        edit->Enabled = GetDataSize() > 0;
-        return true;
-    }
-    return false;
+    const TEditActionRule* rule = EditActionRule(action);
+    if (!edit || !rule) return false;
+    edit->Enabled = rule->Enabled(*this);
+    return true;
 }

@@ -27,6 +27,16 @@ QString LocalTime() {
     return QLocale::system().toString(QTime::currentTime(), format.trimmed());
 }
 
+// The encoding of the editor's characters, by its long or short name.
+std::string_view EncodingName(const TCustomOrixHexEditor& editor, bool shortName) {
+    if (editor.GetUnicodeChars()) {
+        const size_t order = editor.GetUnicodeBigEndian() ? 1 : 0;
+        return shortName ? OrixHUnicodeDescShort[order] : OrixHUnicodeDesc[order];
+    }
+    const auto kind = static_cast<size_t>(editor.GetTranslation());
+    return shortName ? OrixHTranslationDescShort[kind] : OrixHTranslationDesc[kind];
+}
+
 // Where the gaps of a row and of the ruler go.
 struct TLineGeometry {
     int32_t BytesPerRow, PerColumn, Block, RulerUnit;
@@ -85,7 +95,6 @@ std::string TOrixHCanvasPrinter::ExpandHeaderText(const std::string& text, int32
             continue;
         }
         const char code = text[++i];
-        const bool unicode = FEditor && FEditor->GetUnicodeChars();
         switch (code) {
         case 'd':
             result += QLocale::system()
@@ -108,16 +117,8 @@ std::string TOrixHCanvasPrinter::ExpandHeaderText(const std::string& text, int32
             result += std::to_string(FPageCount);
             break;
         case '<':
-            if (unicode)
-                result += OrixHUnicodeDesc[FEditor->GetUnicodeBigEndian() ? 1 : 0];
-            else if (FEditor)
-                result += OrixHTranslationDesc[static_cast<size_t>(FEditor->GetTranslation())];
-            break;
         case '>':
-            if (unicode)
-                result += OrixHUnicodeDescShort[FEditor->GetUnicodeBigEndian() ? 1 : 0];
-            else if (FEditor)
-                result += OrixHTranslationDescShort[static_cast<size_t>(FEditor->GetTranslation())];
+            if (FEditor) result += EncodingName(*FEditor, code == '>');
             break;
         default:
             result += '%';
