@@ -2,6 +2,7 @@
 // cells may take the caret, and the caret itself.
 #include "orix_hex_editor.h"
 
+#include <QScopedValueRollback>
 #include <QWidget>
 
 int32_t TCustomOrixHexEditor::GetPosAtCursor(int32_t column, int32_t row) {
@@ -153,11 +154,7 @@ bool TCustomOrixHexEditor::SelectCell(int32_t c, int32_t r) {
 
 bool TCustomOrixHexEditor::CheckSelectCell(int32_t c, int32_t r) {
     if (!FCellCheckEnabled) return true;
-    FCellCheckEnabled = false;
-    struct Restore {
-        bool& flag;
-        ~Restore() { flag = true; }
-    } restore{FCellCheckEnabled};
+    const QScopedValueRollback<bool> checking(FCellCheckEnabled, false);
     if (!IsKeyDown(VK_SHIFT) && !IsKeyDown(VK_LBUTTON)) ResetSelection(true);
     const int32_t p = GetPosAtCursor(c, r);
     const int32_t size = GetDataSize();

@@ -4,6 +4,7 @@
 // marks, places caret and selection and ends with Changed.
 #include "orix_hex_editor.h"
 
+#include <QScopedValueRollback>
 #include <algorithm>
 #include <cstring>
 
@@ -260,11 +261,7 @@ void TCustomOrixHexEditor::SetDataSize(int32_t newSize) {
     const int32_t caret = GetCursorPos();
     if (newSize != 0 && old != 0 && IsFileSizeFixed())
         throw EOrixHexEditor("Cannot change fixed filesize");
-    FSizeChangeOverride = true;
-    struct Restore {
-        bool& flag;
-        ~Restore() { flag = false; }
-    } restore{FSizeChangeOverride};
+    const QScopedValueRollback<bool> override(FSizeChangeOverride, true);
     if (newSize < old)
         CreateUndo(ufKindByteRemoved, newSize, old - newSize, 0, "");
     else

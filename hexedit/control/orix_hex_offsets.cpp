@@ -4,6 +4,7 @@
 #include "hex_digits.h"
 #include "sysutils.h"
 
+#include <QScopedValueRollback>
 #include <cctype>
 
 namespace {
@@ -110,11 +111,7 @@ void TCustomOrixHexEditor::SetOffsetFormat(const std::string& text) {
 
 std::string TCustomOrixHexEditor::GetOffsetString(uint32_t position) {
     if (OnGetOffsetText && !FInOffsetEvent) {
-        FInOffsetEvent = true;
-        struct Restore {
-            bool& flag;
-            ~Restore() { flag = false; }
-        } restore{FInOffsetEvent};
+        const QScopedValueRollback<bool> inEvent(FInOffsetEvent, true);
         std::string text;
         OnGetOffsetText(this, static_cast<int64_t>(position), text);
         return text;

@@ -1,6 +1,8 @@
 // The selection, the mouse rules that make it, scrolling and the wait cursor.
 #include "orix_hex_editor.h"
 
+#include <QScopedValueRollback>
+
 void TCustomOrixHexEditor::SetSelection(int32_t anchor, int32_t first, int32_t last) {
     const int32_t top = GetDataSize() - 1;
     FSelLast = std::max(-1, std::min(last, top));
@@ -292,11 +294,7 @@ void TCustomOrixHexEditor::OldCursor() {
 
 void TCustomOrixHexEditor::SyncView(TCustomOrixHexEditor& source, int32_t offset) {
     if (FSyncingView || source.FSyncingView) return;
-    FSyncingView = true;
-    struct Restore {
-        bool& flag;
-        ~Restore() { flag = false; }
-    } restore{FSyncingView};
+    const QScopedValueRollback<bool> syncing(FSyncingView, true);
     const int32_t size = GetDataSize();
     auto limit = [size](int64_t p) {
         return static_cast<int32_t>(std::max<int64_t>(0, std::min<int64_t>(p, size - 1)));
