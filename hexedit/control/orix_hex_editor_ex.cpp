@@ -9,6 +9,47 @@
 #include <cstring>
 #include <unistd.h>
 
+namespace {
+// The standard edit commands, in the order their actions are tested: the action class, the
+// key that runs the command with Ctrl (0 for none), when the command is enabled, and what it
+// runs (with its result).
+struct TEditActionRule {
+    bool (*Matches)(const TBasicAction* action);
+    uint16_t CtrlKey;
+    bool (*Enabled)(TOrixHexEditorEx& editor);
+    bool (*Execute)(TOrixHexEditorEx& editor);
+};
+
+template <class TAction> bool IsAction(const TBasicAction* action) {
+    return dynamic_cast<const TAction*>(action) != nullptr;
+}
+
+using E = TOrixHexEditorEx;
+const TEditActionRule kEditActions[] = {
+    {IsAction<TEditCut>, 'X', [](E& e) { return e.CanCut(); }, [](E& e) { return e.CBCut(); }},
+    {IsAction<TEditCopy>, 'C', [](E& e) { return e.CanCopy(); }, [](E& e) { return e.CBCopy(); }},
+    {IsAction<TEditPaste>, 'V', [](E& e) { return e.CanPaste(); },
+     [](E& e) { return e.CBPaste(); }},
+    {IsAction<TEditDelete>, 0, [](E& e) { return e.CanCut(); },
+     [](E& e) {
+         e.DeleteSelection("Cut to clipboard");
+         return true;
+     }},
+    {IsAction<TEditUndo>, 'Z', [](E& e) { return e.GetCanUndo(); }, [](E& e) { return e.Undo(); }},
+    {IsAction<TEditSelectAll>, 'A', [](E& e) { return e.GetDataSize() > 0; },
+     [](E& e) {
+         e.SelectAll();
+         return true;
+     }},
+};
+
+const TEditActionRule* EditActionRule(const TBasicAction* action) {
+    for (const TEditActionRule& rule : kEditActions)
+        if (rule.Matches(action)) return &rule;
+    return nullptr;
+}
+} // namespace
+
 TOrixHexEditorEx::TOrixHexEditorEx(QWidget* parent) : TCustomOrixHexEditor(parent) {
     FPrintFont = font();
     // Characters of an input method arrive as committed text (inputMethodEvent).
@@ -190,23 +231,10 @@ bool TOrixHexEditorEx::event(QEvent* e) {
 void TOrixHexEditorEx::KeyDown(uint16_t& key, TShiftState shift) {
     TCustomOrixHexEditor::KeyDown(key, shift);
     if (shift == ssCtrl) {
-        switch (key) {
-        case 'A':
-            SelectAll();
-            break;
-        case 'Z':
-            if (GetCanUndo()) Undo();
-            break;
-        case 'C':
-            if (CanCopy()) CBCopy();
-            break;
-        case 'X':
-            if (CanCut()) CBCut();
-            break;
-        case 'V':
-            if (CanPaste()) CBPaste();
-            break;
-        default:
+        // Key 0 (a handler of OnKeyDown took the key) runs nothing.
+        for (const TEditActionRule& rule : kEditActions) {
+            if (rule.CtrlKey == 0 || rule.CtrlKey != key) continue;
+            if (rule.Enabled(*this)) rule.Execute(*this);
             break;
         }
     } else if (shift == (ssShift | ssCtrl) && key == 'Z') {
@@ -352,44 +380,6 @@ void TOrixHexEditorEx::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 // ---------------------------------------------------------------- standard edit actions
-
-namespace {
-// The standard edit actions the control serves, in the order they are tested: which class,
-// when the action is enabled, and what it runs (with its result).
-struct TEditActionRule {
-    bool (*Matches)(const TBasicAction* action);
-    bool (*Enabled)(TOrixHexEditorEx& editor);
-    bool (*Execute)(TOrixHexEditorEx& editor);
-};
-
-template <class TAction> bool IsAction(const TBasicAction* action) {
-    return dynamic_cast<const TAction*>(action) != nullptr;
-}
-
-using E = TOrixHexEditorEx;
-const TEditActionRule kEditActions[] = {
-    {IsAction<TEditCut>, [](E& e) { return e.CanCut(); }, [](E& e) { return e.CBCut(); }},
-    {IsAction<TEditCopy>, [](E& e) { return e.CanCopy(); }, [](E& e) { return e.CBCopy(); }},
-    {IsAction<TEditPaste>, [](E& e) { return e.CanPaste(); }, [](E& e) { return e.CBPaste(); }},
-    {IsAction<TEditDelete>, [](E& e) { return e.CanCut(); },
-     [](E& e) {
-         e.DeleteSelection("Cut to clipboard");
-         return true;
-     }},
-    {IsAction<TEditUndo>, [](E& e) { return e.GetCanUndo(); }, [](E& e) { return e.Undo(); }},
-    {IsAction<TEditSelectAll>, [](E& e) { return e.GetDataSize() > 0; },
-     [](E& e) {
-         e.SelectAll();
-         return true;
-     }},
-};
-
-const TEditActionRule* EditActionRule(const TBasicAction* action) {
-    for (const TEditActionRule& rule : kEditActions)
-        if (rule.Matches(action)) return &rule;
-    return nullptr;
-}
-} // namespace
 
 bool TOrixHexEditorEx::ExecuteAction(TBasicAction* action) {
     const TEditActionRule* rule = EditActionRule(action);
