@@ -6,6 +6,7 @@
 // Grid geometry, with B bytes per row: column 0 the offset gutter, column 1 a spacer, columns
 // 2 .. 2B+1 the nibbles, column 2B+2 the separator, then one column per character (per UTF-16
 // unit in unicode mode). Row 0 is the ruler, row 1 has no height, data row r is grid row r+2.
+// The code names these columns and rows (kFirstHexCol, SeparatorCol, FirstCharCol, ...).
 #include "bits.h"
 #include "byte_find.h"
 #include "grid.h"
@@ -513,7 +514,7 @@ protected:
 
     // Fields, in the control's declaration order.
     bool FSyncingView = false;
-    int32_t FLastHexColumn = 33;
+    int32_t FLastHexColumn = kFirstHexCol + 2 * 16 - 1; // the last nibble at 16 bytes per row
     // Valid from the start, so that raw bytes can be searched without preparing a pattern.
     TOrixHFindTable FFindTablePlain = FindTableIdentity();
     TOrixHFindTable FFindTableFolded = FindTableFolded(tkAsIs);
