@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <cstdlib>
 
 namespace {
@@ -214,11 +215,7 @@ void TOrixHexEditorEx::MoveDraggedData(const std::string& bytes, int32_t pos) {
     FDataMovedInternally = true;
     // Anywhere from the range's start to just behind it, the bytes stay where they are.
     if (pos >= first && pos <= first + count) return;
-    struct Override {
-        bool& flag;
-        ~Override() { flag = false; }
-    } override{FSizeChangeOverride};
-    FSizeChangeOverride = true;
+    const QScopedValueRollback<bool> override(FSizeChangeOverride, true);
     const int32_t records = FUndoStore->RecordCount();
     try {
         // The copy first: whatever fails after it, no byte is lost.

@@ -23,85 +23,62 @@ void TOrixHColors::Assign(const QObject* source) {
     SetGrid(other->Grid());
 }
 
-void TOrixHColors::Changed() {
+void TOrixHColors::Store(TColor& colour, TColor value) {
+    if (colour == value) return;
+    colour = value;
     if (owner_) owner_->viewport()->update();
 }
 
 void TOrixHColors::SetBackground(TColor value) {
-    if (background_ == value) return;
-    background_ = value;
-    if (owner_) owner_->SetColor(value);
-    Changed();
+    // The owner's Color fills what painting leaves undrawn.
+    if (value != background_ && owner_) owner_->SetColor(value);
+    Store(background_, value);
 }
 
 void TOrixHColors::SetChangedBackground(TColor value) {
-    if (changedBackground_ == value) return;
-    changedBackground_ = value;
-    Changed();
+    Store(changedBackground_, value);
 }
 
 void TOrixHColors::SetChangedText(TColor value) {
-    if (changedText_ == value) return;
-    changedText_ = value;
-    Changed();
+    Store(changedText_, value);
 }
 
 void TOrixHColors::SetCursorFrame(TColor value) {
-    if (cursorFrame_ == value) return;
-    cursorFrame_ = value;
-    Changed();
+    Store(cursorFrame_, value);
 }
 
 void TOrixHColors::SetOffset(TColor value) {
-    if (offset_ == value) return;
-    offset_ = value;
-    Changed();
+    Store(offset_, value);
 }
 
 void TOrixHColors::SetOddColumn(TColor value) {
-    if (oddColumn_ == value) return;
-    oddColumn_ = value;
-    Changed();
+    Store(oddColumn_, value);
 }
 
 void TOrixHColors::SetEvenColumn(TColor value) {
-    if (evenColumn_ == value) return;
-    evenColumn_ = value;
-    Changed();
+    Store(evenColumn_, value);
 }
 
 void TOrixHColors::SetCurrentOffsetBackground(TColor value) {
-    if (currentOffsetBackground_ == value) return;
-    currentOffsetBackground_ = value;
-    Changed();
+    Store(currentOffsetBackground_, value);
 }
 
 void TOrixHColors::SetOffsetBackground(TColor value) {
-    if (offsetBackground_ == value) return;
-    offsetBackground_ = value;
-    Changed();
+    Store(offsetBackground_, value);
 }
 
 void TOrixHColors::SetCurrentOffset(TColor value) {
-    if (currentOffset_ == value) return;
-    currentOffset_ = value;
-    Changed();
+    Store(currentOffset_, value);
 }
 
 void TOrixHColors::SetGrid(TColor value) {
-    if (grid_ == value) return;
-    grid_ = value;
-    Changed();
+    Store(grid_, value);
 }
 
 void TOrixHColors::SetNonFocusCursorFrame(TColor value) {
-    if (nonFocusCursorFrame_ == value) return;
-    nonFocusCursorFrame_ = value;
-    Changed();
+    Store(nonFocusCursorFrame_, value);
 }
 
 void TOrixHColors::SetActiveFieldBackground(TColor value) {
-    if (activeFieldBackground_ == value) return;
-    activeFieldBackground_ = value;
-    Changed();
+    Store(activeFieldBackground_, value);
 }

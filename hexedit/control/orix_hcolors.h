@@ -75,7 +75,8 @@ public:
     TColorProp ActiveFieldBackgroundProp() const { return TColorProp(ActiveFieldBackground()); }
 
 private:
-    void Changed();
+    // Every setter: a colour that changes repaints the owner.
+    void Store(TColor& colour, TColor value);
 
     TCustomGrid* owner_;
     TColor background_ = clWindow;

@@ -2,43 +2,45 @@
 // cells may take the caret, and the caret itself.
 #include "orix_hex_editor.h"
 
+#include <QScopedValueRollback>
 #include <QWidget>
 
 int32_t TCustomOrixHexEditor::GetPosAtCursor(int32_t column, int32_t row) {
-    FCaretInCharField = column > FHexColumnCount + 2;
+    FCaretInCharField = GetIsCharFieldCol(column);
     return PositionAt(column, row);
 }
 
 int32_t TCustomOrixHexEditor::PositionAt(int32_t column, int32_t row) const {
     int64_t x;
-    if (column > FHexColumnCount + 2) {
-        x = column - (FHexColumnCount + 3);
+    if (GetIsCharFieldCol(column)) {
+        x = column - FirstCharCol();
         if (UnicodeChars) x *= 2;
     } else {
-        x = (column - 2) / 2;
+        x = (column - kFirstHexCol) / 2;
     }
-    const int64_t p = x + static_cast<int64_t>(row - 2) * BytesPerRow;
+    const int64_t p = x + static_cast<int64_t>(row - kFirstDataRow) * BytesPerRow;
     return p < 0 ? 0 : static_cast<int32_t>(std::min<int64_t>(p, INT32_MAX));
 }
 
 TGridCoord TCustomOrixHexEditor::GetCursorAtPos(int32_t position, bool inCharField) const {
-    if (position < 0) return GridCoord(2, 2);
+    if (position < 0) return GridCoord(kFirstHexCol, kFirstDataRow);
     const int32_t row = GetRow(position);
     const int32_t x = position % BytesPerRow;
-    if (inCharField) return GridCoord((UnicodeChars ? x / 2 : x) + FHexColumnCount + 3, row);
-    return GridCoord(2 * x + 2, row);
+    if (inCharField) return GridCoord(FirstCharCol() + (UnicodeChars ? x / 2 : x), row);
+    return GridCoord(kFirstHexCol + 2 * x, row);
 }
 
 int32_t TCustomOrixHexEditor::GetOtherFieldColCheck(int32_t column) const {
-    if (column > FHexColumnCount + 2) {
-        const int32_t x = column - (FHexColumnCount + 3);
-        return UnicodeChars ? 4 * x + 2 : 2 * x + 2;
+    if (GetIsCharFieldCol(column)) {
+        const int32_t x = column - FirstCharCol();
+        return kFirstHexCol + (UnicodeChars ? 4 * x : 2 * x);
     }
-    return (UnicodeChars ? (column - 2) / 4 : (column - 2) / 2) + FHexColumnCount + 3;
+    const int32_t nibble = column - kFirstHexCol;
+    return FirstCharCol() + (UnicodeChars ? nibble / 4 : nibble / 2);
 }
 
 int32_t TCustomOrixHexEditor::GetOtherFieldCol(int32_t column) {
-    FCaretInCharField = column > FHexColumnCount + 2;
+    FCaretInCharField = GetIsCharFieldCol(column);
     return GetOtherFieldColCheck(column);
 }
 
@@ -50,7 +52,8 @@ bool TCustomOrixHexEditor::GetInCharField() {
 
 void TCustomOrixHexEditor::SetInCharField(bool value) {
     if (GetDataSize() < 1 || value == GetInCharField()) return;
-    const int32_t column = std::min(std::max(2, GetOtherFieldCol(Col())), ColCount() - 1);
+    const int32_t column =
+        std::min(std::max(kFirstHexCol, GetOtherFieldCol(Col())), ColCount() - 1);
     MoveColRow(column, Row(), true, true);
 }
 
@@ -97,7 +100,7 @@ int32_t TCustomOrixHexEditor::Seek(int32_t offset, int32_t origin) {
 void TCustomOrixHexEditor::CenterCursorPosition() {
     const int32_t v = VisibleRowCount();
     const int32_t row = GetRow(GetCursorPos());
-    SetTopRow(std::max(2, std::min(row - v / 2, RowCount() - v)));
+    SetTopRow(std::max(kFirstDataRow, std::min(row - v / 2, RowCount() - v)));
 }
 
 bool TCustomOrixHexEditor::SelectCell(int32_t c, int32_t r) {
@@ -109,7 +112,8 @@ bool TCustomOrixHexEditor::SelectCell(int32_t c, int32_t r) {
             IntSetCaretPos(rect.Left, rect.Top, column);
     };
     if (GetDataSize() == 0) {
-        if (c == 2 || (r == 2 && c == std::max(2, GetOtherFieldColCheck(2)))) {
+        // With no data only the first column of either field takes the caret.
+        if (c == kFirstHexCol || (r == kFirstDataRow && c == FirstCharCol())) {
             placeCaret(c, r);
             return true;
         }
@@ -150,19 +154,15 @@ bool TCustomOrixHexEditor::SelectCell(int32_t c, int32_t r) {
 
 bool TCustomOrixHexEditor::CheckSelectCell(int32_t c, int32_t r) {
     if (!FCellCheckEnabled) return true;
-    FCellCheckEnabled = false;
-    struct Restore {
-        bool& flag;
-        ~Restore() { flag = true; }
-    } restore{FCellCheckEnabled};
+    const QScopedValueRollback<bool> checking(FCellCheckEnabled, false);
     if (!IsKeyDown(VK_SHIFT) && !IsKeyDown(VK_LBUTTON)) ResetSelection(true);
     const int32_t p = GetPosAtCursor(c, r);
     const int32_t size = GetDataSize();
-    const bool valid =
-        p < size || (GetInsertMode() && p == size && (GetIsCharFieldCol(c) || c % 2 == 0));
+    const bool valid = p < size || (GetInsertMode() && p == size &&
+                                    (GetIsCharFieldCol(c) || (c - kFirstHexCol) % 2 == 0));
     if (valid) {
-        if (c == FHexColumnCount + 2) {
-            if (IsKeyDown(VK_LBUTTON)) MoveColRow(std::max(2, c - 1), r, true, true);
+        if (c == SeparatorCol()) {
+            if (IsKeyDown(VK_LBUTTON)) MoveColRow(std::max(kFirstHexCol, c - 1), r, true, true);
             return false;
         }
         return true;
@@ -178,7 +178,7 @@ bool TCustomOrixHexEditor::CheckSelectCell(int32_t c, int32_t r) {
 void TCustomOrixHexEditor::IntSetCaretPos(int32_t x, int32_t y, int32_t column) {
     if (!hasFocus()) return;
     if (column != -1) {
-        FCaretInCharField = column > FHexColumnCount + 2;
+        FCaretInCharField = GetIsCharFieldCol(column);
         if (FCaretInCharField != FActiveFieldIsChar) {
             FActiveFieldIsChar = FCaretInCharField;
             viewport()->update();

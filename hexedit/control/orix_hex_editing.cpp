@@ -4,6 +4,7 @@
 // marks, places caret and selection and ends with Changed.
 #include "orix_hex_editor.h"
 
+#include <QScopedValueRollback>
 #include <algorithm>
 #include <cstring>
 
@@ -68,7 +69,7 @@ void TCustomOrixHexEditor::InternalDelete(int32_t startPos, int32_t endPos, int3
         field = FCaretInCharField;
     }
     if (newSize == 0) {
-        MoveColRow(field ? std::max(2, GetOtherFieldColCheck(2)) : 2, 2, true, true);
+        MoveColRow(FirstColOfField(field), kFirstDataRow, true, true);
     } else if (p >= newSize) {
         MoveCaretTo(GetInsertMode() ? newSize : newSize - 1, field);
     } else if (aCol >= 0) {
@@ -260,11 +261,7 @@ void TCustomOrixHexEditor::SetDataSize(int32_t newSize) {
     const int32_t caret = GetCursorPos();
     if (newSize != 0 && old != 0 && IsFileSizeFixed())
         throw EOrixHexEditor("Cannot change fixed filesize");
-    FSizeChangeOverride = true;
-    struct Restore {
-        bool& flag;
-        ~Restore() { flag = false; }
-    } restore{FSizeChangeOverride};
+    const QScopedValueRollback<bool> override(FSizeChangeOverride, true);
     if (newSize < old)
         CreateUndo(ufKindByteRemoved, newSize, old - newSize, 0, "");
     else
@@ -279,7 +276,7 @@ void TCustomOrixHexEditor::SetDataSize(int32_t newSize) {
         ResetSelection(true);
         const bool field = FCaretInCharField;
         if (newSize == 0 && !GetInsertMode())
-            MoveColRow(field ? std::max(2, GetOtherFieldColCheck(2)) : 2, 2, true, true);
+            MoveColRow(FirstColOfField(field), kFirstDataRow, true, true);
         else
             SeekToEOF();
     }

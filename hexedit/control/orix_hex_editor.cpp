@@ -52,9 +52,9 @@ TCustomOrixHexEditor::TCustomOrixHexEditor(QWidget* parent) : TCustomGrid(parent
     SetDefaultColWidth(0);
     SetDefaultRowHeight(0);
     SetColCount(CalcColCount());
-    SetRowCount(3);
-    SetRowHeight(0, 0);
-    SetRowHeight(1, 0);
+    SetRowCount(kFirstDataRow + 1);
+    SetRowHeight(kRulerRow, 0);
+    SetRowHeight(kSecondFixedRow, 0);
     SetBookmarkBitmap(QImage());
     SetRulerString();
     constructed_ = true;
@@ -199,7 +199,7 @@ void TCustomOrixHexEditor::LoadFromStream(TStream& stream) {
         CalcSizes();
         FModifiedFlag = false;
         FSelecting = false;
-        MoveColRow(2, 2, true, true);
+        MoveColRow(kFirstHexCol, kFirstDataRow, true, true);
         Changed();
     } catch (...) {
         if (!failure) failure = std::current_exception();
@@ -298,7 +298,7 @@ void TCustomOrixHexEditor::CreateEmptyFile(const std::string& name) {
     FModifiedFlag = false;
     FReadOnlyFile = true;
     FHasDiskFile = false;
-    MoveColRow(2, 2, true, true);
+    MoveColRow(kFirstHexCol, kFirstDataRow, true, true);
     Changed();
 }
 

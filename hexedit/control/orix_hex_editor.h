@@ -6,6 +6,7 @@
 // Grid geometry, with B bytes per row: column 0 the offset gutter, column 1 a spacer, columns
 // 2 .. 2B+1 the nibbles, column 2B+2 the separator, then one column per character (per UTF-16
 // unit in unicode mode). Row 0 is the ruler, row 1 has no height, data row r is grid row r+2.
+// The code names these columns and rows (kFirstHexCol, SeparatorCol, FirstCharCol, ...).
 #include "bits.h"
 #include "byte_find.h"
 #include "grid.h"
@@ -128,6 +129,25 @@ public:
     static const std::vector<TOrixHPublishedProperty>& PublishedProperties();
     static const char* const kVersion;
 
+    // ---- grid geometry ----
+    // The fixed columns and rows, and where the two fields start. Every cell formula of the
+    // control counts from these; the hex field has FHexColumnCount nibble columns, two per byte.
+    static constexpr int32_t kGutterCol = 0;      // the offsets (fixed)
+    static constexpr int32_t kSpacerCol = 1;      // a narrow gap after the gutter (fixed)
+    static constexpr int32_t kFirstHexCol = 2;    // the first nibble of a row
+    static constexpr int32_t kRulerRow = 0;       // the ruler (fixed)
+    static constexpr int32_t kSecondFixedRow = 1; // fixed, without height
+    static constexpr int32_t kFirstDataRow = 2;   // data row r is grid row kFirstDataRow + r
+    static constexpr int32_t kFixedCols = kFirstHexCol;
+    static constexpr int32_t kFixedRows = kFirstDataRow;
+    // The column between the two fields, which never takes the caret; the character field
+    // starts right after it.
+    int32_t SeparatorCol() const { return kFirstHexCol + FHexColumnCount; }
+    int32_t FirstCharCol() const { return SeparatorCol() + 1; }
+    int32_t FirstColOfField(bool inCharField) const {
+        return inCharField ? FirstCharCol() : kFirstHexCol;
+    }
+
     // ---- content ----
     void LoadFromStream(TStream& stream);
     void LoadFromFile(const std::string& fileName);
@@ -206,13 +226,13 @@ public:
         return PositionAt(column, row);
     }
     int32_t GetRow(int32_t position) const {
-        const int64_t row = position / BytesPerRow + int64_t{2};
+        const int64_t row = position / BytesPerRow + int64_t{kFirstDataRow};
         return static_cast<int32_t>(row > INT32_MAX ? INT32_MAX : row);
     }
     TGridCoord GetCursorAtPos(int32_t position, bool inCharField) const;
     int32_t GetOtherFieldCol(int32_t column);
     int32_t GetOtherFieldColCheck(int32_t column) const;
-    bool GetIsCharFieldCol(int32_t column) const { return column > FHexColumnCount + 2; }
+    bool GetIsCharFieldCol(int32_t column) const { return column > SeparatorCol(); }
     bool GetInCharField();
     void SetInCharField(bool value);
     int32_t GetCursorPos();
@@ -494,7 +514,7 @@ protected:
 
     // Fields, in the control's declaration order.
     bool FSyncingView = false;
-    int32_t FLastHexColumn = 33;
+    int32_t FLastHexColumn = kFirstHexCol + 2 * 16 - 1; // the last nibble at 16 bytes per row
     // Valid from the start, so that raw bytes can be searched without preparing a pattern.
     TOrixHFindTable FFindTablePlain = FindTableIdentity();
     TOrixHFindTable FFindTableFolded = FindTableFolded(tkAsIs);

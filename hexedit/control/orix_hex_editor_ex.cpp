@@ -9,6 +9,47 @@
 #include <cstring>
 #include <unistd.h>
 
+namespace {
+// The standard edit commands, in the order their actions are tested: the action class, the
+// key that runs the command with Ctrl (0 for none), when the command is enabled, and what it
+// runs (with its result).
+struct TEditActionRule {
+    bool (*Matches)(const TBasicAction* action);
+    uint16_t CtrlKey;
+    bool (*Enabled)(TOrixHexEditorEx& editor);
+    bool (*Execute)(TOrixHexEditorEx& editor);
+};
+
+template <class TAction> bool IsAction(const TBasicAction* action) {
+    return dynamic_cast<const TAction*>(action) != nullptr;
+}
+
+using E = TOrixHexEditorEx;
+const TEditActionRule kEditActions[] = {
+    {IsAction<TEditCut>, 'X', [](E& e) { return e.CanCut(); }, [](E& e) { return e.CBCut(); }},
+    {IsAction<TEditCopy>, 'C', [](E& e) { return e.CanCopy(); }, [](E& e) { return e.CBCopy(); }},
+    {IsAction<TEditPaste>, 'V', [](E& e) { return e.CanPaste(); },
+     [](E& e) { return e.CBPaste(); }},
+    {IsAction<TEditDelete>, 0, [](E& e) { return e.CanCut(); },
+     [](E& e) {
+         e.DeleteSelection("Cut to clipboard");
+         return true;
+     }},
+    {IsAction<TEditUndo>, 'Z', [](E& e) { return e.GetCanUndo(); }, [](E& e) { return e.Undo(); }},
+    {IsAction<TEditSelectAll>, 'A', [](E& e) { return e.GetDataSize() > 0; },
+     [](E& e) {
+         e.SelectAll();
+         return true;
+     }},
+};
+
+const TEditActionRule* EditActionRule(const TBasicAction* action) {
+    for (const TEditActionRule& rule : kEditActions)
+        if (rule.Matches(action)) return &rule;
+    return nullptr;
+}
+} // namespace
+
 TOrixHexEditorEx::TOrixHexEditorEx(QWidget* parent) : TCustomOrixHexEditor(parent) {
     FPrintFont = font();
     // Characters of an input method arrive as committed text (inputMethodEvent).
@@ -190,23 +231,10 @@ bool TOrixHexEditorEx::event(QEvent* e) {
 void TOrixHexEditorEx::KeyDown(uint16_t& key, TShiftState shift) {
     TCustomOrixHexEditor::KeyDown(key, shift);
     if (shift == ssCtrl) {
-        switch (key) {
-        case 'A':
-            SelectAll();
-            break;
-        case 'Z':
-            if (GetCanUndo()) Undo();
-            break;
-        case 'C':
-            if (CanCopy()) CBCopy();
-            break;
-        case 'X':
-            if (CanCut()) CBCut();
-            break;
-        case 'V':
-            if (CanPaste()) CBPaste();
-            break;
-        default:
+        // Key 0 (a handler of OnKeyDown took the key) runs nothing.
+        for (const TEditActionRule& rule : kEditActions) {
+            if (rule.CtrlKey == 0 || rule.CtrlKey != key) continue;
+            if (rule.Enabled(*this)) rule.Execute(*this);
             break;
         }
     } else if (shift == (ssShift | ssCtrl) && key == 'Z') {
@@ -289,7 +317,7 @@ void TOrixHexEditorEx::DblClick() {
     int32_t x = FLastPress.x(), y = FLastPress.y();
     const TGridCoord cell = CheckMouseCoord(x, y);
     FDblClickPos = -1;
-    if (cell.X >= 2 && cell.Y >= 2) {
+    if (cell.X >= kFirstHexCol && cell.Y >= kFirstDataRow) {
         const int32_t p = GetPositionAtCursor(cell.X, cell.Y);
         if (p >= 0 && p < GetDataSize()) {
             FDblClickPos = p;
@@ -325,8 +353,8 @@ void TOrixHexEditorEx::DoContextPopup(QPoint position, bool& handled) {
     if (OnContextPopup) OnContextPopup(this, position, handled);
     if (handled || !FOffsetPopupMenu) return;
     const int32_t x = position.x(), y = position.y();
-    const bool onOffsets = x >= 0 && x < ColWidth(0) + ColWidth(1);
-    const bool onRuler = y >= 0 && y < RowHeight(0) + RowHeight(1);
+    const bool onOffsets = x >= 0 && x < ColWidth(kGutterCol) + ColWidth(kSpacerCol);
+    const bool onRuler = y >= 0 && y < RowHeight(kRulerRow) + RowHeight(kSecondFixedRow);
     if (!(onOffsets || onRuler) || !FOffsetPopupMenu->AutoPopup) return;
     handled = true;
     StopSelecting();
@@ -354,44 +382,15 @@ void TOrixHexEditorEx::contextMenuEvent(QContextMenuEvent* event) {
 // ---------------------------------------------------------------- standard edit actions
 
 bool TOrixHexEditorEx::ExecuteAction(TBasicAction* action) {
-    if (dynamic_cast<TEditCut*>(action)) return CBCut();
-    if (dynamic_cast<TEditCopy*>(action)) return CBCopy();
-    if (dynamic_cast<TEditPaste*>(action)) return CBPaste();
-    if (dynamic_cast<TEditDelete*>(action)) {
-        DeleteSelection("Cut to clipboard");
-        return true;
-    }
-    if (dynamic_cast<TEditUndo*>(action)) return Undo();
-    if (dynamic_cast<TEditSelectAll*>(action)) {
-        SelectAll();
-        return true;
-    }
-    return false;
+    const TEditActionRule* rule = EditActionRule(action);
+    return rule && rule->Execute(*this);
 }
 
 bool TOrixHexEditorEx::UpdateAction(TBasicAction* action) {
     if (!hasFocus()) return false;
     auto* edit = dynamic_cast<TEditAction*>(action);
-    if (!edit) return false;
-    if (dynamic_cast<TEditCut*>(action) || dynamic_cast<TEditDelete*>(action)) {
-        edit->Enabled = CanCut();
-        return true;
-    }
-    if (dynamic_cast<TEditCopy*>(action)) {
-        edit->Enabled = CanCopy();
-        return true;
-    }
-    if (dynamic_cast<TEditPaste*>(action)) {
-        edit->Enabled = CanPaste();
-        return true;
-    }
-    if (dynamic_cast<TEditUndo*>(action)) {
-        edit->Enabled = GetCanUndo();
-        return true;
-    }
-    if (dynamic_cast<TEditSelectAll*>(action)) {
-        edit->Enabled = GetDataSize() > 0;
-        return true;
-    }
-    return false;
+    const TEditActionRule* rule = EditActionRule(action);
+    if (!edit || !rule) return false;
+    edit->Enabled = rule->Enabled(*this);
+    return true;
 }

@@ -148,13 +148,13 @@ void TCustomOrixHexEditor::WrongKey() {
 }
 
 void TCustomOrixHexEditor::GoToCell(int32_t c, int32_t r) {
-    c = std::clamp(c, 2, std::max(2, ColCount() - 1));
-    r = std::clamp(r, 2, std::max(2, RowCount() - 1));
+    c = std::clamp(c, kFirstHexCol, std::max(kFirstHexCol, ColCount() - 1));
+    r = std::clamp(r, kFirstDataRow, std::max(kFirstDataRow, RowCount() - 1));
     MoveColRow(c, r, true, true);
 }
 
 void TCustomOrixHexEditor::SwitchField(int32_t c, int32_t r) {
-    GoToCell(std::max(2, GetOtherFieldCol(c)), r);
+    GoToCell(std::max(kFirstHexCol, GetOtherFieldCol(c)), r);
 }
 
 void TCustomOrixHexEditor::StepBack(int32_t c, int32_t r) {
@@ -166,7 +166,8 @@ void TCustomOrixHexEditor::StepBack(int32_t c, int32_t r) {
         GoToCell(cell.X, cell.Y);
     } else if (FSelecting) {
         const int32_t q = (p - d) / BytesPerUnit * BytesPerUnit;
-        const TGridCoord cell = q < 0 ? GridCoord(2, 2) : GetCursorAtPos(q, false);
+        const TGridCoord cell =
+            q < 0 ? GridCoord(kFirstHexCol, kFirstDataRow) : GetCursorAtPos(q, false);
         GoToCell(cell.X, cell.Y);
     } else if (c > GetCursorAtPos(p, false).X) {
         GoToCell(c - 1, r);
@@ -208,7 +209,6 @@ void TCustomOrixHexEditor::KeyDown(uint16_t& key, TShiftState shift) {
     const int32_t b = BytesPerRow;
     const int32_t v = VisibleRowCount();
     const int32_t c = Col(), r = Row();
-    const int32_t firstChar = FHexColumnCount + 3;
     const bool field = GetDataSize() >= 1 ? GetInCharField() : FCaretInCharField;
     switch (key) {
     case VK_BACK:
@@ -223,7 +223,7 @@ void TCustomOrixHexEditor::KeyDown(uint16_t& key, TShiftState shift) {
         break;
     case VK_LEFT:
         if (ctrl)
-            GoToCell(2, r);
+            GoToCell(kFirstHexCol, r);
         else
             StepBack(c, r);
         break;
@@ -234,7 +234,7 @@ void TCustomOrixHexEditor::KeyDown(uint16_t& key, TShiftState shift) {
             StepForward(c, r);
         break;
     case VK_UP:
-        if (!ctrl && r - 1 >= 2) GoToCell(c, r - 1);
+        if (!ctrl && r - 1 >= kFirstDataRow) GoToCell(c, r - 1);
         break;
     case VK_DOWN:
         if (!ctrl && r + 1 < RowCount()) GoToCell(c, r + 1);
@@ -243,8 +243,8 @@ void TCustomOrixHexEditor::KeyDown(uint16_t& key, TShiftState shift) {
         if (ctrl) {
             GoToCell(c, TopRow());
         } else {
-            const int32_t n = std::max(2, r - v + 1);
-            SetTopRow(std::max(2, TopRow() - v + 1));
+            const int32_t n = std::max(kFirstDataRow, r - v + 1);
+            SetTopRow(std::max(kFirstDataRow, TopRow() - v + 1));
             GoToCell(c, n);
         }
         break;
@@ -253,12 +253,12 @@ void TCustomOrixHexEditor::KeyDown(uint16_t& key, TShiftState shift) {
             GoToCell(c, std::min(RowCount() - 1, TopRow() + v - 1));
         } else {
             const int32_t n = std::min(RowCount() - 1, r + v - 1);
-            SetTopRow(std::min(std::max(2, RowCount() - v), TopRow() + v - 1));
+            SetTopRow(std::min(std::max(kFirstDataRow, RowCount() - v), TopRow() + v - 1));
             GoToCell(c, n);
         }
         break;
     case VK_HOME:
-        GoToCell(field ? firstChar : 2, ctrl ? 2 : r);
+        GoToCell(FirstColOfField(field), ctrl ? kFirstDataRow : r);
         break;
     case VK_END:
         if (ctrl) {
@@ -266,8 +266,9 @@ void TCustomOrixHexEditor::KeyDown(uint16_t& key, TShiftState shift) {
                 GetCursorAtPos(GetInsertMode() ? GetDataSize() : GetDataSize() - 1, field);
             GoToCell(cell.X, cell.Y);
         } else {
-            int32_t q = static_cast<int32_t>(
-                std::min<int64_t>(static_cast<int64_t>(r - 1) * b - 1, INT32_MAX));
+            // The last byte of the caret's row.
+            const int64_t rowEnd = static_cast<int64_t>(r - kFirstDataRow + 1) * b - 1;
+            int32_t q = static_cast<int32_t>(std::min<int64_t>(rowEnd, INT32_MAX));
             TruncMaxPosition(q);
             const TGridCoord cell = GetCursorAtPos(q, field);
             GoToCell(field ? cell.X : cell.X + 1, cell.Y);
@@ -334,7 +335,7 @@ void TCustomOrixHexEditor::WMChar(uint16_t charCode) {
         const int32_t c0 = GetCursorAtPos(p, false).X;
         const bool high = Col() - SwapNibbles == c0 || GetSelCount() > 0;
         const auto value = static_cast<uint8_t>(high ? (d << 4) | (cur & 0x0F) : (cur & 0xF0) | d);
-        if (insert && (GetSelCount() > 0 || (Col() - 2) % (2 * BytesPerUnit) == 0)) {
+        if (insert && (GetSelCount() > 0 || (Col() - kFirstHexCol) % (2 * BytesPerUnit) == 0)) {
             std::vector<uint8_t> unit(static_cast<size_t>(BytesPerUnit), 0);
             unit[0] = static_cast<uint8_t>(SwapNibbles ? d : d << 4);
             if (size == 0)

@@ -4,7 +4,7 @@
 #include <QFontMetrics>
 
 int32_t TCustomOrixHexEditor::CalcColCount() const {
-    return UnicodeChars ? 2 * BytesPerRow + BytesPerRow / 2 + 3 : 3 * BytesPerRow + 3;
+    return FirstCharCol() + (UnicodeChars ? BytesPerRow / 2 : BytesPerRow);
 }
 
 void TCustomOrixHexEditor::DoSetCellWidth(int32_t column, int32_t width) {
@@ -31,7 +31,7 @@ void TCustomOrixHexEditor::AdjustMetrics() {
     const int32_t cw = metrics.horizontalAdvance(QStringLiteral("w"));
     FCharPixelWidth = cw;
     SetOffsetDisplayWidth();
-    DoSetCellWidth(1, 6);
+    DoSetCellWidth(kSpacerCol, 6);
     const int32_t b = BytesPerRow;
     const int32_t g = FNibblesPerColumn;
     const int32_t k = BytesPerBlock;
@@ -45,38 +45,38 @@ void TCustomOrixHexEditor::AdjustMetrics() {
             if (k > 1 && (j + 1) % (2 * k) == 0) w += cw;
         }
         if (j == 2 * b) w = cw; // the separator
-        if (j + 2 < ColCount()) DoSetCellWidth(j + 2, w);
+        if (kFirstHexCol + j < ColCount()) DoSetCellWidth(kFirstHexCol + j, w);
     }
     const int32_t n = UnicodeChars ? b / 2 : b;
     for (int32_t c = 0; c < n; ++c)
-        if (2 * b + 3 + c < ColCount()) DoSetCellWidth(2 * b + 3 + c, CharColumnWidth(c));
+        if (FirstCharCol() + c < ColCount()) DoSetCellWidth(FirstCharCol() + c, CharColumnWidth(c));
     DoSetCellWidth(ColCount() - 1, 2 * cw + 1);
     const int32_t h = metrics.height();
     FCharPixelHeight = h + 2;
     SetDefaultRowHeight(h + 2);
-    SetRowHeight(1, 0);
-    SetRowHeight(0, ShowRuler ? DefaultRowHeight() + 3 : 0);
+    SetRowHeight(kSecondFixedRow, 0);
+    SetRowHeight(kRulerRow, ShowRuler ? DefaultRowHeight() + 3 : 0);
     CheckSetCaret();
 }
 
 void TCustomOrixHexEditor::CalcSizes() {
     const int32_t size = GetDataSize();
     if (FChangedByteMap.Size() > size) FChangedByteMap.SetSize(size);
-    int64_t rows = 3;
+    int64_t rows = kFirstDataRow + 1; // one empty data row
     if (size > 0) {
-        rows = (static_cast<int64_t>(size) + BytesPerRow - 1) / BytesPerRow + 2;
+        rows = kFirstDataRow + (static_cast<int64_t>(size) + BytesPerRow - 1) / BytesPerRow;
         if (size % BytesPerRow == 0 && GetInsertMode()) ++rows;
     }
     // Near 2 GiB at one byte per row the rows no longer fit the grid's count.
     SetRowCount(static_cast<int32_t>(std::min<int64_t>(rows, INT32_MAX)));
     SetColCount(CalcColCount());
-    SetFixedCols(2);
-    SetFixedRows(2);
+    SetFixedCols(kFixedCols);
+    SetFixedRows(kFixedRows);
     AdjustMetrics();
 }
 
 int32_t TCustomOrixHexEditor::GetTopLeftPosition(bool& inCharField) {
-    const int32_t p = GetPositionAtCursor(std::max(LeftCol(), 2), TopRow());
+    const int32_t p = GetPositionAtCursor(std::max(LeftCol(), kFirstHexCol), TopRow());
     inCharField = GetInCharField();
     return p;
 }
@@ -102,7 +102,7 @@ void TCustomOrixHexEditor::SetBytesPerRow(int32_t value) {
     const bool secondNibble = GetCursorAtPos(p, field).X != Col();
     BytesPerRow = value;
     FHexColumnCount = 2 * value;
-    FLastHexColumn = 2 * value + 1;
+    FLastHexColumn = kFirstHexCol + FHexColumnCount - 1;
     SetRulerString();
     CalcSizes();
     if (p >= GetDataSize()) p = GetDataSize() - 1;
@@ -150,7 +150,7 @@ int32_t TCustomOrixHexEditor::RowPixelWidth(int32_t m) const {
 void TCustomOrixHexEditor::RecalcBytesPerRow() {
     FAutoFitRunning = true;
     try {
-        const int32_t available = ClientWidth() - ColWidth(0) - ColWidth(1) - 8;
+        const int32_t available = ClientWidth() - ColWidth(kGutterCol) - ColWidth(kSpacerCol) - 8;
         int32_t chosen = 256;
         for (int32_t m = 2; m <= 254; m += 2) {
             if (available < RowPixelWidth(m + 2)) {
@@ -192,7 +192,7 @@ void TCustomOrixHexEditor::SetUnicodeCharacters(bool value) {
     SetBytesPerUnit(value ? 2 : 1);
     CalcSizes();
     SetRulerString();
-    if (GetDataSize() > 0 || Col() != 2) {
+    if (GetDataSize() > 0 || Col() != kFirstHexCol) {
         int32_t q = p;
         if (q >= GetDataSize()) q = std::max(0, GetDataSize() - 1);
         const TGridCoord cell = GetCursorAtPos(q, field && GetDataSize() > 0);

@@ -4,6 +4,7 @@
 #include "hex_digits.h"
 #include "sysutils.h"
 
+#include <QScopedValueRollback>
 #include <cctype>
 
 namespace {
@@ -110,11 +111,7 @@ void TCustomOrixHexEditor::SetOffsetFormat(const std::string& text) {
 
 std::string TCustomOrixHexEditor::GetOffsetString(uint32_t position) {
     if (OnGetOffsetText && !FInOffsetEvent) {
-        FInOffsetEvent = true;
-        struct Restore {
-            bool& flag;
-            ~Restore() { flag = false; }
-        } restore{FInOffsetEvent};
+        const QScopedValueRollback<bool> inEvent(FInOffsetEvent, true);
         std::string text;
         OnGetOffsetText(this, static_cast<int64_t>(position), text);
         return text;
@@ -136,7 +133,9 @@ std::string TCustomOrixHexEditor::GetAnyOffsetString(int32_t position) {
 }
 
 void TCustomOrixHexEditor::SetOffsetDisplayWidth() {
-    const int64_t m64 = static_cast<int64_t>(std::max(0, RowCount() - 3)) * BytesPerRow;
+    // The first byte of the last row.
+    const int32_t lastRow = std::max(0, RowCount() - 1 - kFirstDataRow);
+    const int64_t m64 = static_cast<int64_t>(lastRow) * BytesPerRow;
     const auto m = static_cast<uint32_t>(std::min<int64_t>(m64, UINT32_MAX));
     size_t length;
     if (OnGetOffsetText && !FInOffsetEvent) {
@@ -150,8 +149,9 @@ void TCustomOrixHexEditor::SetOffsetDisplayWidth() {
         length = GetOffsetString(m).size();
     }
     FOffsetTextWidth = static_cast<int32_t>(length) + 1;
-    DoSetCellWidth(0, GutterWidth != -1 ? GutterWidth
-                                        : FOffsetTextWidth * std::max(0, FCharPixelWidth) + 21);
+    DoSetCellWidth(kGutterCol, GutterWidth != -1
+                                   ? GutterWidth
+                                   : FOffsetTextWidth * std::max(0, FCharPixelWidth) + 21);
 }
 
 void TCustomOrixHexEditor::UpdateGetOffsetText() {
@@ -233,7 +233,7 @@ void TCustomOrixHexEditor::SetRulerString() {
 
 int32_t TCustomOrixHexEditor::DisplayStart() const {
     if (GetDataSize() == 0) return -1;
-    return static_cast<int32_t>(static_cast<int64_t>(TopRow() - 2) * BytesPerRow);
+    return static_cast<int32_t>(static_cast<int64_t>(TopRow() - kFirstDataRow) * BytesPerRow);
 }
 
 int32_t TCustomOrixHexEditor::DisplayEnd() const {

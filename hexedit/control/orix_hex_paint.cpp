@@ -154,10 +154,11 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
         canvas.TextBackground = textBg;
         const TRect textRect{cell.Left, cell.Top, cell.Left + cw, cell.Bottom};
         bool defaultDraw = true;
-        if (OnDrawCell) OnDrawCell(this, canvas, c, r, str, c == 0 ? cell : textRect, defaultDraw);
+        if (OnDrawCell)
+            OnDrawCell(this, canvas, c, r, str, c == kGutterCol ? cell : textRect, defaultDraw);
         if (!defaultDraw) return;
         canvas.FillRect(cell, canvas.BrushColor);
-        if (c == 0) {
+        if (c == kGutterCol) {
             const int x = cell.Right - canvas.TextWidth(str) - 4;
             canvas.TextRect(cell, x, cell.Top, str);
         } else {
@@ -188,23 +189,23 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
     };
 
     if (ShowRuler) {
-        PaintCellRange(0, 0, 0, 0, info.FixedBoundaryX, info.FixedBoundaryY,
+        PaintCellRange(kGutterCol, kRulerRow, 0, 0, info.FixedBoundaryX, info.FixedBoundaryY,
                        [&](int32_t c, int32_t r, const TRect& cell) {
                            DrawCellText(c, r, cell, colors.OffsetBackground(),
                                         colors.OffsetBackground(), colors.Offset(), QString());
                        });
-        PaintCellRange(LeftCol(), 0, info.FixedBoundaryX, 0, info.GridBoundaryX,
+        PaintCellRange(LeftCol(), kRulerRow, info.FixedBoundaryX, 0, info.GridBoundaryX,
                        info.FixedBoundaryY, [&](int32_t c, int32_t r, const TRect& cell) {
-                           if (r != 0) return;
+                           if (r != kRulerRow) return;
                            QString text;
-                           if (c == 2 * b + 2) {
+                           if (c == SeparatorCol()) {
                                text = QStringLiteral("  ");
-                           } else if (c > 2 * b + 2) {
-                               const size_t i = static_cast<size_t>(c - (2 * b + 3));
+                           } else if (GetIsCharFieldCol(c)) {
+                               const size_t i = static_cast<size_t>(c - FirstCharCol());
                                if (i < FCharRulerText.size())
                                    text = QChar::fromLatin1(FCharRulerText[i]);
                            } else {
-                               const size_t i = static_cast<size_t>(c - 2);
+                               const size_t i = static_cast<size_t>(c - kFirstHexCol);
                                if (i < FHexRulerText.size())
                                    text = QChar::fromLatin1(FHexRulerText[i]);
                            }
@@ -217,18 +218,18 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
     }
 
     PaintCellRange(
-        0, TopRow(), 0, info.FixedBoundaryY, info.FixedBoundaryX, info.GridBoundaryY,
+        kGutterCol, TopRow(), 0, info.FixedBoundaryY, info.FixedBoundaryX, info.GridBoundaryY,
         [&](int32_t c, int32_t r, const TRect& cell) {
-            if (c == 0) {
+            if (c == kGutterCol) {
                 const bool current = r == Row();
                 const TColor bg =
                     current ? colors.CurrentOffsetBackground() : colors.OffsetBackground();
                 const TColor fg = current ? colors.CurrentOffset() : colors.Offset();
-                const auto pos = static_cast<uint32_t>(static_cast<int64_t>(r - 2) * b);
+                const auto pos = static_cast<uint32_t>(static_cast<int64_t>(r - kFirstDataRow) * b);
                 DrawCellText(c, r, cell, bg, bg, fg, QString::fromStdString(GetOffsetString(pos)));
                 for (int i = 0; i < 10; ++i) {
                     const TOrixHBookmark& mark = FBookmarks[static_cast<size_t>(i)];
-                    if (mark.mPosition < 0 || mark.mPosition / b != r - 2) continue;
+                    if (mark.mPosition < 0 || mark.mPosition / b != r - kFirstDataRow) continue;
                     const size_t glyph = static_cast<size_t>(mark.mInCharField ? 10 + i : i);
                     if (glyph < FBookmarkGlyphs.size() && canvas.Painter())
                         canvas.Painter()->drawImage(cell.Left + 3,
@@ -248,23 +249,24 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
     PaintCellRange(
         LeftCol(), TopRow(), info.FixedBoundaryX, info.FixedBoundaryY, info.GridBoundaryX,
         info.GridBoundaryY, [&](int32_t c, int32_t r, const TRect& cell) {
-            if (c == 2 * b + 2) {
+            if (c == SeparatorCol()) {
                 if (DrawGridLines) {
                     gridLine(cell.Left, cell.Top, cell.Left, cell.Bottom - 1);
                     gridLine(cell.Left, cell.Bottom - 1, cell.Right, cell.Bottom - 1);
                 }
                 return;
             }
-            const bool inChar = c > 2 * b + 2;
+            const bool inChar = GetIsCharFieldCol(c);
             const bool active = inChar == FActiveFieldIsChar;
             const int32_t p = GetPositionAtCursor(c, r);
-            const bool last = c == 2 * b + 1 || c == lastCol;
+            const bool last = c == FLastHexColumn || c == lastCol;
             TColor brush = active && !last ? colors.ActiveFieldBackground() : colors.Background();
             if (p < size) {
-                QString text =
-                    inChar ? cells.CharAt(p) : cells.HexDigit(FDataStore.Memory()[p], (c - 2) % 2);
-                const TOrixHCellColors cellColors =
-                    cells.DataColors(cells.Changed(p, inChar), inChar, active, (c - 2) / 2);
+                QString text = inChar
+                                   ? cells.CharAt(p)
+                                   : cells.HexDigit(FDataStore.Memory()[p], (c - kFirstHexCol) % 2);
+                const TOrixHCellColors cellColors = cells.DataColors(
+                    cells.Changed(p, inChar), inChar, active, (c - kFirstHexCol) / 2);
                 TColor textBg = cellColors.Back, textColor = cellColors.Text;
                 if (IsSelected(p) && !hideSel) {
                     if (!last && p != FSelLast) brush = InvertColor(brush);
@@ -310,8 +312,8 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
             };
             if (focused && r == Row() && inChar != FCaretInCharField) {
                 if (!inChar && caretOther == (UnicodeChars ? c - 3 : c - 1) &&
-                    c - (UnicodeChars ? 3 : 1) >= 2 &&
-                    ((c - 2) % (UnicodeChars ? 4 : 2)) == (UnicodeChars ? 3 : 1)) {
+                    c - (UnicodeChars ? 3 : 1) >= kFirstHexCol &&
+                    ((c - kFirstHexCol) % (UnicodeChars ? 4 : 2)) == (UnicodeChars ? 3 : 1)) {
                     const TRect firstCell = CellRect(c - (UnicodeChars ? 3 : 1), r);
                     if (firstCell != TRect{})
                         frame(firstCell.Left, cell.Left + cw, colors.CursorFrame());
@@ -328,8 +330,8 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
             }
         });
 
-    const int32_t w0 = ColWidth(0);
-    const int32_t y0 = RowHeight(0) + RowHeight(1);
+    const int32_t w0 = ColWidth(kGutterCol);
+    const int32_t y0 = RowHeight(kRulerRow) + RowHeight(kSecondFixedRow);
     const int32_t cwClient = ClientWidth(), chClient = ClientHeight();
     if (info.GridBoundaryX < cwClient) {
         canvas.FillRect(TRect{info.GridBoundaryX, 0, cwClient, info.GridBoundaryY}, Color());

@@ -1,6 +1,8 @@
 // The selection, the mouse rules that make it, scrolling and the wait cursor.
 #include "orix_hex_editor.h"
 
+#include <QScopedValueRollback>
+
 void TCustomOrixHexEditor::SetSelection(int32_t anchor, int32_t first, int32_t last) {
     const int32_t top = GetDataSize() - 1;
     FSelLast = std::max(-1, std::min(last, top));
@@ -123,12 +125,12 @@ TGridCoord TCustomOrixHexEditor::CheckMouseCoord(int32_t& x, int32_t& y) {
     if (cell.X == GetLastCharCol() && x - rect.Left > cw / 2) {
         y += DefaultRowHeight();
         cell.Y += 1;
-        cell.X = FHexColumnCount + 3;
+        cell.X = FirstCharCol();
         x = CellRect(cell.X, cell.Y).Left;
     } else if (cell.X == FLastHexColumn && x - rect.Left > cw / 2) {
         y += DefaultRowHeight();
         cell.Y += 1;
-        cell.X = 2;
+        cell.X = kFirstHexCol;
         x = CellRect(cell.X, cell.Y).Left;
     }
     // A step past the last row lands on no cell.
@@ -138,13 +140,13 @@ TGridCoord TCustomOrixHexEditor::CheckMouseCoord(int32_t& x, int32_t& y) {
 
 bool TCustomOrixHexEditor::MouseOverFixed(int32_t x, int32_t y) const {
     const TGridCoord cell = MouseCoord(x, y);
-    return cell.X < 2 || cell.Y < 2;
+    return cell.X < kFixedCols || cell.Y < kFixedRows;
 }
 
 bool TCustomOrixHexEditor::CursorOverSelection(int32_t x, int32_t y) {
     if (GetSelCount() == 0 || GetDataSize() == 0) return false;
     const TGridCoord cell = MouseCoord(x, y);
-    if (cell.X < 2 || cell.Y < 2) return false;
+    if (cell.X < kFixedCols || cell.Y < kFixedRows) return false;
     const int32_t p = GetPositionAtCursor(cell.X, cell.Y);
     return p >= 0 && p < GetDataSize() && IsSelected(p);
 }
@@ -168,7 +170,8 @@ void TCustomOrixHexEditor::MouseDown(TMouseButton button, TShiftState shift, int
     } else {
         TCustomGrid::MouseDown(button, shift, x, y);
     }
-    if (button == TMouseButton::mbLeft && !overSelection && cell.X >= 2 && cell.Y >= 2) {
+    if (button == TMouseButton::mbLeft && !overSelection && cell.X >= kFirstHexCol &&
+        cell.Y >= kFirstDataRow) {
         ResetSelection(true);
         if (!(shift & ssDouble)) FSelecting = true;
     }
@@ -213,8 +216,9 @@ void TCustomOrixHexEditor::WMTimer() {
 
 int32_t TCustomOrixHexEditor::ShowDragCell(int32_t x, int32_t y) {
     const TGridCoord hit = MouseCoord(x, y);
-    const int32_t c = std::max(2, hit.X);
-    const int32_t r = std::max(2, std::min(hit.Y < 0 ? 2 : hit.Y, RowCount() - 1));
+    const int32_t c = std::max(kFirstHexCol, hit.X);
+    const int32_t r =
+        std::max(kFirstDataRow, std::min(hit.Y < 0 ? kFirstDataRow : hit.Y, RowCount() - 1));
     int32_t p = GetPosAtCursor(c, r);
     p = std::max(0, std::min(p, GetDataSize()));
     // Below the last row: behind the last byte, not back at the start.
@@ -224,11 +228,11 @@ int32_t TCustomOrixHexEditor::ShowDragCell(int32_t x, int32_t y) {
     const bool field = FCaretInCharField;
     FDropMarkShown = true;
     if (hit.X >= 0 && hit.Y >= 0) {
-        if (hit.Y <= TopRow() && hit.Y > 2)
+        if (hit.Y <= TopRow() && hit.Y > kFirstDataRow)
             SetTopRow(TopRow() - 1);
         else if (hit.Y >= TopRow() + VisibleRowCount() - 1 && hit.Y < RowCount() - 1)
             SetTopRow(TopRow() + 1);
-        if (hit.X <= LeftCol() && hit.X > 2)
+        if (hit.X <= LeftCol() && hit.X > kFirstHexCol)
             SetLeftCol(LeftCol() - 1);
         else if (hit.X >= LeftCol() + VisibleColCount() - 1 && hit.X < GetLastCharCol())
             SetLeftCol(LeftCol() + 1);
@@ -263,7 +267,7 @@ bool TCustomOrixHexEditor::DoMouseWheelDown(TShiftState shift, QPoint position) 
     const int32_t v = VisibleRowCount();
     // Fewer than two visible rows still move by one.
     const int32_t step = std::max(1, v - 1);
-    SetTopRow(std::min(std::max(2, RowCount() - v), TopRow() + step));
+    SetTopRow(std::min(std::max(kFirstDataRow, RowCount() - v), TopRow() + step));
     CheckSetCaret();
     return true;
 }
@@ -272,7 +276,7 @@ bool TCustomOrixHexEditor::DoMouseWheelUp(TShiftState shift, QPoint position) {
     if (shift != 0) return TCustomGrid::DoMouseWheelUp(shift, position);
     const int32_t v = VisibleRowCount();
     const int32_t step = std::max(1, v - 1);
-    SetTopRow(std::max(2, TopRow() - step));
+    SetTopRow(std::max(kFirstDataRow, TopRow() - step));
     CheckSetCaret();
     return true;
 }
@@ -290,11 +294,7 @@ void TCustomOrixHexEditor::OldCursor() {
 
 void TCustomOrixHexEditor::SyncView(TCustomOrixHexEditor& source, int32_t offset) {
     if (FSyncingView || source.FSyncingView) return;
-    FSyncingView = true;
-    struct Restore {
-        bool& flag;
-        ~Restore() { flag = false; }
-    } restore{FSyncingView};
+    const QScopedValueRollback<bool> syncing(FSyncingView, true);
     const int32_t size = GetDataSize();
     auto limit = [size](int64_t p) {
         return static_cast<int32_t>(std::max<int64_t>(0, std::min<int64_t>(p, size - 1)));
@@ -315,9 +315,10 @@ void TCustomOrixHexEditor::SyncView(TCustomOrixHexEditor& source, int32_t offset
             const TGridCoord cell = GetCursorAtPos(p, f);
             MoveColRow(cell.X, std::min(cell.Y, RowCount() - 1), true, true);
         } else {
-            const int32_t p = limit(static_cast<int64_t>(source.GetPositionAtCursor(
-                                        std::max(2, source.LeftCol()), source.TopRow())) +
-                                    offset);
+            const int32_t p =
+                limit(static_cast<int64_t>(source.GetPositionAtCursor(
+                          std::max(kFirstHexCol, source.LeftCol()), source.TopRow())) +
+                      offset);
             const TGridCoord cell = GetCursorAtPos(p, f);
             SetLeftCol(source.LeftCol());
             SetTopRow(cell.Y);

@@ -27,6 +27,16 @@ QString LocalTime() {
     return QLocale::system().toString(QTime::currentTime(), format.trimmed());
 }
 
+// The encoding of the editor's characters, by its long or short name.
+std::string_view EncodingName(const TCustomOrixHexEditor& editor, bool shortName) {
+    if (editor.GetUnicodeChars()) {
+        const size_t order = editor.GetUnicodeBigEndian() ? 1 : 0;
+        return shortName ? OrixHUnicodeDescShort[order] : OrixHUnicodeDesc[order];
+    }
+    const auto kind = static_cast<size_t>(editor.GetTranslation());
+    return shortName ? OrixHTranslationDescShort[kind] : OrixHTranslationDesc[kind];
+}
+
 // Where the gaps of a row and of the ruler go.
 struct TLineGeometry {
     int32_t BytesPerRow, PerColumn, Block, RulerUnit;
@@ -85,7 +95,6 @@ std::string TOrixHCanvasPrinter::ExpandHeaderText(const std::string& text, int32
             continue;
         }
         const char code = text[++i];
-        const bool unicode = FEditor && FEditor->GetUnicodeChars();
         switch (code) {
         case 'd':
             result += QLocale::system()
@@ -108,16 +117,8 @@ std::string TOrixHCanvasPrinter::ExpandHeaderText(const std::string& text, int32
             result += std::to_string(FPageCount);
             break;
         case '<':
-            if (unicode)
-                result += OrixHUnicodeDesc[FEditor->GetUnicodeBigEndian() ? 1 : 0];
-            else if (FEditor)
-                result += OrixHTranslationDesc[static_cast<size_t>(FEditor->GetTranslation())];
-            break;
         case '>':
-            if (unicode)
-                result += OrixHUnicodeDescShort[FEditor->GetUnicodeBigEndian() ? 1 : 0];
-            else if (FEditor)
-                result += OrixHTranslationDescShort[static_cast<size_t>(FEditor->GetTranslation())];
+            if (FEditor) result += EncodingName(*FEditor, code == '>');
             break;
         default:
             result += '%';
@@ -263,7 +264,7 @@ TTextWithAttr TOrixHCanvasPrinter::BuildRulerText(int32_t offsetWidth) {
     TCustomOrixHexEditor& editor = *FEditor;
     TOrixHColors& colors = editor.Colors();
     const TLineGeometry g(editor);
-    const int32_t b = g.BytesPerRow, perColumn = g.PerColumn, block = g.Block;
+    const int32_t perColumn = g.PerColumn, block = g.Block;
     const int32_t rulerUnit = g.RulerUnit;
     const bool separateBlocks = g.SeparateBlocks;
     const int32_t caretCol = editor.Col();
@@ -286,7 +287,8 @@ TTextWithAttr TOrixHCanvasPrinter::BuildRulerText(int32_t offsetWidth) {
     const std::string& hex = editor.HexRulerText();
     const auto hexCount = static_cast<int32_t>(hex.size());
     for (int32_t k = 1; k <= hexCount; ++k) {
-        line.Add(QChar::fromLatin1(hex[static_cast<size_t>(k - 1)]), rulerCell(k + 1));
+        line.Add(QChar::fromLatin1(hex[static_cast<size_t>(k - 1)]),
+                 rulerCell(TCustomOrixHexEditor::kFirstHexCol + k - 1));
         if (k < hexCount) {
             if (block > 1 && k % (2 * block) == 0) AddRulerSeparatorCell(line);
             if (k % (2 * perColumn) == 0) AddRulerSeparatorCell(line);
@@ -299,7 +301,8 @@ TTextWithAttr TOrixHCanvasPrinter::BuildRulerText(int32_t offsetWidth) {
     const auto charCount = static_cast<int32_t>(chars.size());
     const bool unicode = editor.GetUnicodeChars();
     for (int32_t k = 1; k <= charCount; ++k) {
-        line.Add(QChar::fromLatin1(chars[static_cast<size_t>(k - 1)]), rulerCell(k + 2 + 2 * b));
+        line.Add(QChar::fromLatin1(chars[static_cast<size_t>(k - 1)]),
+                 rulerCell(editor.FirstCharCol() + k - 1));
         if (k < charCount) {
             if (!unicode) {
                 if (separateBlocks && k % block == 0) AddRulerSeparatorCell(line);

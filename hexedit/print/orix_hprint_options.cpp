@@ -4,9 +4,7 @@
 #include "sysutils.h"
 
 TOrixHPrintOptions::TOrixHPrintOptions(QObject* parent)
-    : QObject(parent), FMarginLeft(ORIXH_DEF_PRINT_MARGINS[0]),
-      FMarginTop(ORIXH_DEF_PRINT_MARGINS[1]), FMarginRight(ORIXH_DEF_PRINT_MARGINS[2]),
-      FMarginBottom(ORIXH_DEF_PRINT_MARGINS[3]) {}
+    : QObject(parent), FMargins(ORIXH_DEF_PRINT_MARGINS) {}
 
 void TOrixHPrintOptions::Assign(const QObject* source) {
     const auto* other = qobject_cast<const TOrixHPrintOptions*>(source);
@@ -15,42 +13,21 @@ void TOrixHPrintOptions::Assign(const QObject* source) {
                                    source ? source->metaObject()->className() : "nil",
                                    metaObject()->className()));
     if (other == this) return;
-    FMarginLeft = other->FMarginLeft;
-    FMarginTop = other->FMarginTop;
-    FMarginRight = other->FMarginRight;
-    FMarginBottom = other->FMarginBottom;
+    FMargins = other->FMargins;
     FHeaders = other->FHeaders;
     FFlags = other->FFlags;
 }
 
+size_t TOrixHPrintOptions::MarginSlot(int index) {
+    return index >= 1 && index <= 3 ? static_cast<size_t>(index - 1) : 3;
+}
+
 int32_t TOrixHPrintOptions::GetMargin(int index) const {
-    switch (index) {
-    case 1:
-        return FMarginLeft;
-    case 2:
-        return FMarginTop;
-    case 3:
-        return FMarginRight;
-    default:
-        return FMarginBottom;
-    }
+    return FMargins[MarginSlot(index)];
 }
 
 void TOrixHPrintOptions::SetMargin(int index, int32_t value) {
-    switch (index) {
-    case 1:
-        FMarginLeft = value;
-        break;
-    case 2:
-        FMarginTop = value;
-        break;
-    case 3:
-        FMarginRight = value;
-        break;
-    default:
-        FMarginBottom = value;
-        break;
-    }
+    FMargins[MarginSlot(index)] = value;
 }
 
 const std::string& TOrixHPrintOptions::GetHeader(int index) const {

@@ -85,7 +85,10 @@ private:
         FFlags.Bits = static_cast<uint8_t>(value & 0x3F);
     }
 
-    int32_t FMarginLeft, FMarginTop, FMarginRight, FMarginBottom;
+    // The slot of a margin index: left, top, right, bottom.
+    static size_t MarginSlot(int index);
+
+    std::array<int32_t, 4> FMargins; // millimetres, left, top, right, bottom
     TOrixHPrintHeaders FHeaders;
     TOrixHPrintFlags FFlags{pfSelectionBold, pfMonochrome};
 };

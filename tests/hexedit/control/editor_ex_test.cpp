@@ -334,3 +334,31 @@ TEST(EditorEx, StandardEditActions) {
     EXPECT_FALSE(e->UpdateAction(&all));
     (void)cut;
 }
+
+// Each edit action is enabled by its own rule: cut and delete need a selection that may be
+// removed, copy only a selection.
+TEST(EditorEx, EditActionsEnabledByTheirRules) {
+    ShownEditor e(16);
+    TEditCut cut;
+    TEditDelete del;
+    TEditCopy copy;
+    struct Case {
+        bool select, readOnly;
+        bool cutAndDelete, copy;
+    };
+    const Case cases[] = {
+        {false, false, false, false}, {true, false, true, true}, {true, true, false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.select << c.readOnly);
+        e->ResetSelection(false);
+        if (c.select) e->NewSelection(2, 3);
+        e->SetReadOnlyView(c.readOnly);
+        const std::pair<TEditAction*, bool> wanted[] = {
+            {&cut, c.cutAndDelete}, {&del, c.cutAndDelete}, {&copy, c.copy}};
+        for (const auto& [action, enabled] : wanted) {
+            action->Enabled = !enabled;
+            ASSERT_TRUE(e->UpdateAction(action));
+            EXPECT_EQ(action->Enabled, enabled);
+        }
+    }
+}

@@ -7,6 +7,13 @@ namespace {
 int Cw(TCustomOrixHexEditor& e) {
     return e.CharPixelWidth();
 }
+
+// 64 bytes shown with the given row width and character mode.
+void LoadWithLayout(TOrixHexEditor& e, int bytesPerRow, bool unicode) {
+    LoadBytes(e, Pattern(64));
+    e.SetBytesPerRow(bytesPerRow);
+    e.SetUnicodeCharacters(unicode);
+}
 } // namespace
 
 TEST(Layout, ColumnCountsAndWidths) {
@@ -20,9 +27,7 @@ TEST(Layout, ColumnCountsAndWidths) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytesPerRow);
         TOrixHexEditor e;
-        LoadBytes(e, Pattern(64));
-        e.SetBytesPerRow(c.bytesPerRow);
-        e.SetUnicodeCharacters(c.unicode);
+        LoadWithLayout(e, c.bytesPerRow, c.unicode);
         ASSERT_EQ(e.ColCount(), c.columns);
         const int cw = Cw(e);
         const int b = c.bytesPerRow;
@@ -36,6 +41,35 @@ TEST(Layout, ColumnCountsAndWidths) {
             EXPECT_EQ(e.ColWidth(5), 2 * cw);
             EXPECT_EQ(e.ColWidth(2 * b + 3), cw + 1);
         }
+    }
+}
+
+// The named columns agree with the cells the control maps bytes to and with its widths.
+TEST(Layout, SeparatorAndFirstCharacterColumn) {
+    TestApp();
+    struct Case {
+        int bytesPerRow;
+        bool unicode;
+        int separator;
+        int firstChar;
+    };
+    const Case cases[] = {
+        {1, false, 4, 5}, {16, false, 34, 35}, {256, false, 514, 515}, {6, true, 14, 15}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytesPerRow);
+        TOrixHexEditor e;
+        LoadWithLayout(e, c.bytesPerRow, c.unicode);
+        EXPECT_EQ(e.SeparatorCol(), c.separator);
+        EXPECT_EQ(e.FirstCharCol(), c.firstChar);
+        EXPECT_EQ(e.FirstColOfField(false), 2);
+        EXPECT_EQ(e.FirstColOfField(true), c.firstChar);
+        EXPECT_EQ(e.ColWidth(c.separator), Cw(e));
+        EXPECT_FALSE(e.GetIsCharFieldCol(c.separator));
+        EXPECT_TRUE(e.GetIsCharFieldCol(c.firstChar));
+        EXPECT_EQ(e.GetCursorAtPos(0, true), GridCoord(c.firstChar, 2));
+        EXPECT_EQ(e.GetOtherFieldColCheck(2), c.firstChar);
+        EXPECT_EQ(e.FixedCols(), 2);
+        EXPECT_EQ(e.FixedRows(), 2);
     }
 }
 
