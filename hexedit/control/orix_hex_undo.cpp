@@ -22,16 +22,65 @@ bool TCustomOrixHexEditor::Redo() {
     return FUndoStore->Redo();
 }
 
-// ---------------------------------------------------------------- storage side
+// What the storage asks of its editor: the caret in grid cells and the layout are the
+// control's own.
 
-void TOrixHUndoStorage::CutChangedMarks(int32_t position) {
-    TCustomOrixHexEditor& e = *FHexEditor;
-    position = std::max(0, position);
-    if (e.FChangedByteMap.Size() >= position) e.FChangedByteMap.SetSize(position);
+void TCustomOrixHexEditor::ResizeData(int32_t size) {
+    FDataStore.SetSize(size);
+    CalcSizes();
 }
 
+void TCustomOrixHexEditor::ReplaceAllData(const void* buffer, int32_t count) {
+    FDataStore.SetSize(count);
+    if (count > 0) FDataStore.WriteBufferAt(buffer, 0, count);
+    CalcSizes();
+}
+
+TOrixHUndoState TCustomOrixHexEditor::StateNow() {
+    TOrixHUndoState s;
+    s.CaretPosition = GetPosAtCursor(Col(), Row()); // also maps the caret's field
+    s.CaretInCharField = FCaretInCharField;
+    s.CaretOnSecondDigit = !FCaretInCharField && Col() != GetCursorAtPos(s.CaretPosition, false).X;
+    s.InsertMode = FInsertSwitch;
+    s.Modified = FModifiedFlag;
+    s.UnicodeChars = UnicodeChars;
+    s.UnicodeBigEndian = UnicodeBigEndian;
+    s.Translation = Translation;
+    s.BytesPerUnit = BytesPerUnit;
+    return s;
+}
+
+void TCustomOrixHexEditor::RestoreCaret(const TOrixHUndoState& state) {
+    const bool inChar = state.CaretInCharField;
+    TGridCoord cell = GetCursorAtPos(state.CaretPosition, inChar);
+    if (!inChar && GetDataSize() > 0 && state.CaretOnSecondDigit) cell.X += 1;
+    cell.X = std::clamp(cell.X, 2, ColCount() - 1);
+    cell.Y = std::clamp(cell.Y, 2, std::max(2, RowCount() - 1));
+    MoveColRow(cell.X, cell.Y, true, true);
+}
+
+void TCustomOrixHexEditor::RestoreModes(const TOrixHUndoState& state) {
+    SetUnicodeCharacters(state.UnicodeChars);
+    SetUnicodeBigEndian(state.UnicodeBigEndian);
+    if (UnicodeChars)
+        Translation = state.Translation;
+    else
+        SetTranslation(state.Translation);
+    SetBytesPerUnit(state.BytesPerUnit);
+}
+
+void TCustomOrixHexEditor::CaretToFirstDataColumn() {
+    if (Row() < RowCount()) MoveColRow(2, Row(), true, false);
+}
+
+void TCustomOrixHexEditor::Repaint() {
+    viewport()->update();
+}
+
+// ---------------------------------------------------------------- storage side
+
 bool TOrixHUndoStorage::RecordFitsData(const TOrixHUndoRecordView& v) {
-    const int64_t size = FHexEditor->GetDataSize();
+    const int64_t size = FHexEditor->DataSize();
     const int64_t pos = v.Header.EditPosition;
     const int64_t count = v.Header.EditCount;
     const int64_t repl = v.Header.ReplacedCount;
@@ -63,51 +112,27 @@ bool TOrixHUndoStorage::RecordFitsData(const TOrixHUndoRecordView& v) {
     }
 }
 
-void TOrixHUndoStorage::PlaceCaret(const TOrixHUndoRec& h) {
-    TCustomOrixHexEditor& e = *FHexEditor;
-    const bool inChar = h.Has(ufFlagInCharField);
-    TGridCoord cell = e.GetCursorAtPos(h.CaretPosition, inChar);
-    if (!inChar && e.GetDataSize() > 0 && h.Has(ufFlag2ndByteCol)) cell.X += 1;
-    cell.X = std::clamp(cell.X, 2, e.ColCount() - 1);
-    cell.Y = std::clamp(cell.Y, 2, std::max(2, e.RowCount() - 1));
-    e.MoveColRow(cell.X, cell.Y, true, true);
-}
-
-void TOrixHUndoStorage::RestoreModes(const TOrixHUndoRec& h) {
-    TCustomOrixHexEditor& e = *FHexEditor;
-    e.SetUnicodeCharacters(h.Has(ufFlagIsUnicode));
-    e.SetUnicodeBigEndian(h.Has(ufFlagIsUnicodeBigEndian));
-    const auto kind = h.SavedTranslation < ORIXH_TRANSLATION_KIND_COUNT
-                          ? static_cast<TOrixHTranslationKind>(h.SavedTranslation)
-                          : tkAsIs;
-    if (e.UnicodeChars)
-        e.Translation = kind;
-    else
-        e.SetTranslation(kind);
-    e.SetBytesPerUnit(h.SavedBytesPerUnit);
-}
-
 void TOrixHUndoStorage::RestoreUndoState(const TOrixHUndoRecordView& v) {
-    TCustomOrixHexEditor& e = *FHexEditor;
-    const TOrixHUndoRec& h = v.Header;
+    TOrixHUndoHost& e = *FHexEditor;
+    const TOrixHUndoState state = v.Header.State();
     // Insert mode first: the caret may stand on the append position, whose row exists only
     // in insert mode.
-    e.SetInsertMode(h.Has(ufFlagInsertMode));
-    PlaceCaret(h);
-    e.FModifiedFlag = h.Has(ufFlagModified);
+    e.RestoreInsertMode(state.InsertMode);
+    e.RestoreCaret(state);
+    e.RestoreModified(state.Modified);
     if (v.HasSelection) {
         if (v.SelLast == -1)
-            e.Seek(v.SelFirst, 0);
+            e.RestoreCaretAt(v.SelFirst);
         else
-            e.SetSelection(v.SelAnchor, v.SelFirst, v.SelLast);
+            e.RestoreSelection({v.SelFirst, v.SelLast, v.SelAnchor});
     }
-    RestoreModes(h);
-    e.viewport()->update();
-    e.Changed();
+    e.RestoreModes(state);
+    e.Repaint();
+    e.NotifyChanged();
 }
 
 bool TOrixHUndoStorage::ApplyUndo(const TOrixHUndoRecordView& v) {
-    TCustomOrixHexEditor& e = *FHexEditor;
+    TOrixHUndoHost& e = *FHexEditor;
     const TOrixHUndoRec& h = v.Header;
     const int32_t pos = h.EditPosition;
     const int32_t count = h.EditCount;
@@ -115,42 +140,39 @@ bool TOrixHUndoStorage::ApplyUndo(const TOrixHUndoRecordView& v) {
     const uint8_t* data = Memory() + v.Start + TOrixHUndoRec::kDataOffset;
     switch (v.Kind) {
     case ufKindBytesChanged:
-        e.WriteBuffer(data, pos, count);
-        e.SetChanged(pos, h.Has(ufFlagByte1Changed));
-        if (count == 2) e.SetChanged(pos + 1, h.Has(ufFlagByte2Changed));
+        e.WriteBytes(data, pos, count);
+        e.MarkChanged(pos, h.Has(ufFlagByte1Changed));
+        if (count == 2) e.MarkChanged(pos + 1, h.Has(ufFlagByte2Changed));
         break;
     case ufKindByteRemoved:
-        e.InternalInsertBuffer(data, count, pos);
+        e.InsertBytes(data, count, pos);
         break;
     case ufKindInsertBuffer:
-        e.InternalDelete(pos, pos + count, -1, -1);
+        e.DeleteBytes(pos, pos + count);
         break;
     case ufKindReplace:
-        e.InternalDelete(pos, pos + count, -1, -1);
-        e.InternalInsertBuffer(data, repl, pos);
+        e.DeleteBytes(pos, pos + count);
+        e.InsertBytes(data, repl, pos);
         break;
     case ufKindAppendBuffer:
-        if (e.Row() < e.RowCount()) e.MoveColRow(2, e.Row(), true, false);
-        e.FDataStore.SetSize(pos);
-        e.CalcSizes();
-        CutChangedMarks(pos);
+        e.CaretToFirstDataColumn();
+        e.ResizeData(pos);
+        e.CutChangedMarks(pos);
         break;
     case ufKindNibbleInsert:
     case ufKindNibbleDelete:
         if (v.Kind == ufKindNibbleInsert)
-            e.InternalDeleteNibble(pos, false);
+            e.DeleteNibbleAt(pos);
         else
-            e.InternalInsertNibble(pos, false);
-        e.SetDataAt(pos, data[0]);
-        e.SetChanged(pos, h.Has(ufFlagByte1Changed));
+            e.InsertNibbleAt(pos);
+        e.PutByte(pos, data[0]);
+        e.MarkChanged(pos, h.Has(ufFlagByte1Changed));
         break;
     case ufKindConvert:
-        e.WriteBuffer(data, pos, count);
+        e.WriteBytes(data, pos, count);
         break;
     case ufKindAllData:
-        e.FDataStore.SetSize(count);
-        if (count > 0) e.FDataStore.WriteBufferAt(data, 0, count);
-        e.CalcSizes();
+        e.ReplaceAllData(data, count);
         break;
     default:
         break;
@@ -177,32 +199,31 @@ bool TOrixHUndoStorage::ApplyUndo(const TOrixHUndoRecordView& v) {
     }
     switch (v.Kind) {
     case ufKindByteRemoved:
-        e.AdjustBookmarksAfterChange(pos, count);
-        CutChangedMarks(pos);
+        e.MoveBookmarksAfterChange(pos, count);
+        e.CutChangedMarks(pos);
         break;
     case ufKindInsertBuffer:
         // Bookmarks inside the removed bytes stay, as with any removal.
-        e.AdjustBookmarksAfterChange(pos + count, -count);
-        CutChangedMarks(pos);
+        e.MoveBookmarksAfterChange(pos + count, -count);
+        e.CutChangedMarks(pos);
         break;
     case ufKindReplace:
         // Measured from the end of the range as it is now (Count bytes long).
-        e.AdjustBookmarksAfterChange(pos + count, repl - count);
-        CutChangedMarks(pos - 1);
+        e.MoveBookmarksAfterChange(pos + count, repl - count);
+        e.CutChangedMarks(pos - 1);
         break;
     case ufKindNibbleInsert:
     case ufKindNibbleDelete:
-        CutChangedMarks(pos);
-        e.FDataStore.SetSize(e.FDataStore.GetSize() - 1);
-        e.CalcSizes();
+        e.CutChangedMarks(pos);
+        e.ResizeData(e.DataSize() - 1);
         break;
     case ufKindConvert:
-        CutChangedMarks(pos);
+        e.CutChangedMarks(pos);
         break;
     default:
         break;
     }
-    e.viewport()->update();
+    e.Repaint();
     if (failure) std::rethrow_exception(failure);
     return true;
 }
@@ -239,11 +260,11 @@ bool TOrixHUndoStorage::Undo() {
 }
 
 void TOrixHUndoStorage::CreateRedo(const TOrixHUndoRec& h) {
-    TCustomOrixHexEditor& e = *FHexEditor;
+    TOrixHUndoHost& e = *FHexEditor;
     ResetRedo();
     const uint8_t kind = GetUndoKind(h.UndoFlagBits);
     if (kind == ufKindCombined || kind == ORIXH_UNDO_NO_KIND) return;
-    const int32_t size = e.GetDataSize();
+    const int32_t size = e.DataSize();
     TOrixHUndoRec r;
     r.UndoFlagBits = UndoBit(static_cast<TOrixHUndoFlag>(kind));
     r.EditPosition = h.EditPosition;
@@ -278,48 +299,53 @@ void TOrixHUndoStorage::CreateRedo(const TOrixHUndoRec& h) {
                          static_cast<size_t>(n + 1) + kBookmarksSize + 12;
     std::vector<uint8_t> block(total, 0);
     uint8_t* data = block.data() + TOrixHUndoRec::kDataOffset;
-    if (length > 0) e.ReadBuffer(data, from, length);
+    if (length > 0) e.ReadBytes(data, from, length);
     if (kind == ufKindBytesChanged) {
-        if (e.HasChanged(h.EditPosition)) r.UndoFlagBits |= UndoBit(ufFlagByte1Changed);
-        if (h.EditCount == 2 && e.HasChanged(h.EditPosition + 1))
+        if (e.IsMarkedChanged(h.EditPosition)) r.UndoFlagBits |= UndoBit(ufFlagByte1Changed);
+        if (h.EditCount == 2 && e.IsMarkedChanged(h.EditPosition + 1))
             r.UndoFlagBits |= UndoBit(ufFlagByte2Changed);
     }
-    FillEditorState(r);
+    r.SetState(e.StateNow());
     r.WriteTo(block.data());
     uint8_t* marks = data + n + 1;
-    for (size_t i = 0; i < 10; ++i) {
-        UndoPutI32(marks + i * kBookmarkBytes, e.FBookmarks[i].mPosition);
-        marks[i * kBookmarkBytes + 4] = e.FBookmarks[i].mInCharField ? 1 : 0;
+    const TOrixHBookmarks bookmarks = e.BookmarksNow();
+    for (size_t i = 0; i < bookmarks.size(); ++i) {
+        UndoPutI32(marks + i * kBookmarkBytes, bookmarks[i].mPosition);
+        marks[i * kBookmarkBytes + 4] = bookmarks[i].mInCharField ? 1 : 0;
     }
+    const TOrixHSelectionTriple selection = e.SelectionNow();
     uint8_t* triple = marks + kBookmarksSize;
-    UndoPutI32(triple, e.FSelFirst);
-    UndoPutI32(triple + 4, e.FSelLast);
-    UndoPutI32(triple + 8, e.FSelAnchor);
+    UndoPutI32(triple, selection.First);
+    UndoPutI32(triple + 4, selection.Last);
+    UndoPutI32(triple + 8, selection.Anchor);
     FRedoRecord = std::move(block);
 }
 
 void TOrixHUndoStorage::RestoreRedoState(bool secondMark) {
-    TCustomOrixHexEditor& e = *FHexEditor;
+    TOrixHUndoHost& e = *FHexEditor;
     const TOrixHUndoRec h = TOrixHUndoRec::ReadFrom(FRedoRecord.data());
+    const TOrixHUndoState state = h.State();
     const uint8_t* marks = FRedoRecord.data() + FRedoRecord.size() - 12 - kBookmarksSize;
-    for (size_t i = 0; i < 10; ++i) {
-        e.FBookmarks[i].mPosition = UndoGetI32(marks + i * kBookmarkBytes);
+    TOrixHBookmarks bookmarks;
+    for (size_t i = 0; i < bookmarks.size(); ++i) {
+        bookmarks[i].mPosition = UndoGetI32(marks + i * kBookmarkBytes);
         // A stored flag byte means "set" whenever it is not 0.
-        e.FBookmarks[i].mInCharField = marks[i * kBookmarkBytes + 4] != 0;
+        bookmarks[i].mInCharField = marks[i * kBookmarkBytes + 4] != 0;
     }
+    e.RestoreBookmarks(bookmarks);
     // The step is done: its record goes back and the block is used up, also when a mode
     // cannot be restored, so that the step is never applied twice.
     std::exception_ptr failure;
     try {
-        e.SetInsertMode(h.Has(ufFlagInsertMode));
-        PlaceCaret(h);
-        e.FModifiedFlag = h.Has(ufFlagModified);
+        e.RestoreInsertMode(state.InsertMode);
+        e.RestoreCaret(state);
+        e.RestoreModified(state.Modified);
         const uint8_t* triple = marks + kBookmarksSize;
-        e.SetSelection(UndoGetI32(triple + 8), UndoGetI32(triple), UndoGetI32(triple + 4));
-        RestoreModes(h);
-        e.SetInCharField(h.Has(ufFlagInCharField));
-        e.SetChanged(h.EditPosition, h.Has(ufFlagByte1Changed));
-        if (secondMark) e.SetChanged(h.EditPosition + 1, h.Has(ufFlagByte2Changed));
+        e.RestoreSelection({UndoGetI32(triple), UndoGetI32(triple + 4), UndoGetI32(triple + 8)});
+        e.RestoreModes(state);
+        e.RestoreCharField(state.CaretInCharField);
+        e.MarkChanged(h.EditPosition, h.Has(ufFlagByte1Changed));
+        if (secondMark) e.MarkChanged(h.EditPosition + 1, h.Has(ufFlagByte2Changed));
     } catch (...) {
         failure = std::current_exception();
     }
@@ -332,18 +358,18 @@ void TOrixHUndoStorage::RestoreRedoState(bool secondMark) {
         FUndoneRecordSize = 0;
     }
     FStepDescription = FUndoneDescription;
-    e.viewport()->update();
+    e.Repaint();
     if (failure) ResetRedo();
-    e.BookmarkChanged();
+    e.NotifyBookmarksChanged();
     if (failure) std::rethrow_exception(failure);
 }
 
 bool TOrixHUndoStorage::Redo() {
     if (!CanRedo()) return false;
-    TCustomOrixHexEditor& e = *FHexEditor;
+    TOrixHUndoHost& e = *FHexEditor;
     const TOrixHUndoRec h = TOrixHUndoRec::ReadFrom(FRedoRecord.data());
     const uint8_t kind = GetUndoKind(h.UndoFlagBits);
-    const int64_t size = e.GetDataSize();
+    const int64_t size = e.DataSize();
     const int64_t pos = h.EditPosition, count = h.EditCount, repl = h.ReplacedCount;
     const int64_t n = static_cast<int64_t>(FRedoRecord.size()) - TOrixHUndoRec::kDataOffset -
                       kBookmarksSize - 12; // bytes of data kept
@@ -390,37 +416,35 @@ bool TOrixHUndoStorage::Redo() {
                rc = static_cast<int32_t>(repl);
     switch (kind) {
     case ufKindBytesChanged:
-        e.WriteBuffer(data, p, c);
+        e.WriteBytes(data, p, c);
         break;
     case ufKindByteRemoved:
-        e.InternalDelete(p, p + c, -1, -1);
+        e.DeleteBytes(p, p + c);
         break;
     case ufKindInsertBuffer:
-        e.InternalInsertBuffer(data, c, p);
+        e.InsertBytes(data, c, p);
         break;
     case ufKindReplace:
-        e.InternalDelete(p, p + rc, -1, -1);
-        e.InternalInsertBuffer(data, c, p);
+        e.DeleteBytes(p, p + rc);
+        e.InsertBytes(data, c, p);
         break;
     case ufKindAppendBuffer:
-        e.InternalAppendBuffer(data, c);
+        e.AppendBytes(data, c);
         break;
     case ufKindNibbleInsert:
     case ufKindNibbleDelete:
     case ufKindAllData:
-        e.FDataStore.SetSize(c);
-        if (c > 0) e.FDataStore.WriteBufferAt(data, 0, c);
-        e.CalcSizes();
+        e.ReplaceAllData(data, c);
         break;
     case ufKindConvert:
-        e.InternalDelete(p, p + c, -1, -1);
-        e.InternalInsertBuffer(data, c, p);
+        e.DeleteBytes(p, p + c);
+        e.InsertBytes(data, c, p);
         break;
     default:
         break;
     }
     RestoreRedoState(kind == ufKindBytesChanged && c == 2);
     ResetRedo();
-    e.Changed();
+    e.NotifyChanged();
     return true;
 }

@@ -2,7 +2,7 @@
 // (undo and redo) is in orix_hex_undo.cpp.
 #include "orix_undo_storage.h"
 
-#include "orix_hex_editor.h"
+#include "orix_hex_error.h"
 
 #include <algorithm>
 #include <cstring>
@@ -46,7 +46,37 @@ void TOrixHUndoRec::WriteTo(uint8_t* b) const {
     UndoPutI32(b + 25, SavedBytesPerUnit);
 }
 
-TOrixHUndoStorage::TOrixHUndoStorage(TCustomOrixHexEditor* editor) : FHexEditor(editor) {
+TOrixHUndoState TOrixHUndoRec::State() const {
+    TOrixHUndoState s;
+    s.CaretPosition = CaretPosition;
+    s.CaretInCharField = Has(ufFlagInCharField);
+    s.CaretOnSecondDigit = Has(ufFlag2ndByteCol);
+    s.InsertMode = Has(ufFlagInsertMode);
+    s.Modified = Has(ufFlagModified);
+    s.UnicodeChars = Has(ufFlagIsUnicode);
+    s.UnicodeBigEndian = Has(ufFlagIsUnicodeBigEndian);
+    s.Translation = SavedTranslation < ORIXH_TRANSLATION_KIND_COUNT
+                        ? static_cast<TOrixHTranslationKind>(SavedTranslation)
+                        : tkAsIs;
+    s.BytesPerUnit = SavedBytesPerUnit;
+    return s;
+}
+
+void TOrixHUndoRec::SetState(const TOrixHUndoState& s) {
+    CaretPosition = s.CaretPosition;
+    if (s.CaretInCharField)
+        UndoFlagBits |= UndoBit(ufFlagInCharField);
+    else if (s.CaretOnSecondDigit)
+        UndoFlagBits |= UndoBit(ufFlag2ndByteCol);
+    if (s.InsertMode) UndoFlagBits |= UndoBit(ufFlagInsertMode);
+    SavedTranslation = static_cast<uint8_t>(s.Translation);
+    if (s.UnicodeChars) UndoFlagBits |= UndoBit(ufFlagIsUnicode);
+    if (s.UnicodeBigEndian) UndoFlagBits |= UndoBit(ufFlagIsUnicodeBigEndian);
+    SavedBytesPerUnit = s.BytesPerUnit;
+    if (s.Modified) UndoFlagBits |= UndoBit(ufFlagModified);
+}
+
+TOrixHUndoStorage::TOrixHUndoStorage(TOrixHUndoHost* editor) : FHexEditor(editor) {
     Reset(true);
 }
 
@@ -128,7 +158,7 @@ int64_t TOrixHUndoStorage::RecordDataSize(uint8_t kind, int64_t count, int64_t r
 void TOrixHUndoStorage::RemoveOldestUndo() {
     // The cut point is found first and the records behind it move once, however many small
     // records go: one large record behind thousands of small ones costs one move.
-    const int32_t limit = FHexEditor->GetMaxUndo();
+    const int32_t limit = FHexEditor->UndoLimit();
     if (limit <= 0 || FRecordCount <= 0 || GetSize() <= limit) return;
     const int64_t size = GetSize();
     int64_t cut = 0;
@@ -154,26 +184,11 @@ void TOrixHUndoStorage::RemoveOldestUndo() {
     FRecordCount = std::max(0, FRecordCount - removed);
 }
 
-void TOrixHUndoStorage::FillEditorState(TOrixHUndoRec& h) {
-    TCustomOrixHexEditor& e = *FHexEditor;
-    h.CaretPosition = e.GetPosAtCursor(e.Col(), e.Row());
-    if (e.FCaretInCharField)
-        h.UndoFlagBits |= UndoBit(ufFlagInCharField);
-    else if (e.Col() != e.GetCursorAtPos(h.CaretPosition, false).X)
-        h.UndoFlagBits |= UndoBit(ufFlag2ndByteCol);
-    if (e.FInsertSwitch) h.UndoFlagBits |= UndoBit(ufFlagInsertMode);
-    h.SavedTranslation = static_cast<uint8_t>(e.Translation);
-    if (e.UnicodeChars) h.UndoFlagBits |= UndoBit(ufFlagIsUnicode);
-    if (e.UnicodeBigEndian) h.UndoFlagBits |= UndoBit(ufFlagIsUnicodeBigEndian);
-    h.SavedBytesPerUnit = e.BytesPerUnit;
-    if (e.FModifiedFlag) h.UndoFlagBits |= UndoBit(ufFlagModified);
-}
-
 void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t count,
                                    int32_t replCount, const std::string& description) {
     if (FUpdateLevel >= 1 || FApplying) return;
-    TCustomOrixHexEditor& e = *FHexEditor;
-    const int32_t dataSize = e.GetDataSize();
+    TOrixHUndoHost& e = *FHexEditor;
+    const int32_t dataSize = e.DataSize();
     if (kind == ufKindAllData) count = dataSize;
     const int64_t n = RecordDataSize(kind, count, replCount, dataSize, description);
     if (n < 0) throw EOrixHexEditor(ORIXH_CANNOT_UPDATE_UNDO);
@@ -183,14 +198,14 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
     case ufKindBytesChanged:
     case ufKindByteRemoved:
     case ufKindConvert:
-        e.FDataStore.CheckRange(pos, count);
+        e.CheckDataRange(pos, count);
         break;
     case ufKindReplace:
-        e.FDataStore.CheckRange(pos, replCount);
+        e.CheckDataRange(pos, replCount);
         break;
     case ufKindNibbleInsert:
     case ufKindNibbleDelete:
-        e.FDataStore.CheckRange(pos, 1);
+        e.CheckDataRange(pos, 1);
         break;
     default:
         break;
@@ -201,7 +216,8 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
     RemoveOldestUndo();
 
     const bool hasDescription = !description.empty();
-    const bool hasSelection = e.FSelAnchor >= 0 || kind == ufKindSelection;
+    const TOrixHSelectionTriple selection = e.SelectionNow();
+    const bool hasSelection = selection.Anchor >= 0 || kind == ufKindSelection;
     const int64_t total = kFixedPart + n +
                           (hasDescription ? static_cast<int64_t>(description.size()) + 4 : 0) +
                           (hasSelection ? 12 : 0);
@@ -214,7 +230,7 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
         TOrixHUndoRec h;
         h.RecordSize = static_cast<uint32_t>(total);
         h.UndoFlagBits = UndoBit(kind);
-        FillEditorState(h);
+        h.SetState(e.StateNow());
         if (kind == ufKindSelection) h.CaretPosition = pos;
         h.EditPosition = pos;
         h.EditCount = count;
@@ -226,31 +242,32 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
         uint8_t* data = rec + TOrixHUndoRec::kDataOffset;
         switch (kind) {
         case ufKindBytesChanged:
-            e.ReadBuffer(data, pos, count);
-            if (e.HasChanged(pos)) h.UndoFlagBits |= UndoBit(ufFlagByte1Changed);
-            if (count == 2 && e.HasChanged(pos + 1)) h.UndoFlagBits |= UndoBit(ufFlagByte2Changed);
+            e.ReadBytes(data, pos, count);
+            if (e.IsMarkedChanged(pos)) h.UndoFlagBits |= UndoBit(ufFlagByte1Changed);
+            if (count == 2 && e.IsMarkedChanged(pos + 1))
+                h.UndoFlagBits |= UndoBit(ufFlagByte2Changed);
             break;
         case ufKindByteRemoved:
         case ufKindConvert:
-            e.ReadBuffer(data, pos, count);
+            e.ReadBytes(data, pos, count);
             break;
         case ufKindReplace:
-            e.ReadBuffer(data, pos, replCount);
+            e.ReadBytes(data, pos, replCount);
             break;
         case ufKindNibbleInsert:
         case ufKindNibbleDelete:
-            data[0] = e.GetDataAt(pos);
-            if (e.HasChanged(pos)) h.UndoFlagBits |= UndoBit(ufFlagByte1Changed);
+            data[0] = e.ByteAt(pos);
+            if (e.IsMarkedChanged(pos)) h.UndoFlagBits |= UndoBit(ufFlagByte1Changed);
             break;
         case ufKindCombined: {
             const size_t s = std::min<size_t>(255, description.size());
             data[0] = static_cast<uint8_t>(s);
             if (s > 0) std::memcpy(data + 1, description.data(), s);
-            if (e.HasChanged(pos)) h.UndoFlagBits |= UndoBit(ufFlagByte1Changed);
+            if (e.IsMarkedChanged(pos)) h.UndoFlagBits |= UndoBit(ufFlagByte1Changed);
             break;
         }
         case ufKindAllData:
-            if (dataSize > 0) e.ReadBuffer(data, 0, dataSize);
+            if (dataSize > 0) e.ReadBytes(data, 0, dataSize);
             break;
         default:
             break;
@@ -264,9 +281,9 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
             tail += 4;
         }
         if (hasSelection) {
-            UndoPutI32(tail, e.FSelFirst);
-            UndoPutI32(tail + 4, e.FSelLast);
-            UndoPutI32(tail + 8, e.FSelAnchor);
+            UndoPutI32(tail, selection.First);
+            UndoPutI32(tail + 4, selection.Last);
+            UndoPutI32(tail + 8, selection.Anchor);
             tail += 12;
         }
         UndoPutU32(tail, h.RecordSize);
@@ -280,14 +297,14 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
     // The bookmarks follow the change that is about to happen.
     switch (kind) {
     case ufKindByteRemoved:
-        e.AdjustBookmarks(pos + count, -count);
+        e.MoveBookmarksForChange(pos + count, -count);
         break;
     case ufKindInsertBuffer:
-        e.AdjustBookmarks(pos, count);
+        e.MoveBookmarksForChange(pos, count);
         break;
     // Bookmarks behind the old end of the replaced range move by the difference.
     case ufKindReplace:
-        e.AdjustBookmarks(pos + replCount, count - replCount);
+        e.MoveBookmarksForChange(pos + replCount, count - replCount);
         break;
     default:
         break;
