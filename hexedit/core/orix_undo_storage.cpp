@@ -1,5 +1,5 @@
 // The undo storage: making, trimming, reading and taking off records. Applying them
-// (undo and redo) is in orix_hex_undo.cpp.
+// (undo and redo) is in orix_undo_redo.cpp.
 #include "orix_undo_storage.h"
 
 #include "orix_hex_error.h"
