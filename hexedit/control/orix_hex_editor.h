@@ -615,7 +615,6 @@ private:
     void ReadBytes(void* buffer, int32_t position, int32_t count) override {
         ReadBuffer(buffer, position, count);
     }
-    uint8_t ByteAt(int32_t position) override { return GetDataAt(position); }
     void WriteBytes(const void* buffer, int32_t position, int32_t count) override {
         WriteBuffer(buffer, position, count);
     }

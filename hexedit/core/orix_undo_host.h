@@ -37,7 +37,6 @@ public:
     // Raises the data's bounds error unless count bytes from position are in the data.
     virtual void CheckDataRange(int32_t position, int32_t count) = 0;
     virtual void ReadBytes(void* buffer, int32_t position, int32_t count) = 0;
-    virtual uint8_t ByteAt(int32_t position) = 0;
     // The editor's own write, which a derived editor may extend.
     virtual void WriteBytes(const void* buffer, int32_t position, int32_t count) = 0;
     virtual void PutByte(int32_t position, uint8_t value) = 0;

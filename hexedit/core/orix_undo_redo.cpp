@@ -17,32 +17,13 @@ bool TOrixHUndoStorage::RecordFitsData(const TOrixHUndoRecordView& v) {
     const int64_t pos = v.Header.EditPosition;
     const int64_t count = v.Header.EditCount;
     const int64_t repl = v.Header.ReplacedCount;
-    const int64_t n = v.DataLength;
-    if (pos < 0 || count < 0 || repl < 0) return false;
-    switch (v.Kind) {
-    case ufKindBytesChanged:
-    case ufKindConvert:
-        return pos + count <= size && n >= count;
-    case ufKindByteRemoved:
-        return pos <= size && n >= count;
-    case ufKindInsertBuffer:
-        return pos + count <= size;
-    case ufKindReplace:
-        return pos + count <= size && n >= repl;
-    case ufKindAppendBuffer:
-        return pos <= size;
-    case ufKindNibbleInsert:
-    case ufKindNibbleDelete:
-        return pos < size && n >= 1;
-    case ufKindSelection:
-        return true;
-    case ufKindCombined:
-        return count < FRecordCount;
-    case ufKindAllData:
-        return n >= count && count <= INT32_MAX;
-    default:
-        return false;
-    }
+    const TOrixHUndoKindRule* rule = UndoKindRule(v.Kind);
+    if (!rule || pos < 0 || count < 0 || repl < 0) return false;
+    if (rule->Combines) return count < FRecordCount;
+    // The bytes the step left are in the data, and the record holds the bytes it kept.
+    const int64_t needs = UndoLength(rule->UndoNeeds, count, repl);
+    const int64_t kept = UndoKeptRange(*rule, pos, count, repl).Length;
+    return (needs < 0 || pos + needs <= size) && v.DataLength >= kept;
 }
 
 void TOrixHUndoStorage::RestoreUndoState(const TOrixHUndoRecordView& v) {
@@ -66,50 +47,16 @@ void TOrixHUndoStorage::RestoreUndoState(const TOrixHUndoRecordView& v) {
 
 bool TOrixHUndoStorage::ApplyUndo(const TOrixHUndoRecordView& v) {
     TOrixHUndoHost& e = *FHexEditor;
+    const TOrixHUndoKindRule& rule = *UndoKindRule(v.Kind);
     const TOrixHUndoRec& h = v.Header;
     const int32_t pos = h.EditPosition;
     const int32_t count = h.EditCount;
     const int32_t repl = h.ReplacedCount;
-    const uint8_t* data = Memory() + v.Start + TOrixHUndoRec::kDataOffset;
-    switch (v.Kind) {
-    case ufKindBytesChanged:
-        e.WriteBytes(data, pos, count);
-        e.MarkChanged(pos, h.Has(ufFlagByte1Changed));
-        if (count == 2) e.MarkChanged(pos + 1, h.Has(ufFlagByte2Changed));
-        break;
-    case ufKindByteRemoved:
-        e.InsertBytes(data, count, pos);
-        break;
-    case ufKindInsertBuffer:
-        e.DeleteBytes(pos, pos + count);
-        break;
-    case ufKindReplace:
-        e.DeleteBytes(pos, pos + count);
-        e.InsertBytes(data, repl, pos);
-        break;
-    case ufKindAppendBuffer:
-        e.CaretToFirstDataColumn();
-        e.ResizeData(pos);
-        e.CutChangedMarks(pos);
-        break;
-    case ufKindNibbleInsert:
-    case ufKindNibbleDelete:
-        if (v.Kind == ufKindNibbleInsert)
-            e.DeleteNibbleAt(pos);
-        else
-            e.InsertNibbleAt(pos);
-        e.PutByte(pos, data[0]);
-        e.MarkChanged(pos, h.Has(ufFlagByte1Changed));
-        break;
-    case ufKindConvert:
-        e.WriteBytes(data, pos, count);
-        break;
-    case ufKindAllData:
-        e.ReplaceAllData(data, count);
-        break;
-    default:
-        break;
-    }
+    if (rule.Backwards)
+        rule.Backwards(e, {pos, count, repl, Memory() + v.Start + TOrixHUndoRec::kDataOffset});
+    if (rule.Marks != TOrixHUndoMarks::None) e.MarkChanged(pos, h.Has(ufFlagByte1Changed));
+    if (rule.Marks == TOrixHUndoMarks::FirstAndSecond && count == 2)
+        e.MarkChanged(pos + 1, h.Has(ufFlagByte2Changed));
     // The record is applied: from here on it goes, even when restoring the state fails, so
     // that it can never be applied twice.
     struct TakeOff {
@@ -130,32 +77,17 @@ bool TOrixHUndoStorage::ApplyUndo(const TOrixHUndoRecordView& v) {
     } catch (...) {
         failure = std::current_exception();
     }
-    switch (v.Kind) {
-    case ufKindByteRemoved:
-        e.MoveBookmarksAfterChange(pos, count);
-        e.CutChangedMarks(pos);
-        break;
-    case ufKindInsertBuffer:
-        // Bookmarks inside the removed bytes stay, as with any removal.
-        e.MoveBookmarksAfterChange(pos + count, -count);
-        e.CutChangedMarks(pos);
-        break;
-    case ufKindReplace:
-        // Measured from the end of the range as it is now (Count bytes long).
-        e.MoveBookmarksAfterChange(pos + count, repl - count);
-        e.CutChangedMarks(pos - 1);
-        break;
-    case ufKindNibbleInsert:
-    case ufKindNibbleDelete:
-        e.CutChangedMarks(pos);
-        e.ResizeData(e.DataSize() - 1);
-        break;
-    case ufKindConvert:
-        e.CutChangedMarks(pos);
-        break;
-    default:
-        break;
+    // The bookmarks behind the change move back, measured from the end of the bytes as they
+    // are now; bookmarks inside removed bytes stay, as with any removal.
+    if (rule.Removes != TOrixHUndoLength::None) {
+        const int64_t removes = UndoLength(rule.Removes, count, repl);
+        const int64_t inserts = UndoLength(rule.Inserts, count, repl);
+        e.MoveBookmarksAfterChange(static_cast<int32_t>(pos + inserts),
+                                   static_cast<int32_t>(removes - inserts));
     }
+    if (rule.CutAfterUndo == TOrixHUndoCut::AtPos) e.CutChangedMarks(pos);
+    if (rule.CutAfterUndo == TOrixHUndoCut::BeforePos) e.CutChangedMarks(pos - 1);
+    if (rule.DropsSpareByte) e.ResizeData(e.DataSize() - 1);
     e.Repaint();
     if (failure) std::rethrow_exception(failure);
     return true;
@@ -176,7 +108,7 @@ bool TOrixHUndoStorage::Undo() {
         Reset(true);
         return false;
     }
-    if (view.Kind == ufKindCombined) {
+    if (UndoKindRule(view.Kind)->Combines) {
         const int32_t count = view.Header.EditCount;
         RemoveLastUndo();
         for (int32_t i = 0; i < count && CanUndo(); ++i) Undo();
@@ -196,48 +128,26 @@ void TOrixHUndoStorage::CreateRedo(const TOrixHUndoRec& h) {
     TOrixHUndoHost& e = *FHexEditor;
     ResetRedo();
     const uint8_t kind = GetUndoKind(h.UndoFlagBits);
-    if (kind == ufKindCombined || kind == ORIXH_UNDO_NO_KIND) return;
+    const TOrixHUndoKindRule* rule = UndoKindRule(kind);
+    if (!rule || rule->Combines) return;
     const int32_t size = e.DataSize();
     TOrixHUndoRec r;
     r.UndoFlagBits = UndoBit(static_cast<TOrixHUndoFlag>(kind));
     r.EditPosition = h.EditPosition;
     r.EditCount = h.EditCount;
     r.ReplacedCount = h.ReplacedCount;
-    int32_t from = 0, length = 0; // the bytes the block keeps
-    switch (kind) {
-    case ufKindBytesChanged:
-    case ufKindInsertBuffer:
-    case ufKindReplace:
-    case ufKindConvert:
-        from = h.EditPosition;
-        length = h.EditCount;
-        break;
-    case ufKindAppendBuffer:
-        from = h.EditPosition;
-        length = size - h.EditPosition;
-        break;
-    case ufKindNibbleInsert:
-    case ufKindNibbleDelete:
-    case ufKindAllData:
-        length = size;
-        r.EditCount = size;
-        break;
-    default:
-        break;
-    }
-    length = std::max(0, length);
-    const int32_t n = kind == ufKindBytesChanged ? length - 1 : length;
+    if (rule->RedoKeeps == TOrixHRedoKept::WholeData) r.EditCount = size;
+    const TOrixHUndoRange kept = RedoKeptRange(*rule, h.EditPosition, h.EditCount, size);
+    const auto from = static_cast<int32_t>(kept.From);
+    const auto length = static_cast<int32_t>(std::max<int64_t>(0, kept.Length));
+    const int32_t n = rule->RedoKeeps == TOrixHRedoKept::ChangedBytes ? length - 1 : length;
     r.RecordSize = static_cast<uint32_t>(30 + n);
     const size_t total = static_cast<size_t>(TOrixHUndoRec::kDataOffset) +
                          static_cast<size_t>(n + 1) + kBookmarksSize + 12;
     std::vector<uint8_t> block(total, 0);
     uint8_t* data = block.data() + TOrixHUndoRec::kDataOffset;
     if (length > 0) e.ReadBytes(data, from, length);
-    if (kind == ufKindBytesChanged) {
-        if (e.IsMarkedChanged(h.EditPosition)) r.UndoFlagBits |= UndoBit(ufFlagByte1Changed);
-        if (h.EditCount == 2 && e.IsMarkedChanged(h.EditPosition + 1))
-            r.UndoFlagBits |= UndoBit(ufFlagByte2Changed);
-    }
+    r.UndoFlagBits |= MarksNow(rule->RedoMarks, h.EditPosition, h.EditCount);
     r.SetState(e.StateNow());
     r.WriteTo(block.data());
     uint8_t* marks = data + n + 1;
@@ -301,40 +211,16 @@ bool TOrixHUndoStorage::Redo() {
     if (!CanRedo()) return false;
     TOrixHUndoHost& e = *FHexEditor;
     const TOrixHUndoRec h = TOrixHUndoRec::ReadFrom(FRedoRecord.data());
-    const uint8_t kind = GetUndoKind(h.UndoFlagBits);
+    const TOrixHUndoKindRule* rule = UndoKindRule(GetUndoKind(h.UndoFlagBits));
     const int64_t size = e.DataSize();
     const int64_t pos = h.EditPosition, count = h.EditCount, repl = h.ReplacedCount;
     const int64_t n = static_cast<int64_t>(FRedoRecord.size()) - TOrixHUndoRec::kDataOffset -
                       kBookmarksSize - 12; // bytes of data kept
-    bool fits = pos >= 0 && count >= 0 && repl >= 0;
-    switch (kind) {
-    case ufKindBytesChanged:
-        fits = fits && pos + count <= size && n >= count;
-        break;
-    case ufKindByteRemoved:
-        fits = fits && pos + count <= size;
-        break;
-    case ufKindInsertBuffer:
-        fits = fits && pos <= size && n >= count;
-        break;
-    case ufKindReplace:
-    case ufKindConvert:
-        fits = fits && pos + (kind == ufKindReplace ? repl : count) <= size && n >= count;
-        break;
-    case ufKindAppendBuffer:
-        fits = fits && n >= count;
-        break;
-    case ufKindNibbleInsert:
-    case ufKindNibbleDelete:
-    case ufKindAllData:
-        fits = fits && n >= count;
-        break;
-    case ufKindSelection:
-        break;
-    default:
-        fits = false;
-        break;
-    }
+    // The data is as before the step, and a block that keeps bytes holds the Count it writes.
+    const int64_t needs = rule ? UndoLength(rule->RedoNeeds, count, repl) : -1;
+    const bool fits = rule && !rule->Combines && pos >= 0 && count >= 0 && repl >= 0 &&
+                      (needs < 0 || pos + needs <= size) &&
+                      (rule->RedoKeeps == TOrixHRedoKept::Nothing || n >= count);
     if (!fits) {
         ResetRedo();
         return false;
@@ -344,39 +230,11 @@ bool TOrixHUndoStorage::Redo() {
         bool& flag;
         ~Done() { flag = false; }
     } done{FApplying};
-    const uint8_t* data = FRedoRecord.data() + TOrixHUndoRec::kDataOffset;
-    const auto p = static_cast<int32_t>(pos), c = static_cast<int32_t>(count),
-               rc = static_cast<int32_t>(repl);
-    switch (kind) {
-    case ufKindBytesChanged:
-        e.WriteBytes(data, p, c);
-        break;
-    case ufKindByteRemoved:
-        e.DeleteBytes(p, p + c);
-        break;
-    case ufKindInsertBuffer:
-        e.InsertBytes(data, c, p);
-        break;
-    case ufKindReplace:
-        e.DeleteBytes(p, p + rc);
-        e.InsertBytes(data, c, p);
-        break;
-    case ufKindAppendBuffer:
-        e.AppendBytes(data, c);
-        break;
-    case ufKindNibbleInsert:
-    case ufKindNibbleDelete:
-    case ufKindAllData:
-        e.ReplaceAllData(data, c);
-        break;
-    case ufKindConvert:
-        e.DeleteBytes(p, p + c);
-        e.InsertBytes(data, c, p);
-        break;
-    default:
-        break;
-    }
-    RestoreRedoState(kind == ufKindBytesChanged && c == 2);
+    const auto c = static_cast<int32_t>(count);
+    if (rule->Forwards)
+        rule->Forwards(e, {static_cast<int32_t>(pos), c, static_cast<int32_t>(repl),
+                           FRedoRecord.data() + TOrixHUndoRec::kDataOffset});
+    RestoreRedoState(rule->RedoMarks == TOrixHUndoMarks::FirstAndSecond && c == 2);
     ResetRedo();
     e.NotifyChanged();
     return true;

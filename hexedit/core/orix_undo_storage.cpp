@@ -132,27 +132,18 @@ uint8_t TOrixHUndoStorage::GetUndoKind(TOrixHUndoFlags mask) {
 
 int64_t TOrixHUndoStorage::RecordDataSize(uint8_t kind, int64_t count, int64_t replCount,
                                           int64_t dataSize, const std::string& description) {
-    switch (kind) {
-    case ufKindBytesChanged:
-    case ufKindByteRemoved:
-    case ufKindConvert:
-        return count < 0 ? -1 : count;
-    case ufKindReplace:
-        return replCount < 0 || count < 0 ? -1 : replCount;
-    case ufKindInsertBuffer:
-    case ufKindAppendBuffer:
-        return count < 0 ? -1 : 1;
-    case ufKindNibbleInsert:
-    case ufKindNibbleDelete:
-    case ufKindSelection:
-        return 1;
-    case ufKindCombined:
-        return 1 + std::min<int64_t>(255, static_cast<int64_t>(description.size()));
-    case ufKindAllData:
-        return dataSize > 0 ? dataSize : 1;
-    default:
-        return -1;
-    }
+    const TOrixHUndoKindRule* rule = UndoKindRule(kind);
+    return rule ? UndoRecordDataSize(*rule, count, replCount, dataSize, description.size()) : -1;
+}
+
+TOrixHUndoFlags TOrixHUndoStorage::MarksNow(TOrixHUndoMarks marks, int32_t pos, int32_t count) {
+    TOrixHUndoFlags flags = 0;
+    if (marks != TOrixHUndoMarks::None && FHexEditor->IsMarkedChanged(pos))
+        flags |= UndoBit(ufFlagByte1Changed);
+    if (marks == TOrixHUndoMarks::FirstAndSecond && count == 2 &&
+        FHexEditor->IsMarkedChanged(pos + 1))
+        flags |= UndoBit(ufFlagByte2Changed);
+    return flags;
 }
 
 void TOrixHUndoStorage::RemoveOldestUndo() {
@@ -187,29 +178,18 @@ void TOrixHUndoStorage::RemoveOldestUndo() {
 void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t count,
                                    int32_t replCount, const std::string& description) {
     if (FUpdateLevel >= 1 || FApplying) return;
+    const TOrixHUndoKindRule* rule = UndoKindRule(kind);
+    if (!rule) throw EOrixHexEditor(ORIXH_CANNOT_UPDATE_UNDO);
     TOrixHUndoHost& e = *FHexEditor;
     const int32_t dataSize = e.DataSize();
-    if (kind == ufKindAllData) count = dataSize;
-    const int64_t n = RecordDataSize(kind, count, replCount, dataSize, description);
+    if (rule->Keeps == TOrixHUndoKept::WholeData) count = dataSize;
+    const int64_t n = UndoRecordDataSize(*rule, count, replCount, dataSize, description.size());
     if (n < 0) throw EOrixHexEditor(ORIXH_CANNOT_UPDATE_UNDO);
     // The bytes the record keeps must exist: a bad range leaves redo, history and
     // description as they were.
-    switch (kind) {
-    case ufKindBytesChanged:
-    case ufKindByteRemoved:
-    case ufKindConvert:
-        e.CheckDataRange(pos, count);
-        break;
-    case ufKindReplace:
-        e.CheckDataRange(pos, replCount);
-        break;
-    case ufKindNibbleInsert:
-    case ufKindNibbleDelete:
-        e.CheckDataRange(pos, 1);
-        break;
-    default:
-        break;
-    }
+    const TOrixHUndoRange kept = UndoKeptRange(*rule, pos, count, replCount);
+    if (kept.Length >= 0)
+        e.CheckDataRange(static_cast<int32_t>(kept.From), static_cast<int32_t>(kept.Length));
     ResetRedo();
     const std::string oldDescription = FStepDescription;
     FStepDescription = description.empty() ? UndoKindTexts[kind] : description;
@@ -217,7 +197,7 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
 
     const bool hasDescription = !description.empty();
     const TOrixHSelectionTriple selection = e.SelectionNow();
-    const bool hasSelection = selection.Anchor >= 0 || kind == ufKindSelection;
+    const bool hasSelection = selection.Anchor >= 0 || rule->SelectsAtPos;
     const int64_t total = kFixedPart + n +
                           (hasDescription ? static_cast<int64_t>(description.size()) + 4 : 0) +
                           (hasSelection ? 12 : 0);
@@ -231,7 +211,7 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
         h.RecordSize = static_cast<uint32_t>(total);
         h.UndoFlagBits = UndoBit(kind);
         h.SetState(e.StateNow());
-        if (kind == ufKindSelection) h.CaretPosition = pos;
+        if (rule->SelectsAtPos) h.CaretPosition = pos;
         h.EditPosition = pos;
         h.EditCount = count;
         h.ReplacedCount = replCount;
@@ -240,38 +220,14 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
 
         uint8_t* rec = Memory() + start;
         uint8_t* data = rec + TOrixHUndoRec::kDataOffset;
-        switch (kind) {
-        case ufKindBytesChanged:
-            e.ReadBytes(data, pos, count);
-            if (e.IsMarkedChanged(pos)) h.UndoFlagBits |= UndoBit(ufFlagByte1Changed);
-            if (count == 2 && e.IsMarkedChanged(pos + 1))
-                h.UndoFlagBits |= UndoBit(ufFlagByte2Changed);
-            break;
-        case ufKindByteRemoved:
-        case ufKindConvert:
-            e.ReadBytes(data, pos, count);
-            break;
-        case ufKindReplace:
-            e.ReadBytes(data, pos, replCount);
-            break;
-        case ufKindNibbleInsert:
-        case ufKindNibbleDelete:
-            data[0] = e.ByteAt(pos);
-            if (e.IsMarkedChanged(pos)) h.UndoFlagBits |= UndoBit(ufFlagByte1Changed);
-            break;
-        case ufKindCombined: {
-            const size_t s = std::min<size_t>(255, description.size());
+        if (kept.Length > 0)
+            e.ReadBytes(data, static_cast<int32_t>(kept.From), static_cast<int32_t>(kept.Length));
+        if (rule->Keeps == TOrixHUndoKept::ShortText) {
+            const size_t s = static_cast<size_t>(n - 1);
             data[0] = static_cast<uint8_t>(s);
             if (s > 0) std::memcpy(data + 1, description.data(), s);
-            if (e.IsMarkedChanged(pos)) h.UndoFlagBits |= UndoBit(ufFlagByte1Changed);
-            break;
         }
-        case ufKindAllData:
-            if (dataSize > 0) e.ReadBytes(data, 0, dataSize);
-            break;
-        default:
-            break;
-        }
+        h.UndoFlagBits |= MarksNow(rule->Marks, pos, count);
         h.WriteTo(rec);
         uint8_t* tail = data + n;
         if (hasDescription) {
@@ -294,22 +250,14 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
         FStepDescription = FRecordCount > 0 ? oldDescription : std::string();
         throw;
     }
-    // The bookmarks follow the change that is about to happen.
-    switch (kind) {
-    case ufKindByteRemoved:
-        e.MoveBookmarksForChange(pos + count, -count);
-        break;
-    case ufKindInsertBuffer:
-        e.MoveBookmarksForChange(pos, count);
-        break;
-    // Bookmarks behind the old end of the replaced range move by the difference.
-    case ufKindReplace:
-        e.MoveBookmarksForChange(pos + replCount, count - replCount);
-        break;
-    default:
-        break;
+    // The bookmarks behind the change follow the bytes that are about to move.
+    if (rule->Removes != TOrixHUndoLength::None) {
+        const int64_t removes = UndoLength(rule->Removes, count, replCount);
+        const int64_t inserts = UndoLength(rule->Inserts, count, replCount);
+        e.MoveBookmarksForChange(static_cast<int32_t>(pos + removes),
+                                 static_cast<int32_t>(inserts - removes));
     }
-    if (kind == ufKindSelection) AddSelection(pos, count);
+    if (rule->SelectsAtPos) AddSelection(pos, count);
 }
 
 void TOrixHUndoStorage::AddSelection(int32_t pos, int32_t count) {
@@ -387,7 +335,7 @@ uint8_t TOrixHUndoStorage::GetLastUndoKind() {
 }
 
 std::string TOrixHUndoStorage::DescriptionOf(const TOrixHUndoRecordView& view) {
-    if (view.Kind == ufKindCombined) {
+    if (UndoKindRule(view.Kind)->Keeps == TOrixHUndoKept::ShortText) {
         const uint8_t* data = Memory() + view.Start + TOrixHUndoRec::kDataOffset;
         const int64_t s = std::min<int64_t>(data[0], view.DataLength - 1);
         if (s <= 0) return UndoKindTexts[ufKindCombined];

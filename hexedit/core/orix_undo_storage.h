@@ -17,6 +17,7 @@
 //      u32 RecordSize again, so the stream can be walked back from its end.
 // RecordSize = 33 + N (+ L + 4) (+ 12).
 #include "orix_undo_host.h"
+#include "orix_undo_kinds.h"
 #include "streams.h"
 
 #include <array>
@@ -154,6 +155,8 @@ public:
 
 private:
     void RemoveOldestUndo();
+    // Flags 11 and 12 for the changed marks the editor has now at pos (and pos + 1).
+    TOrixHUndoFlags MarksNow(TOrixHUndoMarks marks, int32_t pos, int32_t count);
     bool ParseNewest(TOrixHUndoRecordView& view);
     std::string DescriptionOf(const TOrixHUndoRecordView& view);
     bool RecordFitsData(const TOrixHUndoRecordView& view);
