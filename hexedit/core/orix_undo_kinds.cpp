@@ -44,7 +44,8 @@ void RewriteCounted(TOrixHUndoHost& e, const TOrixHUndoStep& s) {
     e.InsertBytes(s.Data, s.Count, s.Pos);
 }
 
-// The data is cut back to its size before the append (Pos).
+// The data is cut back to its size before the append (Pos), its marks with it, before the state
+// is back.
 void CutAppended(TOrixHUndoHost& e, const TOrixHUndoStep& s) {
     e.CaretToFirstDataColumn();
     e.ResizeData(s.Pos);

@@ -52,6 +52,8 @@ using TOrixHUndoApply = void (*)(TOrixHUndoHost& editor, const TOrixHUndoStep& s
 
 struct TOrixHUndoKindRule {
     // ---- making the record ----
+    // The bytes kept from the data must be there when the record is made, or it is refused;
+    // when it is undone, the record must still hold them.
     TOrixHUndoKept Keeps = TOrixHUndoKept::ZeroByte;
     // Count is a number of bytes: a negative one is refused.
     bool CountIsLength = false;
@@ -74,6 +76,7 @@ struct TOrixHUndoKindRule {
     bool DropsSpareByte = false;
 
     // ---- redo ----
+    // A block that keeps bytes must hold the Count bytes its step writes.
     TOrixHRedoKept RedoKeeps = TOrixHRedoKept::Nothing;
     TOrixHUndoMarks RedoMarks = TOrixHUndoMarks::None;
     // The bytes from Pos that the data must hold for the block to fit it.
