@@ -51,12 +51,6 @@ struct TOrixHOffsetFormat {
     int32_t OffsetUnit = 1;
 };
 
-struct TOrixHBookmark {
-    int32_t mPosition = -1;
-    bool mInCharField = false;
-};
-using TOrixHBookmarks = std::array<TOrixHBookmark, 10>;
-
 using TNotifyEvent = std::function<void(TCustomOrixHexEditor* sender)>;
 using TOrixHProgressEvent =
     std::function<void(TCustomOrixHexEditor* sender, TOrixHProgressKind kind,
@@ -80,7 +74,7 @@ struct TOrixHPublishedProperty {
     QVariant Default;
 };
 
-class TCustomOrixHexEditor : public TCustomGrid {
+class TCustomOrixHexEditor : public TCustomGrid, public TOrixHUndoHost {
     Q_OBJECT
     Q_PROPERTY(int BytesPerRow READ GetBytesPerRow WRITE SetBytesPerRow)
     Q_PROPERTY(int BytesPerColumn READ GetBytesPerColumn WRITE SetBytesPerColumn)
@@ -472,7 +466,6 @@ protected:
     void PostMessage(int message);
 
     // ---- editing operations, undo, bookmarks, keyboard ----
-    friend class TOrixHUndoStorage;
     void InternalGetCurSel(int32_t& startPos, int32_t& endPos, int32_t& aCol, int32_t& aRow);
     void InternalDelete(int32_t startPos, int32_t endPos, int32_t aCol, int32_t aRow);
     void InternalInsertBuffer(const void* buffer, int32_t size, int32_t position);
@@ -631,6 +624,60 @@ public:
 private:
     int32_t SearchData(const uint8_t* pattern, int32_t count, int32_t from, int32_t until,
                        bool ignoreCase, int wildcard);
+
+    // ---- what the undo storage asks of its editor (orix_hex_undo.cpp) ----
+private:
+    int32_t UndoLimit() const override { return MaxUndo; }
+    int32_t DataSize() const override { return GetDataSize(); }
+    void CheckDataRange(int32_t position, int32_t count) override {
+        FDataStore.CheckRange(position, count);
+    }
+    void ReadBytes(void* buffer, int32_t position, int32_t count) override {
+        ReadBuffer(buffer, position, count);
+    }
+    void WriteBytes(const void* buffer, int32_t position, int32_t count) override {
+        WriteBuffer(buffer, position, count);
+    }
+    void PutByte(int32_t position, uint8_t value) override { SetDataAt(position, value); }
+    void InsertBytes(const void* buffer, int32_t count, int32_t position) override {
+        InternalInsertBuffer(buffer, count, position);
+    }
+    void AppendBytes(const void* buffer, int32_t count) override {
+        InternalAppendBuffer(buffer, count);
+    }
+    void DeleteBytes(int32_t from, int32_t to) override { InternalDelete(from, to, -1, -1); }
+    void InsertNibbleAt(int32_t position) override { InternalInsertNibble(position, false); }
+    void DeleteNibbleAt(int32_t position) override { InternalDeleteNibble(position, false); }
+    void ResizeData(int32_t size) override;
+    void ReplaceAllData(const void* buffer, int32_t count) override;
+    bool IsMarkedChanged(int32_t position) const override { return HasChanged(position); }
+    void MarkChanged(int32_t position, bool changed) override { SetChanged(position, changed); }
+    void CutChangedMarks(int32_t position) override { CutChangedMap(position); }
+    void MoveBookmarksForChange(int32_t from, int32_t offset) override {
+        AdjustBookmarks(from, offset);
+    }
+    void MoveBookmarksAfterChange(int32_t from, int32_t offset) override {
+        AdjustBookmarksAfterChange(from, offset);
+    }
+    TOrixHBookmarks BookmarksNow() const override { return FBookmarks; }
+    void RestoreBookmarks(const TOrixHBookmarks& bookmarks) override { FBookmarks = bookmarks; }
+    TOrixHUndoState StateNow() override;
+    TOrixHSelectionTriple SelectionNow() const override {
+        return {FSelFirst, FSelLast, FSelAnchor};
+    }
+    void RestoreInsertMode(bool on) override { SetInsertMode(on); }
+    void RestoreCaret(const TOrixHUndoState& state) override;
+    void RestoreModified(bool modified) override { FModifiedFlag = modified; }
+    void RestoreCaretAt(int32_t position) override { Seek(position, 0); }
+    void RestoreSelection(const TOrixHSelectionTriple& selection) override {
+        SetSelection(selection.Anchor, selection.First, selection.Last);
+    }
+    void RestoreModes(const TOrixHUndoState& state) override;
+    void RestoreCharField(bool inCharField) override { SetInCharField(inCharField); }
+    void CaretToFirstDataColumn() override;
+    void Repaint() override;
+    void NotifyChanged() override { Changed(); }
+    void NotifyBookmarksChanged() override { BookmarkChanged(); }
 };
 
 class TOrixHexEditor : public TCustomOrixHexEditor {

@@ -1,8 +1,8 @@
 // The undo storage: making, trimming, reading and taking off records. Applying them
-// (undo and redo) is in orix_hex_undo.cpp.
+// (undo and redo) is in orix_undo_redo.cpp.
 #include "orix_undo_storage.h"
 
-#include "orix_hex_editor.h"
+#include "orix_hex_error.h"
 
 #include <algorithm>
 #include <cstring>
@@ -46,7 +46,37 @@ void TOrixHUndoRec::WriteTo(uint8_t* b) const {
     UndoPutI32(b + 25, SavedBytesPerUnit);
 }
 
-TOrixHUndoStorage::TOrixHUndoStorage(TCustomOrixHexEditor* editor) : FHexEditor(editor) {
+TOrixHUndoState TOrixHUndoRec::State() const {
+    TOrixHUndoState s;
+    s.CaretPosition = CaretPosition;
+    s.CaretInCharField = Has(ufFlagInCharField);
+    s.CaretOnSecondDigit = Has(ufFlag2ndByteCol);
+    s.InsertMode = Has(ufFlagInsertMode);
+    s.Modified = Has(ufFlagModified);
+    s.UnicodeChars = Has(ufFlagIsUnicode);
+    s.UnicodeBigEndian = Has(ufFlagIsUnicodeBigEndian);
+    s.Translation = SavedTranslation < ORIXH_TRANSLATION_KIND_COUNT
+                        ? static_cast<TOrixHTranslationKind>(SavedTranslation)
+                        : tkAsIs;
+    s.BytesPerUnit = SavedBytesPerUnit;
+    return s;
+}
+
+void TOrixHUndoRec::SetState(const TOrixHUndoState& s) {
+    CaretPosition = s.CaretPosition;
+    if (s.CaretInCharField)
+        UndoFlagBits |= UndoBit(ufFlagInCharField);
+    else if (s.CaretOnSecondDigit)
+        UndoFlagBits |= UndoBit(ufFlag2ndByteCol);
+    if (s.InsertMode) UndoFlagBits |= UndoBit(ufFlagInsertMode);
+    SavedTranslation = static_cast<uint8_t>(s.Translation);
+    if (s.UnicodeChars) UndoFlagBits |= UndoBit(ufFlagIsUnicode);
+    if (s.UnicodeBigEndian) UndoFlagBits |= UndoBit(ufFlagIsUnicodeBigEndian);
+    SavedBytesPerUnit = s.BytesPerUnit;
+    if (s.Modified) UndoFlagBits |= UndoBit(ufFlagModified);
+}
+
+TOrixHUndoStorage::TOrixHUndoStorage(TOrixHUndoHost* editor) : FHexEditor(editor) {
     Reset(true);
 }
 
@@ -102,33 +132,24 @@ uint8_t TOrixHUndoStorage::GetUndoKind(TOrixHUndoFlags mask) {
 
 int64_t TOrixHUndoStorage::RecordDataSize(uint8_t kind, int64_t count, int64_t replCount,
                                           int64_t dataSize, const std::string& description) {
-    switch (kind) {
-    case ufKindBytesChanged:
-    case ufKindByteRemoved:
-    case ufKindConvert:
-        return count < 0 ? -1 : count;
-    case ufKindReplace:
-        return replCount < 0 || count < 0 ? -1 : replCount;
-    case ufKindInsertBuffer:
-    case ufKindAppendBuffer:
-        return count < 0 ? -1 : 1;
-    case ufKindNibbleInsert:
-    case ufKindNibbleDelete:
-    case ufKindSelection:
-        return 1;
-    case ufKindCombined:
-        return 1 + std::min<int64_t>(255, static_cast<int64_t>(description.size()));
-    case ufKindAllData:
-        return dataSize > 0 ? dataSize : 1;
-    default:
-        return -1;
-    }
+    const TOrixHUndoKindRule* rule = UndoKindRule(kind);
+    return rule ? UndoRecordDataSize(*rule, count, replCount, dataSize, description.size()) : -1;
+}
+
+TOrixHUndoFlags TOrixHUndoStorage::MarksNow(TOrixHUndoMarks marks, int32_t pos, int32_t count) {
+    TOrixHUndoFlags flags = 0;
+    if (marks != TOrixHUndoMarks::None && FHexEditor->IsMarkedChanged(pos))
+        flags |= UndoBit(ufFlagByte1Changed);
+    if (marks == TOrixHUndoMarks::FirstAndSecond && count == 2 &&
+        FHexEditor->IsMarkedChanged(pos + 1))
+        flags |= UndoBit(ufFlagByte2Changed);
+    return flags;
 }
 
 void TOrixHUndoStorage::RemoveOldestUndo() {
     // The cut point is found first and the records behind it move once, however many small
     // records go: one large record behind thousands of small ones costs one move.
-    const int32_t limit = FHexEditor->GetMaxUndo();
+    const int32_t limit = FHexEditor->UndoLimit();
     if (limit <= 0 || FRecordCount <= 0 || GetSize() <= limit) return;
     const int64_t size = GetSize();
     int64_t cut = 0;
@@ -154,54 +175,29 @@ void TOrixHUndoStorage::RemoveOldestUndo() {
     FRecordCount = std::max(0, FRecordCount - removed);
 }
 
-void TOrixHUndoStorage::FillEditorState(TOrixHUndoRec& h) {
-    TCustomOrixHexEditor& e = *FHexEditor;
-    h.CaretPosition = e.GetPosAtCursor(e.Col(), e.Row());
-    if (e.FCaretInCharField)
-        h.UndoFlagBits |= UndoBit(ufFlagInCharField);
-    else if (e.Col() != e.GetCursorAtPos(h.CaretPosition, false).X)
-        h.UndoFlagBits |= UndoBit(ufFlag2ndByteCol);
-    if (e.FInsertSwitch) h.UndoFlagBits |= UndoBit(ufFlagInsertMode);
-    h.SavedTranslation = static_cast<uint8_t>(e.Translation);
-    if (e.UnicodeChars) h.UndoFlagBits |= UndoBit(ufFlagIsUnicode);
-    if (e.UnicodeBigEndian) h.UndoFlagBits |= UndoBit(ufFlagIsUnicodeBigEndian);
-    h.SavedBytesPerUnit = e.BytesPerUnit;
-    if (e.FModifiedFlag) h.UndoFlagBits |= UndoBit(ufFlagModified);
-}
-
 void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t count,
                                    int32_t replCount, const std::string& description) {
     if (FUpdateLevel >= 1 || FApplying) return;
-    TCustomOrixHexEditor& e = *FHexEditor;
-    const int32_t dataSize = e.GetDataSize();
-    if (kind == ufKindAllData) count = dataSize;
-    const int64_t n = RecordDataSize(kind, count, replCount, dataSize, description);
+    const TOrixHUndoKindRule* rule = UndoKindRule(kind);
+    if (!rule) throw EOrixHexEditor(ORIXH_CANNOT_UPDATE_UNDO);
+    TOrixHUndoHost& e = *FHexEditor;
+    const int32_t dataSize = e.DataSize();
+    if (rule->Keeps == TOrixHUndoKept::WholeData) count = dataSize;
+    const int64_t n = UndoRecordDataSize(*rule, count, replCount, dataSize, description.size());
     if (n < 0) throw EOrixHexEditor(ORIXH_CANNOT_UPDATE_UNDO);
     // The bytes the record keeps must exist: a bad range leaves redo, history and
     // description as they were.
-    switch (kind) {
-    case ufKindBytesChanged:
-    case ufKindByteRemoved:
-    case ufKindConvert:
-        e.FDataStore.CheckRange(pos, count);
-        break;
-    case ufKindReplace:
-        e.FDataStore.CheckRange(pos, replCount);
-        break;
-    case ufKindNibbleInsert:
-    case ufKindNibbleDelete:
-        e.FDataStore.CheckRange(pos, 1);
-        break;
-    default:
-        break;
-    }
+    const TOrixHUndoRange kept = UndoKeptRange(*rule, pos, count, replCount);
+    if (kept.Length >= 0)
+        e.CheckDataRange(static_cast<int32_t>(kept.From), static_cast<int32_t>(kept.Length));
     ResetRedo();
     const std::string oldDescription = FStepDescription;
     FStepDescription = description.empty() ? UndoKindTexts[kind] : description;
     RemoveOldestUndo();
 
     const bool hasDescription = !description.empty();
-    const bool hasSelection = e.FSelAnchor >= 0 || kind == ufKindSelection;
+    const TOrixHSelectionTriple selection = e.SelectionNow();
+    const bool hasSelection = selection.Anchor >= 0 || rule->SelectsAtPos;
     const int64_t total = kFixedPart + n +
                           (hasDescription ? static_cast<int64_t>(description.size()) + 4 : 0) +
                           (hasSelection ? 12 : 0);
@@ -214,8 +210,8 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
         TOrixHUndoRec h;
         h.RecordSize = static_cast<uint32_t>(total);
         h.UndoFlagBits = UndoBit(kind);
-        FillEditorState(h);
-        if (kind == ufKindSelection) h.CaretPosition = pos;
+        h.SetState(e.StateNow());
+        if (rule->SelectsAtPos) h.CaretPosition = pos;
         h.EditPosition = pos;
         h.EditCount = count;
         h.ReplacedCount = replCount;
@@ -224,37 +220,14 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
 
         uint8_t* rec = Memory() + start;
         uint8_t* data = rec + TOrixHUndoRec::kDataOffset;
-        switch (kind) {
-        case ufKindBytesChanged:
-            e.ReadBuffer(data, pos, count);
-            if (e.HasChanged(pos)) h.UndoFlagBits |= UndoBit(ufFlagByte1Changed);
-            if (count == 2 && e.HasChanged(pos + 1)) h.UndoFlagBits |= UndoBit(ufFlagByte2Changed);
-            break;
-        case ufKindByteRemoved:
-        case ufKindConvert:
-            e.ReadBuffer(data, pos, count);
-            break;
-        case ufKindReplace:
-            e.ReadBuffer(data, pos, replCount);
-            break;
-        case ufKindNibbleInsert:
-        case ufKindNibbleDelete:
-            data[0] = e.GetDataAt(pos);
-            if (e.HasChanged(pos)) h.UndoFlagBits |= UndoBit(ufFlagByte1Changed);
-            break;
-        case ufKindCombined: {
-            const size_t s = std::min<size_t>(255, description.size());
+        if (kept.Length > 0)
+            e.ReadBytes(data, static_cast<int32_t>(kept.From), static_cast<int32_t>(kept.Length));
+        if (rule->Keeps == TOrixHUndoKept::ShortText) {
+            const size_t s = static_cast<size_t>(n - 1);
             data[0] = static_cast<uint8_t>(s);
             if (s > 0) std::memcpy(data + 1, description.data(), s);
-            if (e.HasChanged(pos)) h.UndoFlagBits |= UndoBit(ufFlagByte1Changed);
-            break;
         }
-        case ufKindAllData:
-            if (dataSize > 0) e.ReadBuffer(data, 0, dataSize);
-            break;
-        default:
-            break;
-        }
+        h.UndoFlagBits |= MarksNow(rule->Marks, pos, count);
         h.WriteTo(rec);
         uint8_t* tail = data + n;
         if (hasDescription) {
@@ -264,9 +237,9 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
             tail += 4;
         }
         if (hasSelection) {
-            UndoPutI32(tail, e.FSelFirst);
-            UndoPutI32(tail + 4, e.FSelLast);
-            UndoPutI32(tail + 8, e.FSelAnchor);
+            UndoPutI32(tail, selection.First);
+            UndoPutI32(tail + 4, selection.Last);
+            UndoPutI32(tail + 8, selection.Anchor);
             tail += 12;
         }
         UndoPutU32(tail, h.RecordSize);
@@ -277,22 +250,14 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
         FStepDescription = FRecordCount > 0 ? oldDescription : std::string();
         throw;
     }
-    // The bookmarks follow the change that is about to happen.
-    switch (kind) {
-    case ufKindByteRemoved:
-        e.AdjustBookmarks(pos + count, -count);
-        break;
-    case ufKindInsertBuffer:
-        e.AdjustBookmarks(pos, count);
-        break;
-    // Bookmarks behind the old end of the replaced range move by the difference.
-    case ufKindReplace:
-        e.AdjustBookmarks(pos + replCount, count - replCount);
-        break;
-    default:
-        break;
+    // The bookmarks behind the change follow the bytes that are about to move.
+    if (rule->Removes != TOrixHUndoLength::None) {
+        const int64_t removes = UndoLength(rule->Removes, count, replCount);
+        const int64_t inserts = UndoLength(rule->Inserts, count, replCount);
+        e.MoveBookmarksForChange(static_cast<int32_t>(pos + removes),
+                                 static_cast<int32_t>(inserts - removes));
     }
-    if (kind == ufKindSelection) AddSelection(pos, count);
+    if (rule->SelectsAtPos) AddSelection(pos, count);
 }
 
 void TOrixHUndoStorage::AddSelection(int32_t pos, int32_t count) {
@@ -370,7 +335,7 @@ uint8_t TOrixHUndoStorage::GetLastUndoKind() {
 }
 
 std::string TOrixHUndoStorage::DescriptionOf(const TOrixHUndoRecordView& view) {
-    if (view.Kind == ufKindCombined) {
+    if (UndoKindRule(view.Kind)->Keeps == TOrixHUndoKept::ShortText) {
         const uint8_t* data = Memory() + view.Start + TOrixHUndoRec::kDataOffset;
         const int64_t s = std::min<int64_t>(data[0], view.DataLength - 1);
         if (s <= 0) return UndoKindTexts[ufKindCombined];

@@ -16,14 +16,14 @@
 //      12  FSelFirst, FSelLast, FSelAnchor  (ufFlagHasSelection)
 //      u32 RecordSize again, so the stream can be walked back from its end.
 // RecordSize = 33 + N (+ L + 4) (+ 12).
+#include "orix_undo_host.h"
+#include "orix_undo_kinds.h"
 #include "streams.h"
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-class TCustomOrixHexEditor;
 
 enum TOrixHUndoFlag : uint8_t {
     ufKindBytesChanged = 0,
@@ -94,6 +94,10 @@ struct TOrixHUndoRec {
     static constexpr int32_t kDataOffset = 29;
     static TOrixHUndoRec ReadFrom(const uint8_t* bytes);
     void WriteTo(uint8_t* bytes) const;
+    // The editor's state as the header keeps it: the position, the translation and the unit,
+    // and the flags of caret field and digit, insert mode, modified flag and unicode modes.
+    TOrixHUndoState State() const;
+    void SetState(const TOrixHUndoState& state);
     bool Has(TOrixHUndoFlag flag) const { return (UndoFlagBits & UndoBit(flag)) != 0; }
 };
 
@@ -110,7 +114,7 @@ struct TOrixHUndoRecordView {
 
 class TOrixHUndoStorage : public TMemoryStream {
 public:
-    explicit TOrixHUndoStorage(TCustomOrixHexEditor* editor);
+    explicit TOrixHUndoStorage(TOrixHUndoHost* editor);
     ~TOrixHUndoStorage() override;
     TOrixHUndoStorage(const TOrixHUndoStorage&) = delete;
     TOrixHUndoStorage& operator=(const TOrixHUndoStorage&) = delete;
@@ -151,21 +155,18 @@ public:
 
 private:
     void RemoveOldestUndo();
-    // Caret, field, modes, unit, translation and modified flag of the editor now.
-    void FillEditorState(TOrixHUndoRec& header);
+    // Flags 11 and 12 for the changed marks the editor has now at pos (and pos + 1).
+    TOrixHUndoFlags MarksNow(TOrixHUndoMarks marks, int32_t pos, int32_t count);
     bool ParseNewest(TOrixHUndoRecordView& view);
     std::string DescriptionOf(const TOrixHUndoRecordView& view);
     bool RecordFitsData(const TOrixHUndoRecordView& view);
     bool ApplyUndo(const TOrixHUndoRecordView& view);
     void RestoreUndoState(const TOrixHUndoRecordView& view);
     void RestoreRedoState(bool secondMark);
-    void CutChangedMarks(int32_t position);
-    void RestoreModes(const TOrixHUndoRec& header);
-    void PlaceCaret(const TOrixHUndoRec& header);
 
     int32_t FRecordCount = 0;
     int32_t FUpdateLevel = 0;
-    TCustomOrixHexEditor* FHexEditor;
+    TOrixHUndoHost* FHexEditor;
     std::string FStepDescription;
     std::vector<uint8_t> FRedoRecord;
     std::vector<uint8_t> FUndoneRecord;
