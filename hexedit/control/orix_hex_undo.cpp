@@ -40,8 +40,8 @@ void TCustomOrixHexEditor::RestoreCaret(const TOrixHUndoState& state) {
     const bool inChar = state.CaretInCharField;
     TGridCoord cell = GetCursorAtPos(state.CaretPosition, inChar);
     if (!inChar && GetDataSize() > 0 && state.CaretOnSecondDigit) cell.X += 1;
-    cell.X = std::clamp(cell.X, 2, ColCount() - 1);
-    cell.Y = std::clamp(cell.Y, 2, std::max(2, RowCount() - 1));
+    cell.X = std::clamp(cell.X, kFirstHexCol, ColCount() - 1);
+    cell.Y = std::clamp(cell.Y, kFirstDataRow, std::max(kFirstDataRow, RowCount() - 1));
     MoveColRow(cell.X, cell.Y, true, true);
 }
 
@@ -56,7 +56,7 @@ void TCustomOrixHexEditor::RestoreModes(const TOrixHUndoState& state) {
 }
 
 void TCustomOrixHexEditor::CaretToFirstDataColumn() {
-    if (Row() < RowCount()) MoveColRow(2, Row(), true, false);
+    if (Row() < RowCount()) MoveColRow(kFirstHexCol, Row(), true, false);
 }
 
 void TCustomOrixHexEditor::Repaint() {
