@@ -393,29 +393,13 @@ void TCustomOrixHexEditor::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t 
 }
 
 bool TCustomOrixHexEditor::CanCreateUndo(TOrixHUndoFlag kind, int32_t count, int32_t replCount) {
-    if (count < 0 || replCount < 0) return false;
+    const TOrixHUndoKindRule* rule = UndoKindRule(kind);
+    if (rule == nullptr || count < 0 || replCount < 0) return false;
     // A combined step joins records that are there: a larger count would make its Undo
     // empty the history without undoing anything.
-    if (kind == ufKindCombined) return count <= FUndoStore->RecordCount();
-    bool granted = GetDataSize() > 0 || kind == ufKindInsertBuffer || kind == ufKindAppendBuffer ||
-                   kind == ufKindAllData;
-    if (granted && IsFileSizeFixed()) {
-        switch (kind) {
-        case ufKindByteRemoved:
-        case ufKindInsertBuffer:
-        case ufKindAppendBuffer:
-        case ufKindNibbleInsert:
-        case ufKindNibbleDelete:
-            granted = false;
-            break;
-        case ufKindReplace:
-            granted = count == replCount;
-            break;
-        default:
-            break;
-        }
-    }
-    return granted;
+    if (rule->Combines) return count <= FUndoStore->RecordCount();
+    if (GetDataSize() <= 0 && !rule->WorksOnEmptyData) return false;
+    return !(IsFileSizeFixed() && UndoResizes(*rule, count, replCount));
 }
 
 void TCustomOrixHexEditor::CombineUndo(int32_t count, const std::string& description) {

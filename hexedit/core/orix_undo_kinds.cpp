@@ -12,6 +12,7 @@ using Len = TOrixHUndoLength;
 using Marks = TOrixHUndoMarks;
 using Cut = TOrixHUndoCut;
 using Redo = TOrixHRedoKept;
+using Resize = TOrixHUndoResize;
 
 // ---- the steps, backwards and forwards ----
 
@@ -85,7 +86,8 @@ constexpr std::array<TOrixHUndoKindRule, ufKindAllData + 1> kRules = {{
      .RedoNeeds = Len::Count,
      .Forwards = WriteKept},
     // ufKindByteRemoved
-    {.Keeps = Kept::CountBytes,
+    {.Resizes = Resize::Always,
+     .Keeps = Kept::CountBytes,
      .CountIsLength = true,
      .Removes = Len::Count,
      .Inserts = Len::Zero,
@@ -96,7 +98,9 @@ constexpr std::array<TOrixHUndoKindRule, ufKindAllData + 1> kRules = {{
      .RedoNeeds = Len::Count,
      .Forwards = DeleteCounted},
     // ufKindInsertBuffer
-    {.Keeps = Kept::ZeroByte,
+    {.WorksOnEmptyData = true,
+     .Resizes = Resize::Always,
+     .Keeps = Kept::ZeroByte,
      .CountIsLength = true,
      .Removes = Len::Zero,
      .Inserts = Len::Count,
@@ -107,7 +111,8 @@ constexpr std::array<TOrixHUndoKindRule, ufKindAllData + 1> kRules = {{
      .RedoNeeds = Len::Zero,
      .Forwards = InsertKept},
     // ufKindReplace: ReplCount bytes replaced by Count bytes
-    {.Keeps = Kept::ReplacedBytes,
+    {.Resizes = Resize::WhenCountsDiffer,
+     .Keeps = Kept::ReplacedBytes,
      .CountIsLength = true,
      .Removes = Len::ReplCount,
      .Inserts = Len::Count,
@@ -119,14 +124,17 @@ constexpr std::array<TOrixHUndoKindRule, ufKindAllData + 1> kRules = {{
      .RedoNeeds = Len::ReplCount,
      .Forwards = ReplaceAgain},
     // ufKindAppendBuffer: Pos is the data size before the append
-    {.Keeps = Kept::ZeroByte,
+    {.WorksOnEmptyData = true,
+     .Resizes = Resize::Always,
+     .Keeps = Kept::ZeroByte,
      .CountIsLength = true,
      .UndoNeeds = Len::Zero,
      .Backwards = CutAppended,
      .RedoKeeps = Redo::Tail,
      .Forwards = AppendAgain},
     // ufKindNibbleInsert
-    {.Keeps = Kept::ByteAtPos,
+    {.Resizes = Resize::Always,
+     .Keeps = Kept::ByteAtPos,
      .Marks = Marks::First,
      .UndoNeeds = Len::One,
      .Backwards = TakeInsertedNibble,
@@ -135,7 +143,8 @@ constexpr std::array<TOrixHUndoKindRule, ufKindAllData + 1> kRules = {{
      .RedoKeeps = Redo::WholeData,
      .Forwards = PutAllData},
     // ufKindNibbleDelete
-    {.Keeps = Kept::ByteAtPos,
+    {.Resizes = Resize::Always,
+     .Keeps = Kept::ByteAtPos,
      .Marks = Marks::First,
      .UndoNeeds = Len::One,
      .Backwards = PutDeletedNibbleBack,
@@ -157,7 +166,8 @@ constexpr std::array<TOrixHUndoKindRule, ufKindAllData + 1> kRules = {{
     // ufKindCombined: no redo block
     {.Keeps = Kept::ShortText, .Marks = Marks::First, .Combines = true},
     // ufKindAllData
-    {.Keeps = Kept::WholeData,
+    {.WorksOnEmptyData = true,
+     .Keeps = Kept::WholeData,
      .Backwards = PutAllData,
      .RedoKeeps = Redo::WholeData,
      .Forwards = PutAllData},
@@ -167,6 +177,18 @@ constexpr std::array<TOrixHUndoKindRule, ufKindAllData + 1> kRules = {{
 
 const TOrixHUndoKindRule* UndoKindRule(uint8_t kind) {
     return kind < kRules.size() ? &kRules[kind] : nullptr;
+}
+
+bool UndoResizes(const TOrixHUndoKindRule& rule, int64_t count, int64_t replCount) {
+    switch (rule.Resizes) {
+    case Resize::Always:
+        return true;
+    case Resize::WhenCountsDiffer:
+        return count != replCount;
+    case Resize::Never:
+        break;
+    }
+    return false;
 }
 
 int64_t UndoLength(TOrixHUndoLength length, int64_t count, int64_t replCount) {

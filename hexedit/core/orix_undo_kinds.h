@@ -41,6 +41,9 @@ enum class TOrixHRedoKept : uint8_t {
     WholeData,    // the whole data, n = its size, which becomes the block's Count
 };
 
+// Whether the change a record stands for alters the data size: a data of fixed size refuses it.
+enum class TOrixHUndoResize : uint8_t { Never, Always, WhenCountsDiffer };
+
 // A record's or redo block's fields as the appliers see them, with its kept bytes.
 struct TOrixHUndoStep {
     int32_t Pos = 0;
@@ -52,6 +55,9 @@ using TOrixHUndoApply = void (*)(TOrixHUndoHost& editor, const TOrixHUndoStep& s
 
 struct TOrixHUndoKindRule {
     // ---- making the record ----
+    // The change may be made on empty data (otherwise it is refused there).
+    bool WorksOnEmptyData = false;
+    TOrixHUndoResize Resizes = TOrixHUndoResize::Never;
     // The bytes kept from the data must be there when the record is made, or it is refused;
     // when it is undone, the record must still hold them.
     TOrixHUndoKept Keeps = TOrixHUndoKept::ZeroByte;
@@ -86,6 +92,9 @@ struct TOrixHUndoKindRule {
 
 // The rule of a kind (0 to 10, TOrixHUndoFlag); nullptr for any other value.
 const TOrixHUndoKindRule* UndoKindRule(uint8_t kind);
+
+// Whether the change alters the data size, for Count new bytes in place of ReplCount old ones.
+bool UndoResizes(const TOrixHUndoKindRule& rule, int64_t count, int64_t replCount);
 
 // The length from a record's fields; -1 for None.
 int64_t UndoLength(TOrixHUndoLength length, int64_t count, int64_t replCount);
