@@ -2,6 +2,7 @@
 // Shared set-up of the hex editor tests: one QApplication (offscreen under CTest) and an
 // editor with some data, shown at a fixed size.
 #include "orix_hex_editor_ex.h"
+#include "test_application.h"
 
 #include <QApplication>
 #include <functional>
@@ -10,13 +11,7 @@
 #include <vector>
 
 inline QApplication& TestApp() {
-    static int argc = 1;
-    static char name[] = "hexedit_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = QApplication::instance()
-                                   ? static_cast<QApplication*>(QApplication::instance())
-                                   : new QApplication(argc, argv);
-    return *app;
+    return TestProgramApplication("hexedit_tests");
 }
 
 inline std::vector<uint8_t> Pattern(size_t size) {
