@@ -130,12 +130,6 @@ uint8_t TOrixHUndoStorage::GetUndoKind(TOrixHUndoFlags mask) {
     return ORIXH_UNDO_NO_KIND;
 }
 
-int64_t TOrixHUndoStorage::RecordDataSize(uint8_t kind, int64_t count, int64_t replCount,
-                                          int64_t dataSize, const std::string& description) {
-    const TOrixHUndoKindRule* rule = UndoKindRule(kind);
-    return rule ? UndoRecordDataSize(*rule, count, replCount, dataSize, description.size()) : -1;
-}
-
 TOrixHUndoFlags TOrixHUndoStorage::MarksNow(TOrixHUndoMarks marks, int32_t pos, int32_t count) {
     TOrixHUndoFlags flags = 0;
     if (marks != TOrixHUndoMarks::None && FHexEditor->IsMarkedChanged(pos))

@@ -149,10 +149,6 @@ public:
     const std::vector<uint8_t>& RedoBlock() const { return FRedoRecord; }
     int32_t UndoneRecordSize() const { return FUndoneRecordSize; }
 
-    // N, the RecordData size a kind keeps, for the editor's data size; -1 for bad counts.
-    static int64_t RecordDataSize(uint8_t kind, int64_t count, int64_t replCount, int64_t dataSize,
-                                  const std::string& description);
-
 private:
     void RemoveOldestUndo();
     // Flags 11 and 12 for the changed marks the editor has now at pos (and pos + 1).
