@@ -1,6 +1,9 @@
 // The ten bookmarks: set and toggled at the caret, reached, and shifted with the data.
 #include "orix_hex_editor.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace {
 void CheckBookmarkIndex(int index) {
     if (index < 0 || index > 9) throw EOrixHexEditor("Invalid bookmark index");
@@ -10,11 +13,13 @@ void CheckBookmarkIndex(int index) {
 // size once the change is complete) or before 0 is unset. True when one was moved.
 bool ShiftBookmarks(TOrixHBookmarks& marks, int32_t from, int32_t offset, int64_t sizeAfter) {
     if (from < 0) return false;
+    // No data grows past the largest position, whatever size a shift claims.
+    const int64_t last = std::min<int64_t>(sizeAfter, INT32_MAX);
     bool shifted = false;
     for (TOrixHBookmark& mark : marks) {
         if (mark.mPosition < from) continue;
         const int64_t moved = static_cast<int64_t>(mark.mPosition) + offset;
-        mark.mPosition = moved < 0 || moved > sizeAfter ? -1 : static_cast<int32_t>(moved);
+        mark.mPosition = moved < 0 || moved > last ? -1 : static_cast<int32_t>(moved);
         shifted = true;
     }
     return shifted;

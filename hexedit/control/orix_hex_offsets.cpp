@@ -68,9 +68,9 @@ void TCustomOrixHexEditor::GenerateOffsetFormat(const std::string& text) {
     } else {
         const size_t i = FirstNonHex(rest);
         if (i < rest.size() && rest[i] == '!') {
-            // Kept to 8 bits, as the formatting uses it.
-            f.OffsetMinWidth =
-                i == 0 ? 1 : static_cast<int32_t>(HexValue(rest.substr(0, i)) & 0xFF);
+            // Kept as parsed: only the digits take it as 8 bits, while "no digits for 0"
+            // asks for a width of 0 itself, which a width of 0x100 is not.
+            f.OffsetMinWidth = i == 0 ? 1 : static_cast<int32_t>(HexValue(rest.substr(0, i)));
             rest.erase(0, i + 1);
         } else {
             f.OffsetMinWidth = 1;

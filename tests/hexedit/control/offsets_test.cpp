@@ -35,6 +35,12 @@ TEST(Offsets, Examples) {
     EXPECT_EQ(e.GetOffsetString(1), "0000000000000001");
     e.SetOffsetFormat("0!10:<|>");
     EXPECT_EQ(e.GetOffsetString(0), "<>");
+    // Widths count in 8 bits where digits are made, so 100 pads to none, yet it is no 0.
+    e.SetOffsetFormat("100!10:<|>");
+    EXPECT_EQ(e.GetOffsetString(0), "<0>");
+    EXPECT_EQ(e.GetOffsetString(0x1F), "<1F>");
+    e.SetOffsetFormat("101!10:|");
+    EXPECT_EQ(e.GetOffsetString(0), "0");
     e.SetOffsetFormat("-!10:0x|h|");
     EXPECT_EQ(e.GetOffsetString(0), "0x00h|");
     e.SetOffsetFormat("");
