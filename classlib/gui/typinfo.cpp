@@ -3,6 +3,7 @@
 #include "exceptions.h"
 #include "sysutils.h"
 
+#include <QStringDecoder>
 #include <QWidget>
 #include <map>
 #include <unordered_map>
@@ -223,9 +224,15 @@ void SetPropValue(QObject& object, const QMetaProperty& property, const std::str
         value = QVariant::fromValue(static_cast<char>(static_cast<uint8_t>(code)));
         break;
     }
-    case TPropKind::String:
-        value = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    case TPropKind::String: {
+        // Bytes that are no UTF-8 would be stored as replacement characters: refused.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString decoded =
+            utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+        if (utf8.hasError()) InvalidValue(text);
+        value = decoded;
         break;
+    }
     case TPropKind::Enumeration: {
         const TypeNames& names = *NamesOf(property);
         value = names.Make(Ordinal(names.Names, text));

@@ -80,9 +80,10 @@ std::string GetPropValue(const QObject& object, const QMetaProperty& property);
 
 // Converts the text as the property's kind asks and sets it through the property's setter.
 // A number that does not convert raises EConvertError; a number out of the property's range,
-// a text for a number or a character property, or a property that cannot be written raises
-// EPropertyConvertError "Invalid property value: %s"; an identifier that the enumeration or
-// the set does not have raises EPropertyConvertError "Invalid property element: %s".
+// a text for a number or a character property, a string that is not UTF-8, or a property
+// that cannot be written raises EPropertyConvertError "Invalid property value: %s"; an
+// identifier that the enumeration or the set does not have raises EPropertyConvertError
+// "Invalid property element: %s".
 void SetPropValue(QObject& object, const QMetaProperty& property, const std::string& text);
 
 // The class library's font object over a QFont property of its owner: Charset, Color, Name,

@@ -247,12 +247,13 @@ public:
     std::string GetBookmarksAsString();
     // Takes that form, or the checksummed hexadecimal one; the empty text clears all ten.
     void SetBookMarksAsString(const std::string& text);
-    // Name=Value lines, each ended by CR LF, for every public property path.
+    // Name=Value lines, each ended by CR LF, for every published property, in published
+    // order, that IsPropPublic accepts.
     virtual std::string GetPropertiesAsString();
     // Applies the lines whose names are public, in order, under the paint lock.
     virtual void SetPropertiesAsString(const std::string& text);
     virtual bool IsPropPublic(const std::string& propertyPath);
-    // The paths that may travel as text, in the order in which they are written.
+    // The paths that may travel as text.
     static const std::vector<const char*>& PublicPropertyNames();
     TOrixHQueryPublicPropertyEvent OnQueryPublicProperty;
 

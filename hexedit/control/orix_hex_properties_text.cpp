@@ -1,6 +1,6 @@
 // The control's public settings as text: Name=Value lines for the paths of one table, read and
 // written through the Qt properties of the control and of the objects it holds (colours,
-// fonts, print options), so that no property is named anywhere else.
+// fonts, print options).
 #include "orix_hex_editor_ex.h"
 #include "sysutils.h"
 #include "typinfo.h"
@@ -42,82 +42,97 @@ QObject* ResolvePath(QObject& root, std::string& path, bool strict) {
     return object;
 }
 
+// The published properties of the control that text can hold, as paths in their published
+// order (its own, the standard control's font, then those of the core control), and whether
+// each is in the table of public paths. The last entry is in that table but names no colour:
+// no property is found for it, so it is never written, and it fails when read.
+struct TextPath {
+    const char* Path;
+    bool Public;
+};
+const TextPath kTextPaths[] = {
+    {"CreateBackup", true},
+    {"BackupExtension", true},
+    {"OleDragDrop", true},
+    {"ClipboardAsHexText", true},
+    {"FlushClipboardAtShutDown", true},
+    {"SupportsOtherClipFormats", true},
+    {"PrintOptions.MarginLeft", true},
+    {"PrintOptions.MarginTop", true},
+    {"PrintOptions.MarginRight", true},
+    {"PrintOptions.MarginBottom", true},
+    {"PrintOptions.PageHeader", true},
+    {"PrintOptions.PageFooter", true},
+    {"PrintOptions.Flags", true},
+    {"PrintFont.Charset", true},
+    {"PrintFont.Color", true},
+    {"PrintFont.Name", true},
+    {"PrintFont.Size", true},
+    {"PrintFont.Style", true},
+    {"UseEditorFontForPrinting", true},
+    {"ZoomOnWheel", true},
+    {"Font.Charset", true},
+    {"Font.Color", true},
+    {"Font.Name", true},
+    {"Font.Size", true},
+    {"Font.Style", true},
+    {"AutoBytesPerRow", true},
+    {"BytesPerRow", true},
+    {"BytesPerColumn", true},
+    {"Translation", true},
+    {"OffsetFormat", true},
+    {"CaretKind", true},
+    {"Colors.Background", true},
+    {"Colors.ChangedBackground", true},
+    {"Colors.ChangedText", true},
+    {"Colors.CursorFrame", true},
+    {"Colors.Offset", true},
+    {"Colors.OddColumn", true},
+    {"Colors.EvenColumn", true},
+    {"Colors.CurrentOffsetBackground", true},
+    {"Colors.OffsetBackground", true},
+    {"Colors.CurrentOffset", true},
+    {"Colors.Grid", true},
+    {"Colors.NonFocusCursorFrame", true},
+    {"Colors.ActiveFieldBackground", true},
+    {"FocusFrame", true},
+    {"SwapNibbles", true},
+    {"MaskChar", true},
+    {"NoSizeChange", true},
+    {"AllowInsertMode", true},
+    {"DrawGridLines", true},
+    {"WantTabs", false},
+    {"ReadOnlyView", true},
+    {"HideSelection", true},
+    {"GraySelectionIfNotFocused", true},
+    {"GutterWidth", true},
+    {"Version", false},
+    {"MaxUndo", true},
+    {"InsertMode", true},
+    {"HexLowerCase", true},
+    {"DrawGutter3D", true},
+    {"ShowRuler", true},
+    {"BytesPerUnit", true},
+    {"RulerBytesPerUnit", true},
+    {"ShowPositionIfNotFocused", true},
+    {"UnicodeChars", true},
+    {"UnicodeBigEndian", true},
+    {"BytesPerBlock", true},
+    {"SeparateBlocksInCharField", true},
+    {"FindProgress", true},
+    {"RulerNumberBase", true},
+    {"Colors.CrooshairBackground", true},
+};
+
 } // namespace
 
 const std::vector<const char*>& TOrixHexEditorEx::PublicPropertyNames() {
-    // The control's published order: its own properties, then the inherited ones. The last
-    // entry names no colour: it is never written and fails when read.
-    static const std::vector<const char*> names = {
-        "CreateBackup",
-        "BackupExtension",
-        "OleDragDrop",
-        "ClipboardAsHexText",
-        "FlushClipboardAtShutDown",
-        "SupportsOtherClipFormats",
-        "PrintOptions.MarginLeft",
-        "PrintOptions.MarginTop",
-        "PrintOptions.MarginRight",
-        "PrintOptions.MarginBottom",
-        "PrintOptions.PageHeader",
-        "PrintOptions.PageFooter",
-        "PrintOptions.Flags",
-        "PrintFont.Charset",
-        "PrintFont.Color",
-        "PrintFont.Name",
-        "PrintFont.Size",
-        "PrintFont.Style",
-        "UseEditorFontForPrinting",
-        "ZoomOnWheel",
-        "Font.Charset",
-        "Font.Color",
-        "Font.Name",
-        "Font.Size",
-        "Font.Style",
-        "AutoBytesPerRow",
-        "BytesPerRow",
-        "BytesPerColumn",
-        "Translation",
-        "OffsetFormat",
-        "CaretKind",
-        "Colors.Background",
-        "Colors.ChangedBackground",
-        "Colors.ChangedText",
-        "Colors.CursorFrame",
-        "Colors.Offset",
-        "Colors.OddColumn",
-        "Colors.EvenColumn",
-        "Colors.CurrentOffsetBackground",
-        "Colors.OffsetBackground",
-        "Colors.CurrentOffset",
-        "Colors.Grid",
-        "Colors.NonFocusCursorFrame",
-        "Colors.ActiveFieldBackground",
-        "FocusFrame",
-        "SwapNibbles",
-        "MaskChar",
-        "NoSizeChange",
-        "AllowInsertMode",
-        "DrawGridLines",
-        "ReadOnlyView",
-        "HideSelection",
-        "GraySelectionIfNotFocused",
-        "GutterWidth",
-        "MaxUndo",
-        "InsertMode",
-        "HexLowerCase",
-        "DrawGutter3D",
-        "ShowRuler",
-        "BytesPerUnit",
-        "RulerBytesPerUnit",
-        "ShowPositionIfNotFocused",
-        "UnicodeChars",
-        "UnicodeBigEndian",
-        "BytesPerBlock",
-        "SeparateBlocksInCharField",
-        "FindProgress",
-        "RulerNumberBase",
-        "Colors.CrooshairBackground",
-    };
+    static const std::vector<const char*> names = [] {
+        std::vector<const char*> paths;
+        for (const TextPath& path : kTextPaths)
+            if (path.Public) paths.push_back(path.Path);
+        return paths;
+    }();
     return names;
 }
 
@@ -138,14 +153,16 @@ bool TOrixHexEditorEx::IsPropPublic(const std::string& propertyPath) {
 std::string TOrixHexEditorEx::GetPropertiesAsString() {
     RegisterTextTypes();
     std::string text;
-    for (const char* name : PublicPropertyNames()) {
-        if (!IsPropPublic(name)) continue;
+    // Each published property is asked about, also those outside the table, which a
+    // descendant's IsPropPublic may accept.
+    for (const TextPath& path : kTextPaths) {
+        const char* name = path.Path;
         std::string last = name;
         QObject* object = ResolvePath(*this, last, false);
         if (!object) continue;
         const QMetaProperty property = FindPropInfo(*object, last);
         const TPropKind kind = PropKind(property);
-        if (kind == TPropKind::None || kind == TPropKind::Class) continue;
+        if (kind == TPropKind::None || kind == TPropKind::Class || !IsPropPublic(name)) continue;
         const std::string value = GetPropValue(*object, property);
         // Read back, the rest of the value would be a line of its own.
         if (kind == TPropKind::String && value.find_first_of("\r\n") != std::string::npos)

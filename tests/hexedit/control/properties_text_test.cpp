@@ -274,6 +274,22 @@ TEST(PropertiesText, SetterLinesAsTable) {
         {"BackupExtension= 5", nullptr, [](auto& e) { EXPECT_EQ(e.GetBackupExtension(), " 5"); }},
         {"BackupExtension=a=b", nullptr, [](auto& e) { EXPECT_EQ(e.GetBackupExtension(), "a=b"); }},
         {"BackupExtension=", nullptr, [](auto& e) { EXPECT_EQ(e.GetBackupExtension(), ""); }},
+        {"BackupExtension=.b\xC3\xA4k", nullptr,
+         [](auto& e) { EXPECT_EQ(e.GetBackupExtension(), ".b\xC3\xA4k"); }},
+        // Bytes that are not UTF-8 are refused, not stored as replacement characters.
+        {"BackupExtension=.b\xE9k", "Invalid property value: .b\xE9k",
+         [](auto& e) { EXPECT_EQ(e.GetBackupExtension(), ".bak"); }},
+        {"PrintOptions.PageHeader=\xC0\xAE", "Invalid property value: \xC0\xAE", nullptr},
+        {"PrintOptions.PageHeader=\xED\xA0\x80", "Invalid property value: \xED\xA0\x80", nullptr},
+        {"Font.Name=Courier\xE2\x82", "Invalid property value: Courier\xE2\x82",
+         [](auto& e) { EXPECT_EQ(e.font().family(), "Courier New"); }},
+        {"ShowRuler=True\nBackupExtension=.b\xE9k\nHexLowerCase=True",
+         "Invalid property value: .b\xE9k",
+         [](auto& e) {
+             EXPECT_TRUE(e.GetShowRuler());
+             EXPECT_EQ(e.GetBackupExtension(), ".bak");
+             EXPECT_FALSE(e.GetHexLowerCase());
+         }},
         // Lines that are not public, or have no name, are skipped.
         {"WantTabs=False\nVersion=1\nName=x\nNoEqualsSign\n=True\n\n", nullptr,
          [](auto& e) { EXPECT_TRUE(e.GetWantTabs()); }},
@@ -357,4 +373,40 @@ TEST(PropertiesText, VetoByEventAndByOverride) {
     narrowed.SetPropertiesAsString("BytesPerRow=8\nBytesPerColumn=4");
     EXPECT_EQ(narrowed.GetBytesPerRow(), 16);
     EXPECT_EQ(narrowed.GetBytesPerColumn(), 4);
+}
+
+namespace {
+// The names of the lines, in order.
+std::vector<std::string> Names(const std::string& text) {
+    std::vector<std::string> names;
+    for (const std::string& line : Lines(text)) names.push_back(line.substr(0, line.find('=')));
+    return names;
+}
+} // namespace
+
+// The getter walks the published properties and asks about each: the handler hears of exactly
+// the paths that are written, and a descendant that calls more paths public gets them written.
+TEST(PropertiesText, GetterAsksAboutEachPublishedProperty) {
+    std::unique_ptr<TOrixHexEditorEx> holder;
+    TOrixHexEditorEx& e = NewEditor(holder);
+    std::vector<std::string> asked;
+    e.OnQueryPublicProperty = [&](TOrixHexEditorEx*, const std::string& name, bool&) {
+        asked.push_back(name);
+    };
+    EXPECT_EQ(e.GetPropertiesAsString(), kDefaultText);
+    EXPECT_EQ(asked, Names(kDefaultText));
+
+    struct WithTabs : TOrixHexEditorEx {
+        bool IsPropPublic(const std::string& path) override {
+            return SameText(path, "WantTabs") || TOrixHexEditorEx::IsPropPublic(path);
+        }
+    } widened;
+    std::vector<std::string> expected = Names(kDefaultText);
+    expected.insert(std::find(expected.begin(), expected.end(), "ReadOnlyView"), "WantTabs");
+    const std::string text = widened.GetPropertiesAsString();
+    EXPECT_EQ(Names(text), expected);
+    EXPECT_NE(text.find("\r\nWantTabs=True\r\n"), std::string::npos);
+    widened.SetPropertiesAsString("WantTabs=False");
+    EXPECT_FALSE(widened.GetWantTabs());
+    EXPECT_NE(widened.GetPropertiesAsString().find("\r\nWantTabs=False\r\n"), std::string::npos);
 }
