@@ -7,7 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc)"
+# A parallel level the user set wins over one job per processor.
+jobs="${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
+cmake --build build -j"$jobs"
 if [ "${1:-}" = "--emulator" ]; then
   export LD_LIBRARY_PATH="$PWD/build/tests/emulator${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
   export PYROLAN_EMU_JEDEC="${PYROLAN_EMU_JEDEC:-EF4014}"

@@ -4,5 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc)"
-ctest --test-dir build --output-on-failure -j"$(nproc)"
+# A parallel level the user set wins over one job per processor.
+jobs="${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"
