@@ -10,6 +10,7 @@
 #include "flash_editor_form.h"
 #include "form_controls.h"
 #include "forms.h"
+#include "main_form_bounds.h"
 #include "message_table.h"
 #include "orix_hex_editor_ex.h"
 #include "programmer_operations.h"
@@ -410,6 +411,7 @@ void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (shown_) return;
     shown_ = true;
+    BoundFrameWhenFramed(*this);
     Application.Guard([this] { FormShow(); });
     Application.Guard([this] { FormActivate(); });
 }

@@ -1,33 +1,15 @@
 // The settings file beside the program: window placement, chip selection, speed, language.
 #include "main_form.h"
 
+#include "main_form_bounds.h"
+
 #include <QComboBox>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QToolBar>
-#include <algorithm>
 
 namespace {
 constexpr char kEnvironment[] = "Environment";
 constexpr char kChip[] = "CHIP";
 constexpr char kDevice[] = "DEVICE";
-// Bounds from a damaged or edited file would make a window too large to paint, or place it
-// where no one can reach it: the size is bounded by the available screen and the position
-// keeps the window on it. Bounds that fit stay exactly as they were.
-struct Placement {
-    int left, top, width, height;
-};
-
-Placement WithinScreen(int32_t left, int32_t top, int32_t width, int32_t height) {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    const int64_t w = std::clamp<int64_t>(width, 0, area.width());
-    const int64_t h = std::clamp<int64_t>(height, 0, area.height());
-    const int64_t x = std::clamp<int64_t>(left, area.x(), area.x() + area.width() - w);
-    const int64_t y = std::clamp<int64_t>(top, area.y(), area.y() + area.height() - h);
-    return {static_cast<int>(x), static_cast<int>(y), static_cast<int>(w), static_cast<int>(h)};
-}
-
 } // namespace
 
 void TForm1::LoadSettings(TIniFile& ini) {
@@ -38,9 +20,9 @@ void TForm1::LoadSettings(TIniFile& ini) {
         const int32_t left = ini.ReadInteger(kEnvironment, "FormLeft", 10);
         const int32_t height = ini.ReadInteger(kEnvironment, "FormHeight", 500);
         const int32_t width = ini.ReadInteger(kEnvironment, "FormWidth", 700);
-        const Placement bounds = WithinScreen(left, top, width, height);
-        move(bounds.left, bounds.top);
-        resize(bounds.width, bounds.height);
+        // Bounds from a damaged or edited file would make a window too large to paint, or
+        // place it where no one can reach it.
+        PlaceForm(*this, BoundOnScreen(*this, left, top, width, height));
     }
     State.KindIndex = ini.ReadInteger(kChip, "INDEX1", 0);
     State.MakerIndex = ini.ReadInteger(kChip, "INDEX2", 0);

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
+#include <QWindow>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -111,13 +112,13 @@ TEST_F(SettingsTest, ReadOnlySettingsFileShowsItsErrorOnceAndTheWindowCloses) {
 }
 
 // Bounds that no screen holds would paint a window of gigabytes or overflow the placement;
-// they are brought onto the available screen, and bounds that fit stay exactly.
+// they are brought onto the available screen, frame and all, and bounds that fit stay exactly.
 TEST_F(SettingsTest, PlacementIsBoundedByTheScreenAndOrdinaryValuesStay) {
     WriteDatabase(kChips);
-    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     struct Case {
         const char* bounds;
-        QSize expected; // empty: the screen's size
+        QSize expected; // empty: the screen's size less the window's frame
     } cases[] = {
         {"FormWidth=2147483647\nFormHeight=2147483647\nFormLeft=2147483647\n"
          "FormTop=2000000000\n",
@@ -130,8 +131,10 @@ TEST_F(SettingsTest, PlacementIsBoundedByTheScreenAndOrdinaryValuesStay) {
         WriteSettings(std::string("[Environment]\n") + c.bounds);
         Start();
         QApplication::processEvents();
-        const QSize expected = c.expected.isEmpty() ? screen : c.expected;
+        const QMargins frame = Main().windowHandle()->frameMargins();
+        const QSize expected = c.expected.isEmpty() ? area.size().shrunkBy(frame) : c.expected;
         EXPECT_EQ(Main().size(), expected) << c.bounds;
+        EXPECT_TRUE(area.contains(Main().frameGeometry())) << c.bounds;
         Main().close();
         const std::string written = ReadFile("Pyrolan.ini");
         EXPECT_NE(written.find("FormWidth=" + std::to_string(expected.width()) + "\n"),
