@@ -199,14 +199,14 @@ void TCustomGrid::MoveColRow(int32_t column, int32_t row, bool moveAnchor, bool 
     viewport()->update();
 }
 
-int32_t TCustomGrid::FixedWidth() const {
-    int32_t w = 0;
+int64_t TCustomGrid::FixedWidth() const {
+    int64_t w = 0;
     for (int32_t c = 0; c < fixedCols_; ++c) w += ColWidth(c);
     return w;
 }
 
-int32_t TCustomGrid::FixedHeight() const {
-    int32_t h = 0;
+int64_t TCustomGrid::FixedHeight() const {
+    int64_t h = 0;
     for (int32_t r = 0; r < fixedRows_; ++r) h += RowHeight(r);
     return h;
 }
@@ -299,9 +299,11 @@ void TCustomGrid::ScrollInView(int32_t column, int32_t row) {
 
 TRect TCustomGrid::CellRect(int32_t column, int32_t row) const {
     if (column < 0 || row < 0 || column >= ColCount() || row >= rowCount_) return {};
+    // A fixed cell that begins beyond the client is as hidden as a scrolled one.
     int64_t x = 0;
     if (column < fixedCols_) {
         for (int32_t c = 0; c < column; ++c) x += ColWidth(c);
+        if (x >= ClientWidth()) return {};
     } else {
         if (column < leftCol_) return {};
         x = FixedWidth();
@@ -311,15 +313,16 @@ TRect TCustomGrid::CellRect(int32_t column, int32_t row) const {
     int64_t y = 0;
     if (row < fixedRows_) {
         for (int32_t r = 0; r < row; ++r) y += RowHeight(r);
+        if (y >= ClientHeight()) return {};
     } else {
         if (row < topRow_) return {};
         y = FixedHeight();
         for (int32_t r = topRow_; r < row && y < ClientHeight(); ++r) y += RowHeight(r);
         if (y >= ClientHeight()) return {};
     }
-    const auto l = static_cast<int32_t>(x);
-    const auto t = static_cast<int32_t>(y);
-    return TRect{l, t, l + ColWidth(column), t + RowHeight(row)};
+    // The far edges of a cell wider or higher than the type can hold stop at its end.
+    auto edge = [](int64_t v) { return static_cast<int32_t>(std::min<int64_t>(v, INT32_MAX)); };
+    return TRect{edge(x), edge(y), edge(x + ColWidth(column)), edge(y + RowHeight(row))};
 }
 
 TGridCoord TCustomGrid::MouseCoord(int32_t x, int32_t y) const {
@@ -360,8 +363,9 @@ TCustomGrid::DrawInfo TCustomGrid::CalcDrawInfo() const {
     DrawInfo info;
     info.GridExtentX = ClientWidth();
     info.GridExtentY = ClientHeight();
-    info.FixedBoundaryX = FixedWidth();
-    info.FixedBoundaryY = FixedHeight();
+    // Fixed cells wider or higher than the client cover all of it.
+    info.FixedBoundaryX = static_cast<int32_t>(std::min<int64_t>(FixedWidth(), info.GridExtentX));
+    info.FixedBoundaryY = static_cast<int32_t>(std::min<int64_t>(FixedHeight(), info.GridExtentY));
     int64_t x = info.FixedBoundaryX;
     for (int32_t c = leftCol_; c < ColCount() && x < info.GridExtentX; ++c) x += ColWidth(c);
     int64_t y = info.FixedBoundaryY;

@@ -198,8 +198,9 @@ private:
     void UpdateScrollBars();
     void ClampTopLeft();
     void ScrollInView(int32_t column, int32_t row);
-    int32_t FixedWidth() const;
-    int32_t FixedHeight() const;
+    // Sums of widths and heights that may each reach the type's end.
+    int64_t FixedWidth() const;
+    int64_t FixedHeight() const;
 
     std::vector<int32_t> colWidths_;
     std::map<int32_t, int32_t> rowHeights_;

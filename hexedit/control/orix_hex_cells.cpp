@@ -4,21 +4,23 @@
 
 #include <QScopedValueRollback>
 #include <QWidget>
+#include <algorithm>
 
 int32_t TCustomOrixHexEditor::GetPosAtCursor(int32_t column, int32_t row) {
     FCaretInCharField = GetIsCharFieldCol(column);
     return PositionAt(column, row);
 }
 
+// Any column and row, also those at the ends of the type, so the arithmetic is in 64 bits.
 int32_t TCustomOrixHexEditor::PositionAt(int32_t column, int32_t row) const {
     int64_t x;
     if (GetIsCharFieldCol(column)) {
-        x = column - FirstCharCol();
+        x = int64_t{column} - FirstCharCol();
         if (UnicodeChars) x *= 2;
     } else {
-        x = (column - kFirstHexCol) / 2;
+        x = (int64_t{column} - kFirstHexCol) / 2;
     }
-    const int64_t p = x + static_cast<int64_t>(row - kFirstDataRow) * BytesPerRow;
+    const int64_t p = x + (int64_t{row} - kFirstDataRow) * BytesPerRow;
     return p < 0 ? 0 : static_cast<int32_t>(std::min<int64_t>(p, INT32_MAX));
 }
 
@@ -31,12 +33,16 @@ TGridCoord TCustomOrixHexEditor::GetCursorAtPos(int32_t position, bool inCharFie
 }
 
 int32_t TCustomOrixHexEditor::GetOtherFieldColCheck(int32_t column) const {
+    int64_t other;
     if (GetIsCharFieldCol(column)) {
-        const int32_t x = column - FirstCharCol();
-        return kFirstHexCol + (UnicodeChars ? 4 * x : 2 * x);
+        const int64_t x = int64_t{column} - FirstCharCol();
+        other = kFirstHexCol + (UnicodeChars ? 4 * x : 2 * x);
+    } else {
+        const int64_t nibble = int64_t{column} - kFirstHexCol;
+        other = FirstCharCol() + (UnicodeChars ? nibble / 4 : nibble / 2);
     }
-    const int32_t nibble = column - kFirstHexCol;
-    return FirstCharCol() + (UnicodeChars ? nibble / 4 : nibble / 2);
+    // A column beyond the type stays beyond every grid.
+    return static_cast<int32_t>(std::clamp<int64_t>(other, INT32_MIN, INT32_MAX));
 }
 
 int32_t TCustomOrixHexEditor::GetOtherFieldCol(int32_t column) {

@@ -353,7 +353,7 @@ void TOrixHexEditorEx::DoContextPopup(QPoint position, bool& handled) {
     if (OnContextPopup) OnContextPopup(this, position, handled);
     if (handled || !FOffsetPopupMenu) return;
     const int32_t x = position.x(), y = position.y();
-    const bool onOffsets = x >= 0 && x < ColWidth(kGutterCol) + ColWidth(kSpacerCol);
+    const bool onOffsets = x >= 0 && x < int64_t{ColWidth(kGutterCol)} + ColWidth(kSpacerCol);
     const bool onRuler = y >= 0 && y < RowHeight(kRulerRow) + RowHeight(kSecondFixedRow);
     if (!(onOffsets || onRuler) || !FOffsetPopupMenu->AutoPopup) return;
     handled = true;

@@ -207,7 +207,9 @@ void TCustomOrixHexEditor::KeyDown(uint16_t& key, TShiftState shift) {
     if (shift == 0 && key != VK_SHIFT && !GetInsertMode()) ResetSelection(true);
     const bool ctrl = (shift & ssCtrl) != 0;
     const int32_t b = BytesPerRow;
-    const int32_t v = VisibleRowCount();
+    // A page counts one row at the least, as the wheel does, even with no whole row in view.
+    const int32_t v = std::max(1, VisibleRowCount());
+    const int32_t step = std::max(1, v - 1);
     const int32_t c = Col(), r = Row();
     const bool field = GetDataSize() >= 1 ? GetInCharField() : FCaretInCharField;
     switch (key) {
@@ -243,8 +245,8 @@ void TCustomOrixHexEditor::KeyDown(uint16_t& key, TShiftState shift) {
         if (ctrl) {
             GoToCell(c, TopRow());
         } else {
-            const int32_t n = std::max(kFirstDataRow, r - v + 1);
-            SetTopRow(std::max(kFirstDataRow, TopRow() - v + 1));
+            const int32_t n = std::max(kFirstDataRow, r - step);
+            SetTopRow(std::max(kFirstDataRow, TopRow() - step));
             GoToCell(c, n);
         }
         break;
@@ -252,8 +254,8 @@ void TCustomOrixHexEditor::KeyDown(uint16_t& key, TShiftState shift) {
         if (ctrl) {
             GoToCell(c, std::min(RowCount() - 1, TopRow() + v - 1));
         } else {
-            const int32_t n = std::min(RowCount() - 1, r + v - 1);
-            SetTopRow(std::min(std::max(kFirstDataRow, RowCount() - v), TopRow() + v - 1));
+            const int32_t n = std::min(RowCount() - 1, r + step);
+            SetTopRow(std::min(std::max(kFirstDataRow, RowCount() - v), TopRow() + step));
             GoToCell(c, n);
         }
         break;
@@ -358,6 +360,11 @@ void TCustomOrixHexEditor::WMChar(uint16_t charCode) {
         WrongKey();
         return;
     }
+    // Overwriting needs a whole unit: the last byte of odd-sized data holds only half of one.
+    if (!insert && UnicodeChars && p + 1 >= size) {
+        WrongKey();
+        return;
+    }
     if (!insert) ResetSelection(true);
     uint8_t buffer[8] = {};
     if (UnicodeChars) {
@@ -381,9 +388,7 @@ void TCustomOrixHexEditor::WMChar(uint16_t charCode) {
             IntChangeByte(cur, buffer[0], p, "");
         FSelecting = false;
     } else if (UnicodeChars) {
-        uint16_t old = 0;
-        if (!atEnd && p + 1 < size)
-            old = static_cast<uint16_t>(GetDataAt(p) | GetDataAt(p + 1) << 8);
+        const auto old = static_cast<uint16_t>(GetDataAt(p) | GetDataAt(p + 1) << 8);
         IntChangeWideChar(old, static_cast<uint16_t>(buffer[0] | buffer[1] << 8), p, "");
     } else {
         IntChangeByte(cur, buffer[0], p, "");

@@ -3,6 +3,13 @@
 
 #include <QFontMetrics>
 
+namespace {
+// The nibbles of a block: any size the setter takes, so twice it needs 64 bits.
+int64_t BlockNibbles(int32_t bytesPerBlock) {
+    return 2 * int64_t{bytesPerBlock};
+}
+} // namespace
+
 int32_t TCustomOrixHexEditor::CalcColCount() const {
     return FirstCharCol() + (UnicodeChars ? BytesPerRow / 2 : BytesPerRow);
 }
@@ -35,6 +42,7 @@ void TCustomOrixHexEditor::AdjustMetrics() {
     const int32_t b = BytesPerRow;
     const int32_t g = FNibblesPerColumn;
     const int32_t k = BytesPerBlock;
+    const int64_t blockNibbles = BlockNibbles(BytesPerBlock);
     for (int32_t j = 0; j <= 2 * b; ++j) {
         int32_t w;
         if (j == 2 * b - 1) {
@@ -42,7 +50,7 @@ void TCustomOrixHexEditor::AdjustMetrics() {
         } else {
             w = cw;
             if ((j + 1) % g == 0) w += cw;
-            if (k > 1 && (j + 1) % (2 * k) == 0) w += cw;
+            if (k > 1 && (j + 1) % blockNibbles == 0) w += cw;
         }
         if (j == 2 * b) w = cw; // the separator
         if (kFirstHexCol + j < ColCount()) DoSetCellWidth(kFirstHexCol + j, w);
@@ -132,6 +140,7 @@ int32_t TCustomOrixHexEditor::RowPixelWidth(int32_t m) const {
     const int32_t cw = FCharPixelWidth;
     const int32_t g = FNibblesPerColumn;
     const int32_t k = BytesPerBlock;
+    const int64_t blockNibbles = BlockNibbles(BytesPerBlock);
     int32_t sum = 0;
     for (int32_t i = 0; i <= 2 * m; ++i) {
         if (i == 2 * m - 1) {
@@ -139,7 +148,7 @@ int32_t TCustomOrixHexEditor::RowPixelWidth(int32_t m) const {
         } else {
             sum += cw;
             if (i % g == 1) sum += cw;
-            if (k > 1 && i % (2 * k) == 1) sum += cw;
+            if (k > 1 && i % blockNibbles == 1) sum += cw;
         }
     }
     const int32_t n = UnicodeChars ? m / 2 : m;
@@ -150,7 +159,9 @@ int32_t TCustomOrixHexEditor::RowPixelWidth(int32_t m) const {
 void TCustomOrixHexEditor::RecalcBytesPerRow() {
     FAutoFitRunning = true;
     try {
-        const int32_t available = ClientWidth() - ColWidth(kGutterCol) - ColWidth(kSpacerCol) - 8;
+        // In 64 bits: a gutter may be as wide as the type allows.
+        const int64_t available =
+            int64_t{ClientWidth()} - ColWidth(kGutterCol) - ColWidth(kSpacerCol) - 8;
         int32_t chosen = 256;
         for (int32_t m = 2; m <= 254; m += 2) {
             if (available < RowPixelWidth(m + 2)) {

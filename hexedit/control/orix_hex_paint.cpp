@@ -330,7 +330,8 @@ void TCustomOrixHexEditor::Paint(TCanvas& canvas) {
             }
         });
 
-    const int32_t w0 = ColWidth(kGutterCol);
+    // A gutter edge beyond the client is out of sight: kept just past it, the sums below fit.
+    const int32_t w0 = std::min(ColWidth(kGutterCol), ClientWidth() + 1);
     const int32_t y0 = RowHeight(kRulerRow) + RowHeight(kSecondFixedRow);
     const int32_t cwClient = ClientWidth(), chClient = ClientHeight();
     if (info.GridBoundaryX < cwClient) {

@@ -195,3 +195,21 @@ TEST(Cells, UnicodeModeKeepsTheCaretInTheShorterRow) {
     e.SetUnicodeCharacters(false);
     EXPECT_EQ(e.GetCursorPos(), 30);
 }
+
+// A gutter wider than the client hides every data cell: the caret goes off the screen, and
+// a click anywhere lands on the gutter and leaves the caret where it was.
+TEST(Cells, GutterWiderThanTheClientHidesTheDataCells) {
+    for (const int32_t gutter : {1000000, INT32_MAX - 5, INT32_MAX}) {
+        SCOPED_TRACE(gutter);
+        ShownEditor e(100);
+        e->SetGutterWidth(gutter);
+        EXPECT_EQ(e->CellRect(2, 2), TRect{});
+        EXPECT_EQ(e->CellRect(e->Col(), e->Row()), TRect{});
+        EXPECT_EQ(e->VisibleColCount(), 0);
+        const int32_t col = e->Col(), row = e->Row();
+        QTest::mouseClick(e->viewport(), Qt::LeftButton, {}, QPoint(e->ClientWidth() - 3, 40));
+        EXPECT_EQ(e->Col(), col);
+        EXPECT_EQ(e->Row(), row);
+        e->viewport()->repaint();
+    }
+}

@@ -136,3 +136,26 @@ TEST_F(GridFixture, ScrollBarsCountCellsAndTrackTheThumb) {
     h->setValue(5);
     EXPECT_EQ(grid.LeftCol(), 5);
 }
+
+// Fixed columns wider than the client leave no room for the others, whatever their sum: no
+// scrolling cell shows and none counts as visible.
+TEST_F(GridFixture, FixedColumnsWiderThanTheClient) {
+    grid.SetFixedCols(2);
+    grid.SetColWidth(1, 6);
+    for (const int32_t gutter : {1000000, INT32_MAX - 5, INT32_MAX}) {
+        SCOPED_TRACE(gutter);
+        grid.SetColWidth(0, gutter);
+        grid.SetLeftCol(2);
+        EXPECT_EQ(grid.CellRect(0, 1), (TRect{0, 20, gutter, 40}));
+        EXPECT_EQ(grid.CellRect(1, 1), TRect{}); // begins right of the client
+        EXPECT_EQ(grid.CellRect(2, 1), TRect{});
+        EXPECT_EQ(grid.VisibleColCount(), 0);
+        EXPECT_EQ(grid.MouseCoord(390, 25), GridCoord(0, 1));
+        const TCustomGrid::DrawInfo info = grid.CalcDrawInfo();
+        EXPECT_EQ(info.FixedBoundaryX, grid.ClientWidth());
+        EXPECT_EQ(info.GridBoundaryX, grid.ClientWidth());
+        grid.drawn = 0;
+        grid.viewport()->repaint();
+        EXPECT_GT(grid.drawn, 0);
+    }
+}

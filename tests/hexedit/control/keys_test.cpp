@@ -147,6 +147,43 @@ TEST(Keys, SelectionGrowsAndPages) {
     EXPECT_EQ(big->Row(), 2);
 }
 
+// With less than two whole rows in view a page still counts one row: Page Down never moves
+// up and Page Up never down, and Ctrl+Page Down stays on the top row.
+TEST(Keys, PagingWithLessThanTwoRowsInView) {
+    struct Case {
+        const char* name;
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        int32_t pos; // from 1600, 16 bytes a row
+    } cases[] = {
+        {"page down", Qt::Key_PageDown, {}, 1616},
+        {"page up", Qt::Key_PageUp, {}, 1584},
+        {"ctrl page down", Qt::Key_PageDown, Qt::ControlModifier, 1600},
+        {"ctrl page up", Qt::Key_PageUp, Qt::ControlModifier, 1600},
+    };
+    for (const int32_t visible : {0, 1}) {
+        ShownEditor e(16 * 200);
+        // The smallest height that shows that many whole rows.
+        for (int h = 1; h < 200; ++h) {
+            e->resize(700, h);
+            QApplication::processEvents();
+            if (e->VisibleRowCount() >= visible) break;
+        }
+        ASSERT_EQ(e->VisibleRowCount(), visible);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.name << ", " << visible << " rows in view");
+            PutCaret(*e, 1600);
+            const int32_t top = e->TopRow();
+            Key(*e, c.key, c.mods);
+            EXPECT_EQ(CaretPos(*e), c.pos);
+            if (c.key == Qt::Key_PageDown)
+                EXPECT_GE(e->TopRow(), top);
+            else
+                EXPECT_LE(e->TopRow(), top);
+        }
+    }
+}
+
 TEST(Keys, InsertDeleteBackspace) {
     struct Case {
         const char* name;
@@ -321,6 +358,44 @@ TEST(Keys, TypingCharacters) {
     QApplication::sendEvent(u.editor.get(), &ime);
     EXPECT_EQ(u->GetDataAt(6), 0x4E);
     EXPECT_EQ(u->GetDataAt(7), 0x2D);
+}
+
+// Odd-sized data in unicode mode (a load keeps the mode): the last byte holds only half a
+// unit, so a character typed over it in overwrite mode is refused like a masked one.
+TEST(Keys, CharacterOverTheHalfUnitAtTheEndIsRefused) {
+    ShownEditor e(8);
+    e->SetUnicodeCharacters(true);
+    LoadBytes(*e, Pattern(7));
+    ASSERT_TRUE(e->GetUnicodeChars());
+    int invalid = 0;
+    e->OnInvalidKey = [&](TCustomOrixHexEditor*) { ++invalid; };
+    Key(*e, Qt::Key_End, Qt::ControlModifier);
+    Key(*e, Qt::Key_Tab);
+    ASSERT_EQ(CaretPos(*e), 6);
+    ASSERT_TRUE(e->GetIsCharFieldCol(e->Col()));
+    Type(*e, "a");
+    e->WMImeChar(0x4E2D);
+    EXPECT_EQ(invalid, 2);
+    EXPECT_EQ(Data(*e), Pattern(7));
+    EXPECT_FALSE(e->GetCanUndo());
+    EXPECT_FALSE(e->GetModified());
+    EXPECT_EQ(CaretPos(*e), 6);
+    // The whole units before it take characters as ever, and the hex field the last byte.
+    PutCaret(*e, 4, true);
+    Type(*e, "a");
+    EXPECT_EQ(e->GetDataAt(4), 'a');
+    EXPECT_EQ(e->GetDataAt(5), 0);
+    PutCaret(*e, 6);
+    Type(*e, "5");
+    EXPECT_EQ(e->GetDataAt(6), (Pattern(7)[6] & 0x0F) | 0x50);
+    EXPECT_EQ(invalid, 2);
+    // Insert mode inserts a whole unit there.
+    e->SetInsertMode(true);
+    PutCaret(*e, 6, true);
+    Type(*e, "b");
+    EXPECT_EQ(e->GetDataSize(), 9);
+    EXPECT_EQ(e->GetDataAt(6), 'b');
+    EXPECT_EQ(e->GetDataAt(7), 0);
 }
 
 TEST(Keys, Bookmarks) {

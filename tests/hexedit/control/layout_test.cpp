@@ -125,6 +125,44 @@ TEST(Layout, BlocksUnitsAndGaps) {
     EXPECT_EQ(e.ColWidth(50), 2 * cw + 1);
 }
 
+// A block longer than the longest row never ends inside one: up to the largest block size the
+// layout is that of a 257-byte block, the shortest such, and has no block gaps.
+TEST(Layout, BlocksLongerThanAnyRowAddNoGap) {
+    TestApp();
+    auto widths = [](TOrixHexEditor& e) {
+        std::vector<int32_t> w;
+        for (int32_t c = 0; c < e.ColCount(); ++c) w.push_back(e.ColWidth(c));
+        return w;
+    };
+    // Fitted to 520 pixels, then at 256 bytes a row.
+    auto shown = [](TOrixHexEditor& e, int32_t block, int32_t& fitted) {
+        LoadBytes(e, Pattern(100));
+        e.resize(520, 200);
+        e.show();
+        QApplication::processEvents();
+        e.SetBlockSize(block);
+        e.SetAutoBytesPerRow(true);
+        fitted = e.GetBytesPerRow();
+        e.SetAutoBytesPerRow(false);
+        e.SetBytesPerRow(256);
+    };
+    int32_t fitted = 0, unused = 0;
+    TOrixHexEditor plain, shortest;
+    shown(plain, -1, unused);
+    shown(shortest, 257, fitted);
+    EXPECT_EQ(widths(shortest), widths(plain));
+    for (const int32_t block : {int32_t{1} << 30, INT32_MAX - 1, INT32_MAX}) {
+        SCOPED_TRACE(block);
+        TOrixHexEditor e;
+        int32_t b = 0;
+        shown(e, block, b);
+        EXPECT_EQ(b, fitted);
+        EXPECT_EQ(widths(e), widths(plain));
+        for (const int32_t m : {2, 24, 128, 256})
+            EXPECT_EQ(e.RowPixelWidth(m), shortest.RowPixelWidth(m));
+    }
+}
+
 TEST(Layout, RulerAndGutterSizes) {
     TestApp();
     TOrixHexEditor e;
