@@ -71,8 +71,8 @@ RoutineResult CheckStream(DeviceSession& session, const ChipRecord& chip, uint32
 }
 
 // The routines guard their own buffers even when a caller skipped the record check.
-bool Refused(DeviceSession& session, const ChipRecord& chip) {
-    if (IsUsableChipRecord(chip)) return false;
+bool Refused(DeviceSession& session, const ChipRecord& chip, ChipAccess access) {
+    if (IsUsableChipRecord(chip, access)) return false;
     session.Services().ShowError(Message(MsgBadChipRecord, session.State().Language));
     return true;
 }
@@ -83,14 +83,15 @@ uint32_t ChunkSize(const ChipRecord& chip) {
     return std::max<uint32_t>(chip.PageSize, kMinimumChunk);
 }
 
-bool IsUsableChipRecord(const ChipRecord& chip) {
+bool IsUsableChipRecord(const ChipRecord& chip, ChipAccess access) {
     if (chip.Family > Eeprom95) return false;
     if (chip.PageSize == 0 || chip.PageSize > kMaximumPageSize) return false;
+    if (access == ChipAccess::Chunks && chip.Capacity % ChunkSize(chip) != 0) return false;
     return RoundUp(chip.Capacity, ChunkSize(chip)) <= kImageBufferSize;
 }
 
 RoutineResult EraseChip(DeviceSession& session, const ChipRecord& chip) {
-    if (Refused(session, chip)) return RoutineResult::Stopped;
+    if (Refused(session, chip, ChipAccess::Commands)) return RoutineResult::Stopped;
     WindowServices& ui = session.Services();
     const int32_t language = session.State().Language;
     ui.SetStatusText(Message(MsgErasing, language));
@@ -149,7 +150,7 @@ RoutineResult EraseChip(DeviceSession& session, const ChipRecord& chip) {
 }
 
 RoutineResult ReadChip(DeviceSession& session, const ChipRecord& chip) {
-    if (Refused(session, chip)) return RoutineResult::Stopped;
+    if (Refused(session, chip, ChipAccess::Chunks)) return RoutineResult::Stopped;
     WindowServices& ui = session.Services();
     ProgrammerState& state = session.State();
     uint8_t* const buffer = state.ImageBuffer.get();
@@ -178,7 +179,7 @@ RoutineResult ReadChip(DeviceSession& session, const ChipRecord& chip) {
 }
 
 RoutineResult BlankCheckChip(DeviceSession& session, const ChipRecord& chip) {
-    if (Refused(session, chip)) return RoutineResult::Stopped;
+    if (Refused(session, chip, ChipAccess::Chunks)) return RoutineResult::Stopped;
     const int32_t language = session.State().Language;
     session.Services().SetStatusText(Message(MsgBlankChecking, language));
     return CheckStream(
@@ -190,7 +191,7 @@ RoutineResult BlankCheckChip(DeviceSession& session, const ChipRecord& chip) {
 }
 
 RoutineResult VerifyChip(DeviceSession& session, const ChipRecord& chip) {
-    if (Refused(session, chip)) return RoutineResult::Stopped;
+    if (Refused(session, chip, ChipAccess::Chunks)) return RoutineResult::Stopped;
     ProgrammerState& state = session.State();
     const uint8_t* const buffer = state.ImageBuffer.get();
     session.Services().SetStatusText(Message(MsgVerifying, state.Language));
@@ -209,16 +210,19 @@ RoutineResult VerifyChip(DeviceSession& session, const ChipRecord& chip) {
 }
 
 RoutineResult WriteChip(DeviceSession& session, const ChipRecord& chip) {
-    if (Refused(session, chip)) return RoutineResult::Stopped;
+    if (Refused(session, chip, ChipAccess::Chunks)) return RoutineResult::Stopped;
     WindowServices& ui = session.Services();
     ProgrammerState& state = session.State();
     const uint8_t* const buffer = state.ImageBuffer.get();
     const uint32_t chunk = ChunkSize(chip);
     ui.SetStatusText(Message(MsgWriting, state.Language));
     const uint32_t dataLength = static_cast<uint32_t>(std::max(state.DataLength, 0));
-    if (chip.PageSize != 0 && dataLength % chip.PageSize != 0)
-        state.DataLength = static_cast<int32_t>(
-            std::min<uint64_t>(RoundUp(dataLength, chip.PageSize), kImageBufferSize));
+    if (chip.PageSize != 0 && dataLength % chip.PageSize != 0) {
+        uint64_t rounded = RoundUp(dataLength, chip.PageSize);
+        // A last page cut off by the chip's end is no reason to ask about data that fit.
+        if (dataLength <= chip.Capacity) rounded = std::min<uint64_t>(rounded, chip.Capacity);
+        state.DataLength = static_cast<int32_t>(std::min<uint64_t>(rounded, kImageBufferSize));
+    }
     uint32_t length = static_cast<uint32_t>(state.DataLength);
     if (chip.Capacity < length) {
         if (!ui.AskYesNo(Message(MsgFileTooLarge, state.Language))) return RoutineResult::Stopped;

@@ -23,10 +23,16 @@ inline constexpr uint32_t kChunkBufferSize = 257;
 // The larger of PageSize and 64 bytes.
 uint32_t ChunkSize(const ChipRecord& chip);
 
+// What a routine sends the chip: the erase sends commands only, the others stream whole
+// chunks of data.
+enum class ChipAccess { Commands, Chunks };
+
 // False for records the database editor never writes and the routines cannot run safely on:
 // a Family outside 0..4 (no routine would touch the chip, yet report it done), PageSize 0 or
-// above 256, or a Capacity whose last whole chunk reaches past ImageBuffer.
-bool IsUsableChipRecord(const ChipRecord& chip);
+// above 256, or a Capacity whose last whole chunk reaches past ImageBuffer. Streams also need
+// a Capacity of whole chunks: the chip's address counter wraps at its end, so the rest of a
+// last chunk would be read from, or written over, the chip's first bytes.
+bool IsUsableChipRecord(const ChipRecord& chip, ChipAccess access);
 
 RoutineResult EraseChip(DeviceSession& session, const ChipRecord& chip);
 // Sets DataLength and reloads the hex view with the whole chip.

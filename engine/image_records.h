@@ -7,6 +7,7 @@
 #include "plain_file.h"
 #include "streams.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -64,6 +65,12 @@ bool ParseHexDigits(std::string_view line, size_t column, int digits, uint32_t& 
 // bad digit or at a field past the end of the line; the bytes before it stay stored.
 bool StoreHexBytes(std::string_view line, size_t column, uint32_t count, uint8_t* target,
                    uint32_t& sum, WindowServices& services);
+
+// Raises a reader's highest end to the end of a data record of count bytes at address. Only
+// stored bytes make the image longer: an empty record leaves it as it was.
+inline void RaiseHighestEnd(int64_t& highestEnd, int64_t address, int64_t count) {
+    if (count > 0) highestEnd = std::max(highestEnd, address + count);
+}
 
 // Writes the low digits hex digits of the value, upper case, most significant first.
 inline void FormatHexDigits(uint32_t value, char* out, int digits) {

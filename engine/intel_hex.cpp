@@ -42,7 +42,7 @@ int32_t ReadIntelHex(TStream& source, uint8_t* buffer, int32_t bufferSize,
                 ShowFileError(services, "File exceeds Maximum Size");
                 return 0;
             }
-            highestEnd = std::max(highestEnd, static_cast<int64_t>(end));
+            RaiseHighestEnd(highestEnd, static_cast<int64_t>(address), count);
             if (!StoreHexBytes(line, 9, count, buffer + address, sum, services)) return 0;
             if (!ParseHexDigits(line, 9 + 2 * static_cast<size_t>(count), 2, checksum, services))
                 return 0;

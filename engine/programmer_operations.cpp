@@ -44,8 +44,8 @@ bool ProgrammerOperations::EmptyBuffer() {
     return true;
 }
 
-bool ProgrammerOperations::BadRecord() {
-    if (IsUsableChipRecord(state_.SelectedChip())) return false;
+bool ProgrammerOperations::BadRecord(ChipAccess access) {
+    if (IsUsableChipRecord(state_.SelectedChip(), access)) return false;
     ui_.ShowError(Message(MsgBadChipRecord, state_.Language));
     return true;
 }
@@ -119,7 +119,7 @@ void ProgrammerOperations::Run(const Frame& frame, const std::function<void()>& 
         ui_.TakeHexViewEdits();
         if (EmptyBuffer()) return;
     }
-    if (BadRecord()) return;
+    if (BadRecord(frame.Access)) return;
     const bool presence =
         frame.Presence == PresenceCheck::Always || ChecksPresenceForData(state_.SelectedChip());
     if (presence && ChipAbsent()) return;
@@ -147,7 +147,7 @@ void ProgrammerOperations::ToolReadClick(TObject*) {
 }
 
 void ProgrammerOperations::ToolEraseClick(TObject*) {
-    Run({.UsesBuffer = false, .Presence = PresenceCheck::Always},
+    Run({.UsesBuffer = false, .Presence = PresenceCheck::Always, .Access = ChipAccess::Commands},
         [this] { EndWork(EraseChip(session_, state_.SelectedChip()), MsgEraseDone); });
 }
 

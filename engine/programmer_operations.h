@@ -2,6 +2,7 @@
 // The device operations as the main window binds them to its tool bar, menu and buttons:
 // Read, Erase, Write, Verify, Auto, Blank check and detect. Each runs from its button to its
 // end on the GUI thread and reaches the user only through WindowServices.
+#include "chip_routines.h"
 #include "datetime.h"
 #include "device_session.h"
 
@@ -10,7 +11,6 @@
 class TObject;
 struct ProgrammerState;
 class WindowServices;
-enum class RoutineResult;
 enum MessageId : int;
 
 class ProgrammerOperations {
@@ -39,11 +39,12 @@ private:
     // Which chips an operation looks for in the socket before its session.
     enum class PresenceCheck { Always, DataFamilies };
     // What an operation does before its session, in this order: the take-over of hex-view
-    // edits and the empty check when it uses the buffer, the chip record check, the
-    // presence check.
+    // edits and the empty check when it uses the buffer, the chip record check for what it
+    // sends the chip, the presence check.
     struct Frame {
         bool UsesBuffer;
         PresenceCheck Presence;
+        ChipAccess Access = ChipAccess::Chunks;
     };
 
     // The frame every operation except detection shares: no start while one runs, the checks
@@ -53,7 +54,7 @@ private:
              const std::function<void()>& after = {});
 
     bool EmptyBuffer();
-    bool BadRecord();
+    bool BadRecord(ChipAccess access);
     bool ChipAbsent();
     void Start();
     void Finish();

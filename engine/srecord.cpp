@@ -26,16 +26,22 @@ int32_t ReadSRecord(TStream& source, uint8_t* buffer, int32_t bufferSize,
         if (!ParseHexDigits(line, 2, 2, count, services) ||
             !ParseHexDigits(line, 4, 2 * addressBytes, address, services))
             return 0;
+        // A count that does not reach past the address leaves no room for the checksum, which
+        // would then be read from the address field: the record is as broken as one whose
+        // checksum does not match.
+        if (count <= static_cast<uint32_t>(addressBytes)) {
+            ShowFileError(services, "Checksum Error");
+            return 0;
+        }
         uint32_t sum = count;
         for (uint32_t a = address; a != 0; a >>= 8) sum += a & 0xFF;
-        // A count too small for its address holds no data.
         const int64_t dataCount = static_cast<int64_t>(count) - addressBytes - 1;
         const int64_t end = static_cast<int64_t>(address) + dataCount;
         if (limit < 0 || end > limit) {
             ShowFileError(services, "File exceeds Maximum Size");
             return 0;
         }
-        highestEnd = std::max(highestEnd, end);
+        RaiseHighestEnd(highestEnd, address, dataCount);
         const size_t dataColumn = 4 + 2 * static_cast<size_t>(addressBytes);
         if (dataCount > 0 && !StoreHexBytes(line, dataColumn, static_cast<uint32_t>(dataCount),
                                             buffer + address, sum, services))

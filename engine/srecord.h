@@ -10,8 +10,9 @@ class WindowServices;
 
 // Reads S1, S2 and S3 data records into the buffer up to the first S7, S8 or S9 record and
 // returns the highest end address of the data stored (0 when there is none), or 0 when the
-// file is refused after the reader's error box. Data stored before an error stays in the
-// buffer; nothing is stored outside buffer[0, bufferSize). The file cannot be opened:
+// file is refused after the reader's error box; a record whose count leaves no room for its
+// address and checksum is refused as a checksum error. Data stored before an error stays in
+// the buffer; nothing is stored outside buffer[0, bufferSize). The file cannot be opened:
 // EFOpenError.
 int32_t ReadSRecordFile(ImageStreamCell& cell, const std::string& fileName, uint8_t* buffer,
                         int32_t bufferSize, WindowServices& services);

@@ -3,8 +3,8 @@
 #include "libusb0_abi.h"
 
 #include <chrono>
-#include <cstring>
 #include <dlfcn.h>
+#include <string_view>
 #include <thread>
 
 namespace {
@@ -15,6 +15,12 @@ constexpr int kTransmitTimeoutMs = 7000;
 constexpr int kReplyWaitMs = 50;
 constexpr int kStringLanguage = 0x0409;
 constexpr int kStringBufferSize = 256;
+
+// The text with the count the string reader returned against the expected text: a character 0
+// in a descriptor is stored as a NUL byte, which a C string comparison would take for the end.
+bool TextIs(const char* text, int length, std::string_view expected) {
+    return length >= 0 && std::string_view(text, static_cast<size_t>(length)) == expected;
+}
 
 template <typename Fn> Fn Lookup(void* handle, const char* name) {
     if (handle == nullptr) return nullptr;
@@ -111,15 +117,15 @@ int TUsbBulk::prog_open(int vendorId, int productId) {
             char text[kStringBufferSize];
             int r = usbGetStringAscii(dev_handle, dev->descriptor.iManufacturer, kStringLanguage,
                                       text, sizeof text);
-            if (r < 0 || std::strcmp(text, kProgrammerVendorString) != 0) {
+            if (!TextIs(text, r, kProgrammerVendorString)) {
                 l.Close(dev_handle);
                 dev_handle = nullptr;
                 continue;
             }
             r = usbGetStringAscii(dev_handle, dev->descriptor.iProduct, kStringLanguage, text,
                                   sizeof text);
-            const bool little = r >= 0 && std::strcmp(text, kProductStringLittleEndian) == 0;
-            const bool big = r >= 0 && std::strcmp(text, kProductStringBigEndian) == 0;
+            const bool little = TextIs(text, r, kProductStringLittleEndian);
+            const bool big = TextIs(text, r, kProductStringBigEndian);
             // A device that lists no interface cannot be claimed; it is skipped rather than
             // walked into.
             const usb_interface_descriptor* alt = nullptr;

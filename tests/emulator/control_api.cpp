@@ -69,6 +69,13 @@ void emu_set_device_option(int device, int option, int value) {
     }
 }
 
+void emu_set_device_string(int device, int index, const char* text, int length) {
+    Device* d = At(device);
+    if (d == nullptr || text == nullptr || length < 0 || (index != 1 && index != 2)) return;
+    (index == 1 ? d->manufacturer : d->product).assign(text, static_cast<size_t>(length));
+    (index == 1 ? d->hasManufacturer : d->hasProduct) = true;
+}
+
 void emu_set_string_descriptor(int device, int index, const unsigned char* bytes, int length) {
     Device* d = At(device);
     if (d == nullptr || length < 0) return;

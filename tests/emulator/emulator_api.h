@@ -124,6 +124,9 @@ int emu_add_device(int vendor_id, int product_id, const char* manufacturer, cons
 int emu_add_programmer(int variant); // the good programmer of that variant
 int emu_device_count(void);
 void emu_set_device_option(int device, int option, int value);
+// Sets the manufacturer (index 1) or product (index 2) string to length bytes of UTF-8, so
+// that it may hold a U+0000.
+void emu_set_device_string(int device, int index, const char* text, int length);
 // Replaces the raw bytes that string descriptor `index` returns (up to 256 bytes), so that
 // length bytes and data can disagree.
 void emu_set_string_descriptor(int device, int index, const unsigned char* bytes, int length);
@@ -177,6 +180,7 @@ public:
         Resolve(add_programmer, "emu_add_programmer");
         Resolve(device_count, "emu_device_count");
         Resolve(set_device_option, "emu_set_device_option");
+        Resolve(set_device_string, "emu_set_device_string");
         Resolve(set_string_descriptor, "emu_set_string_descriptor");
         Resolve(unplug_after, "emu_unplug_after");
         Resolve(open_handle_count, "emu_open_handle_count");
@@ -236,6 +240,7 @@ public:
     int (*add_programmer)(int) = nullptr;
     int (*device_count)() = nullptr;
     void (*set_device_option)(int, int, int) = nullptr;
+    void (*set_device_string)(int, int, const char*, int) = nullptr;
     void (*set_string_descriptor)(int, int, const unsigned char*, int) = nullptr;
     void (*unplug_after)(int, int) = nullptr;
     int (*open_handle_count)() = nullptr;

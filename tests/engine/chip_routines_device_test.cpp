@@ -60,6 +60,23 @@ TEST_F(DeviceTest, Eeprom93EraseSendsDelayAndUnknownFamilyIsRefused) {
     EXPECT_EQ(ui.Texts("ShowError"), Names{Message(MsgBadChipRecord, 2)});
 }
 
+TEST_F(DeviceTest, StreamsThatWouldPassTheChipEndAreRefusedAlsoWithoutTheOperationsCheck) {
+    // 1000 bytes in 64-byte chunks: the 16th chunk would end 24 bytes past the chip.
+    for (const auto routine : {ReadChip, BlankCheckChip, VerifyChip, WriteChip}) {
+        UseChip(Eeprom24, 1000, 8);
+        state.DataLength = 1000;
+        state.ImageBuffer[0] = 0x12;
+        EXPECT_EQ(InSession(routine), RoutineResult::Stopped);
+        EXPECT_EQ(link.Bus(), (Names{"cmd 8", "close"}));
+        EXPECT_EQ(ui.Texts("ShowError"), Names{Message(MsgBadChipRecord, 2)});
+        EXPECT_EQ(Memory(), std::vector<uint8_t>(1000, 0xFF));
+        EXPECT_EQ(state.DataLength, 1000);
+    }
+    UseChip(Eeprom24, 1000, 8);
+    EXPECT_EQ(InSession(EraseChip), RoutineResult::Done);
+    EXPECT_EQ(link.CommandCodes().size(), 126u); // 125 pages and the end command
+}
+
 TEST_F(DeviceTest, ReadSetsTheDataLengthByTheLastByteThatIsNotFF) {
     struct Case {
         int lastData; // -1: all 0xFF

@@ -395,6 +395,98 @@ TEST_F(OperationsTest, UnknownFamilyIsRefusedBeforeTheProgrammerIsReached) {
     }
 }
 
+// Records that a database file may hold: Capacity is no whole number of chunks, so the last
+// chunk would reach past the chip's end, where its address counter wraps to the first bytes.
+struct OddRecord {
+    const char* name;
+    uint8_t family;
+    uint32_t capacity;
+    uint16_t pageSize;
+};
+const OddRecord kLastChunkPastTheEnd[] = {{"24 EEPROM 1000 / 8", Eeprom24, 1000, 8},
+                                          {"25 EEPROM 64 / 256", Eeprom25, 64, 256},
+                                          {"24 EEPROM 128 / 256", Eeprom24, 128, 256},
+                                          {"95 EEPROM 0x10040 / 128", Eeprom95, 0x10040, 128},
+                                          {"24 EEPROM 64 KiB / 200", Eeprom24, 0x10000, 200}};
+
+std::vector<uint8_t> Pattern(uint32_t size, uint8_t seed) {
+    std::vector<uint8_t> bytes(size);
+    for (uint32_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 131 + seed);
+    if (size > 0) bytes.back() = 0x5A; // the data length then reaches the chip's end
+    return bytes;
+}
+
+TEST_F(OperationsTest, NoDataMovesWhenTheLastChunkWouldPassTheChipEnd) {
+    for (const OddRecord& record : kLastChunkPastTheEnd) {
+        for (const NamedOperation& op : kEveryOperation) {
+            if (op.run == &ProgrammerOperations::BitBtn1Click) continue; // reads no record
+            SCOPED_TRACE(::testing::Message() << record.name << " " << op.name);
+            UseChip(record.family, record.capacity, record.pageSize, 5);
+            const std::vector<uint8_t> chip = Pattern(record.capacity, 1);
+            const std::vector<uint8_t> image = Pattern(record.capacity, 2);
+            link.api.SetMemory(chip);
+            std::fill_n(state.ImageBuffer.get(), kImageBufferSize, 0xFF);
+            std::copy(image.begin(), image.end(), state.ImageBuffer.get());
+            state.DataLength = static_cast<int32_t>(record.capacity); // fits exactly
+            link.ClearLog();
+            ui.Clear();
+            (ops.*op.run)(nullptr);
+            if (op.run == &ProgrammerOperations::ToolEraseClick) {
+                // The erase sends page addresses below the capacity and no data chunk.
+                EXPECT_TRUE(link.DataWrites().empty());
+                ASSERT_EQ(ui.Texts("AddLogLine").size(), 1u);
+                EXPECT_EQ(ui.Texts("AddLogLine")[0].substr(4), "Erase Complete!");
+                EXPECT_EQ(Memory(), std::vector<uint8_t>(record.capacity, 0xFF));
+                continue;
+            }
+            EXPECT_TRUE(link.api.Records().empty());
+            EXPECT_EQ(ui.Texts("ShowError"), Names{Message(MsgBadChipRecord, 2)});
+            EXPECT_EQ(ui.Count("AskYesNo"), 0u);
+            EXPECT_EQ(ui.Count("AddLogLine"), 0u);
+            EXPECT_EQ(ui.Count("Beep"), 0u);
+            EXPECT_EQ(Memory(), chip);
+            EXPECT_EQ(state.DataLength, static_cast<int32_t>(record.capacity));
+            EXPECT_TRUE(std::equal(image.begin(), image.end(), state.ImageBuffer.get()));
+        }
+    }
+}
+
+TEST_F(OperationsTest, RecordsOfWholeChunksWriteVerifyAndReadByteExact) {
+    const OddRecord records[] = {{"24 EEPROM 1024 / 8", Eeprom24, 1024, 8},
+                                 {"25 EEPROM 128 / 64", Eeprom25, 128, 64},
+                                 {"95 EEPROM 0x10080 / 128", Eeprom95, 0x10080, 128},
+                                 {"24 EEPROM 64000 / 200", Eeprom24, 64000, 200},
+                                 // whole chunks but not whole pages: the last page is cut
+                                 {"24 EEPROM 128 / 48", Eeprom24, 128, 48}};
+    for (const OddRecord& record : records) {
+        SCOPED_TRACE(record.name);
+        UseChip(record.family, record.capacity, record.pageSize, 5);
+        const std::vector<uint8_t> image = Pattern(record.capacity, 3);
+        std::fill_n(state.ImageBuffer.get(), kImageBufferSize, 0xFF);
+        std::copy(image.begin(), image.end(), state.ImageBuffer.get());
+        state.DataLength = static_cast<int32_t>(record.capacity);
+        link.ClearLog();
+        ui.Clear();
+        ops.ToolAutoClick(nullptr);
+        EXPECT_EQ(ui.Count("AskYesNo"), 0u) << "an image that fits exactly is not too large";
+        ASSERT_EQ(ui.Texts("AddLogLine").size(), 1u);
+        EXPECT_EQ(ui.Texts("AddLogLine")[0].substr(4), "AUTO Complete!");
+        EXPECT_TRUE(ui.Texts("ShowError").empty());
+        EXPECT_EQ(Memory(), image);
+        int64_t written = 0;
+        for (const emu_record& w : link.DataWrites()) written += w.length;
+        EXPECT_EQ(written, record.capacity);
+
+        std::fill_n(state.ImageBuffer.get(), kImageBufferSize, 0xFF);
+        state.DataLength = 0;
+        ui.Clear();
+        ops.ToolReadClick(nullptr);
+        EXPECT_EQ(state.DataLength, static_cast<int32_t>(record.capacity));
+        EXPECT_TRUE(std::equal(image.begin(), image.end(), state.ImageBuffer.get()));
+        EXPECT_EQ(state.ImageBuffer[record.capacity], 0xFF);
+    }
+}
+
 TEST_F(OperationsTest, UnpluggedDuringAutoNeverCompletes) {
     for (int after = 0; after < 20; ++after) {
         SCOPED_TRACE(after);

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -96,8 +97,8 @@ TEST_F(LinkTest, TakesTheFirstMatchingProgrammerInBusAndDeviceOrder) {
 struct SkipCase {
     const char* name;
     int vendor, product;
-    const char* manufacturer;
-    const char* productString;
+    std::optional<std::string> manufacturer; // none: the device has no such string
+    std::optional<std::string> productString;
     int option, value; // an EMU_OPT_ for the device, 0 for none
 };
 
@@ -111,7 +112,14 @@ class SkipTest : public LinkTest, public ::testing::WithParamInterface<SkipCase>
 TEST_P(SkipTest, PassesOverTheDevice) {
     const SkipCase c = GetParam();
     Emu().remove_devices();
-    const int bad = Emu().add_device(c.vendor, c.product, c.manufacturer, c.productString);
+    const int bad = Emu().add_device(c.vendor, c.product, nullptr, nullptr);
+    // Set with their lengths, so that a string may hold a U+0000.
+    if (c.manufacturer)
+        Emu().set_device_string(bad, 1, c.manufacturer->data(),
+                                static_cast<int>(c.manufacturer->size()));
+    if (c.productString)
+        Emu().set_device_string(bad, 2, c.productString->data(),
+                                static_cast<int>(c.productString->size()));
     if (c.option != 0) Emu().set_device_option(bad, c.option, c.value);
 
     EXPECT_EQ(link.prog_open(kProgrammerVendorId, kProgrammerProductId), 0);
@@ -127,7 +135,9 @@ TEST_P(SkipTest, PassesOverTheDevice) {
     EXPECT_EQ(Emu().bad_handle_count(), 0);
 }
 
-const char* const kVendor = kProgrammerVendorString;
+const std::string kVendor = kProgrammerVendorString;
+// A U+0000 is read as a NUL byte; the whole text must still match, whatever follows it.
+const std::string kNul(1, '\0');
 
 INSTANTIATE_TEST_SUITE_P(
     Devices, SkipTest,
@@ -136,7 +146,16 @@ INSTANTIATE_TEST_SUITE_P(
         SkipCase{"OtherProductId", 0x1FC8, 0x310C, kVendor, "WinUSBComm", 0, 0},
         SkipCase{"OtherManufacturer", 0x1FC8, 0x310B, "Halvex Electronic", "WinUSBComm", 0, 0},
         SkipCase{"ManufacturerCase", 0x1FC8, 0x310B, "HALVEX ELECTRONICS", "WinUSBComm", 0, 0},
-        SkipCase{"NoManufacturer", 0x1FC8, 0x310B, nullptr, "WinUSBComm", 0, 0},
+        SkipCase{"NoManufacturer", 0x1FC8, 0x310B, std::nullopt, "WinUSBComm", 0, 0},
+        SkipCase{"ManufacturerNulInside", 0x1FC8, 0x310B, kVendor + kNul + "X", "WinUSBComm", 0, 0},
+        SkipCase{"ManufacturerTrailingNul", 0x1FC8, 0x310B, kVendor + kNul, "WinUSBComm", 0, 0},
+        SkipCase{"Manufacturer108TrailingNuls", 0x1FC8, 0x310B, kVendor + std::string(108, '\0'),
+                 "WinUSBComm", 0, 0},
+        SkipCase{"ProductNulInside", 0x1FC8, 0x310B, kVendor, "WinUSBComm" + kNul + " Device", 0,
+                 0},
+        SkipCase{"ProductTrailingNul", 0x1FC8, 0x310B, kVendor, "WinUSBComm" + kNul, 0, 0},
+        SkipCase{"LittleEndianProductTrailingNuls", 0x1FC8, 0x310B, kVendor,
+                 "WinUSBComm Device" + std::string(108, '\0'), 0, 0},
         SkipCase{"ProductCase", 0x1FC8, 0x310B, kVendor, "WinUSBComm device", 0, 0},
         SkipCase{"ProductCaseShort", 0x1FC8, 0x310B, kVendor, "winusbcomm", 0, 0},
         // U+0120 reads as "?", so the text can match neither variant.
@@ -145,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "Device",
                  0, 0},
         SkipCase{"OtherProduct", 0x1FC8, 0x310B, kVendor, "WinUSB", 0, 0},
-        SkipCase{"NoProduct", 0x1FC8, 0x310B, kVendor, nullptr, 0, 0},
+        SkipCase{"NoProduct", 0x1FC8, 0x310B, kVendor, std::nullopt, 0, 0},
         SkipCase{"ClaimFails", 0x1FC8, 0x310B, kVendor, "WinUSBComm", EMU_OPT_CLAIM_RESULT, -16},
         SkipCase{"OpenFails", 0x1FC8, 0x310B, kVendor, "WinUSBComm", EMU_OPT_OPEN_FAILS, 1},
         SkipCase{"NoConfiguration", 0x1FC8, 0x310B, kVendor, "WinUSBComm", EMU_OPT_NO_CONFIG, 1}),
