@@ -34,10 +34,18 @@ std::string ResolvedTarget(const std::string& fileName) {
 
 } // namespace
 
-TAtomicFile::TAtomicFile(const std::string& fileName) : target_(ResolvedTarget(fileName)) {
+TAtomicFile::TAtomicFile(const std::string& fileName)
+    : fileName_(fileName), target_(ResolvedTarget(fileName)) {
+    struct stat st {};
+    // A device, a pipe or a socket is never replaced by a file (a folder cannot be: its
+    // rename fails).
+    if (::lstat(fileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode) &&
+        !S_ISDIR(st.st_mode)) {
+        notPlainFile_ = true;
+        return;
+    }
     // Only a plain file is replaced through a link: a link to a device, a pipe or a folder
     // (a settings file linked to the zero device) is itself replaced, never what it points at.
-    struct stat st {};
     const bool exists = ::stat(target_.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) target_ = fileName;
     const bool keepMode = exists && S_ISREG(st.st_mode);
@@ -57,6 +65,14 @@ TAtomicFile::TAtomicFile(const std::string& fileName) : target_(ResolvedTarget(f
         mode = 0666 & ~mask;
     }
     if (::fchmod(fd_, mode) != 0) failed_ = true;
+}
+
+std::string TAtomicFile::Explained(const std::string& message) const {
+    return notPlainFile_ ? message + " (not a plain file)" : message;
+}
+
+void TAtomicFile::CheckOpen() const {
+    if (!IsOpen()) throw EFCreateError(Explained("Cannot create file " + fileName_));
 }
 
 TAtomicFile::~TAtomicFile() {

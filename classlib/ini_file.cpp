@@ -184,5 +184,7 @@ void TIniFile::Store(const std::vector<std::string>& lines) const {
     std::string text;
     for (const std::string& line : lines) text += line + "\n";
     TAtomicFile file(fileName_);
+    if (!file.IsOpen())
+        throw EIniFileException(file.Explained(Format("Unable to write to %s", fileName_.c_str())));
     if (!file.Write(text.data(), text.size()) || !file.Commit()) fail();
 }

@@ -266,8 +266,7 @@ void TCustomOrixHexEditor::SaveToFile(const std::string& fileName, bool unmodify
     FProgressName = fileName;
     try {
         TAtomicFileStream file(fileName);
-        if (!file.File().IsOpen())
-            throw EFCreateError(Format("Cannot create file %s", fileName.c_str()));
+        file.File().CheckOpen();
         SaveToStream(file);
         if (!file.File().Close()) throw EWriteError("Stream write error");
         if (!file.File().Commit())

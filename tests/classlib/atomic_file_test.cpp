@@ -6,9 +6,14 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -84,6 +89,53 @@ TEST_F(AtomicFileTest, ALinkToWhatIsNoPlainFileIsReplacedItself) {
     EXPECT_TRUE(fs::is_empty(Path("elsewhere/folder")));
     fs::remove(Path("elsewhere/folder"));
     EXPECT_EQ(Names(), (std::vector<std::string>{"elsewhere", "link"}));
+}
+
+// A device, a pipe or a socket under the name is refused before anything is written: the
+// node keeps its kind and what it holds, and no temporary file is made beside it.
+TEST_F(AtomicFileTest, ANodeThatIsNoPlainFileIsRefusedAndStays) {
+    // The null device under a name of our own; where nodes cannot be made, the system's own
+    // (which the refusal leaves alone as well).
+    std::string device = Path("device");
+    if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) device = "/dev/null";
+    const std::string fifo = Path("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    // A reader holds the pipe open, so that a write into it would not block but stay there.
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const std::string socketName = Path("socket");
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketName.size(), sizeof address.sun_path);
+    socketName.copy(address.sun_path, socketName.size());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    const std::vector<std::string> names = Names();
+
+    for (const std::string& name : {device, fifo, socketName}) {
+        SCOPED_TRACE(name);
+        struct stat before {};
+        ASSERT_EQ(::lstat(name.c_str(), &before), 0);
+        EXPECT_FALSE(Save(name, "new"));
+        try {
+            TAtomicFileStream(name).File().CheckOpen();
+            ADD_FAILURE() << "opened";
+        } catch (const EFCreateError& e) {
+            EXPECT_EQ(e.Message(), "Cannot create file " + name + " (not a plain file)");
+        }
+        struct stat after {};
+        ASSERT_EQ(::lstat(name.c_str(), &after), 0);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_rdev, before.st_rdev);
+    }
+    char byte;
+    EXPECT_LE(::read(reader, &byte, 1), 0) << "nothing went into the pipe";
+    EXPECT_LT(::accept(listener, nullptr, nullptr), 0) << "nobody called at the socket";
+    ::close(reader);
+    ::close(listener);
+    EXPECT_EQ(Names(), names);
 }
 
 TEST_F(AtomicFileTest, TheOldModeIsKeptAndANewFileFollowsTheUmask) {

@@ -238,6 +238,25 @@ TEST_F(ImageFileTest, ReplacingAFolderFailsAndSaysSo) {
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"taken.hex"});
 }
 
+// A pipe (as a device or a socket) under the name is not replaced by the image in any format:
+// the save raises the creation error, which says why, and writes nothing.
+TEST_F(ImageFileTest, SavingOverWhatIsNoPlainFileRaisesAndLeavesIt) {
+    for (const char* name : {"pipe.bin", "pipe.hex", "pipe.src"}) {
+        SCOPED_TRACE(name);
+        const std::string path = folder.File(name);
+        ASSERT_EQ(::mkfifo(path.c_str(), 0666), 0);
+        try {
+            SaveImageFile(path, buffer.data(), 16, services, 2);
+            ADD_FAILURE() << "saved";
+        } catch (const EFCreateError& e) {
+            EXPECT_EQ(e.Message(), "Cannot create file " + path + " (not a plain file)");
+        }
+        EXPECT_TRUE(fs::is_fifo(path));
+    }
+    EXPECT_TRUE(services.errors.empty());
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"pipe.bin", "pipe.hex", "pipe.src"}));
+}
+
 TEST_F(ImageFileTest, NoFolderToCreateInRaises) {
     EXPECT_THROW(SaveImageFile(folder.File("none/out.bin"), buffer.data(), 4, services, 2),
                  EFCreateError);
