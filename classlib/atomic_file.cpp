@@ -49,6 +49,13 @@ TAtomicFile::TAtomicFile(const std::string& fileName)
     const bool exists = ::stat(target_.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) target_ = fileName;
     const bool keepMode = exists && S_ISREG(st.st_mode);
+    // The rename needs only the folder's permission: a read-only file stays as it is, also
+    // for a user whom the file system would let write it.
+    if (keepMode && (::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0 ||
+                     (st.st_mode & 0222) == 0)) {
+        errno = EACCES;
+        return;
+    }
     const size_t slash = target_.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);

@@ -8,8 +8,9 @@
 // A target that is a symbolic link to a plain file (or to no file yet) is written through: the
 // file the link points at is replaced and the link stays a link. A link to anything else (a
 // device, a pipe, a folder) is replaced itself, never what it points at. A name that is itself
-// a device, a pipe or a socket is refused: no temporary file is made and the node stays as it
-// is. The new file takes the permissions of the plain file it replaces, or those a new
+// a device, a pipe or a socket is refused, and so is a plain file the user may not write (for
+// the link's target when the name is a link): no temporary file is made and the file stays as
+// it is. The new file takes the permissions of the plain file it replaces, or those a new
 // file of the user gets (0666 less the umask).
 #include "streams.h"
 

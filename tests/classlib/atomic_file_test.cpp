@@ -8,11 +8,13 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -136,6 +138,62 @@ TEST_F(AtomicFileTest, ANodeThatIsNoPlainFileIsRefusedAndStays) {
     ::close(reader);
     ::close(listener);
     EXPECT_EQ(Names(), names);
+}
+
+// A plain file the user may not write stays as it is, named directly or through a link: the
+// rename that would replace it needs only the folder's permission. The read-only bit counts
+// also for a user whom the file system would let write the file.
+TEST_F(AtomicFileTest, AReadOnlyFileIsRefusedAndStays) {
+    WriteFileBytes(Path("image.bin"), "old");
+    ::chmod(Path("image.bin").c_str(), 0444);
+    fs::create_symlink(Path("image.bin"), Path("link"));
+    struct stat before {};
+    ASSERT_EQ(::stat(Path("image.bin").c_str(), &before), 0);
+    for (const char* name : {"image.bin", "link"}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(Save(Path(name), "new"));
+        try {
+            TAtomicFileStream(Path(name)).File().CheckOpen();
+            ADD_FAILURE() << "opened";
+        } catch (const EFCreateError& e) {
+            EXPECT_EQ(e.Message(), "Cannot create file " + Path(name));
+        }
+    }
+    struct stat after {};
+    ASSERT_EQ(::stat(Path("image.bin").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(ReadFileBytes(Path("image.bin")), "old");
+    EXPECT_TRUE(fs::is_symlink(Path("link")));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"image.bin", "link"}));
+}
+
+// A file of another user that this one may not write, in a folder that anyone may write: run
+// by an unprivileged user in a child process, as root cannot be refused.
+TEST_F(AtomicFileTest, AFileOfAnotherUserIsRefusedAndStays) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can make a file of another user";
+    constexpr uid_t kNobody = 65534;
+    WriteFileBytes(Path("image.bin"), "old");
+    ::chmod(Path("image.bin").c_str(), 0644);
+    ::chmod(folder_.Path().c_str(), 0777);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+            ::_exit(2);
+        // The folder must take the child's files, or the refusal would prove nothing.
+        if (!Save(Path("probe"), "probe")) ::_exit(3);
+        ::_exit(Save(Path("image.bin"), "new") ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "the child cannot drop root's rights";
+    if (WEXITSTATUS(status) == 3)
+        GTEST_SKIP() << "the temporary folder is out of the child's reach";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the child saved over the file";
+    EXPECT_EQ(ReadFileBytes(Path("image.bin")), "old");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"image.bin", "probe"}));
 }
 
 TEST_F(AtomicFileTest, TheOldModeIsKeptAndANewFileFollowsTheUmask) {

@@ -343,6 +343,19 @@ TEST_F(ChipEditorTest, AFileThatMayNotBeReplacedStaysAndSaysWhy) {
     const Case cases[] = {
         {"a pipe", [](const std::string& name) { ASSERT_EQ(::mkfifo(name.c_str(), 0666), 0); },
          " (not a plain file)"},
+        {"a read-only file",
+         [&](const std::string& name) {
+             WriteFile("Pyrolan.Dat", FileOf({{"K,M,A"}, {"K,M,B"}}));
+             ::chmod(name.c_str(), 0444);
+         },
+         "."},
+        {"a link to a read-only file",
+         [&](const std::string& name) {
+             WriteFile("real.Dat", FileOf({{"K,M,A"}, {"K,M,B"}}));
+             ::chmod(Path("real.Dat").c_str(), 0444);
+             std::filesystem::create_symlink(Path("real.Dat"), name);
+         },
+         "."},
     };
     StartWith({{"K,M,A"}, {"K,M,B"}});
     ShowEditor();
@@ -372,6 +385,7 @@ TEST_F(ChipEditorTest, AFileThatMayNotBeReplacedStaysAndSaysWhy) {
             EXPECT_EQ(entry.path().filename().string().find(".Pyrolan.Dat."), std::string::npos)
                 << "no temporary file is left behind";
     }
+    EXPECT_TRUE(std::filesystem::is_symlink(Path("Pyrolan.Dat"))) << "the link stays a link";
 }
 
 TEST_F(ChipEditorTest, DamagedFileIsReportedInSimplifiedChinese) {

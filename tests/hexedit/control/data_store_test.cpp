@@ -198,6 +198,33 @@ TEST(DataStore, SavingOverWhatIsNoPlainFileIsRefused) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System).size(), 2);
 }
 
+// A file that was made read-only after it was loaded, or another read-only file, is not
+// replaced by a save: the rename would need only the folder's permission.
+TEST(DataStore, SavingOverAReadOnlyFileIsRefused) {
+    TestApp();
+    QTemporaryDir dir;
+    const std::string doc = dir.filePath("doc.bin").toStdString();
+    const std::string other = dir.filePath("other.bin").toStdString();
+    std::ofstream(doc, std::ios::binary) << "document";
+    std::ofstream(other, std::ios::binary) << "other";
+    TOrixHexEditor editor;
+    editor.LoadFromFile(doc);
+    ASSERT_FALSE(editor.ReadOnlyFile());
+    editor.SetDataAt(0, 'D');
+    for (const std::string& name : {doc, other}) {
+        ::chmod(name.c_str(), 0444);
+        try {
+            editor.SaveToFile(name, true);
+            ADD_FAILURE() << "saved";
+        } catch (const EFCreateError& e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot create file " + name);
+        }
+    }
+    EXPECT_EQ(ReadFile(doc), "document");
+    EXPECT_EQ(ReadFile(other), "other");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
 TEST(DataStore, CancelledSaveKeepsOldFile) {
     TestApp();
     QTemporaryDir dir;
