@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -147,16 +148,41 @@ void TOrixHexEditorEx::BookmarkChanged() {
     if (!FSettingBookmarks) TCustomOrixHexEditor::BookmarkChanged();
 }
 
+std::string TOrixHexEditorEx::BackupName() const {
+    if (!FCreateBackup || !GetModified() || !FileExists(FDocumentName)) return {};
+    const std::string backup = FDocumentName + FBackupExtension;
+    // A backup under the document's own name (an empty extension, or a name that leads to the
+    // document) would take the document away with the old backup.
+    struct stat document {
+    }, old{};
+    if (::stat(backup.c_str(), &old) == 0 && ::stat(FDocumentName.c_str(), &document) == 0 &&
+        old.st_dev == document.st_dev && old.st_ino == document.st_ino)
+        throw EOrixHexEditor(Format("Cannot create backup %s. (%s)", backup.c_str(),
+                                    "The backup would be the document itself"));
+    return backup;
+}
+
 void TOrixHexEditorEx::PrepareOverwriteDiskFile() {
     TCustomOrixHexEditor::PrepareOverwriteDiskFile();
-    if (!FCreateBackup || !GetModified() || !FileExists(FDocumentName)) return;
-    const std::string backup = FDocumentName + FBackupExtension;
+    BackupName();
+}
+
+void TOrixHexEditorEx::CommitDiskFile(TAtomicFile& file, const std::string& fileName) {
+    const std::string backup = fileName == FDocumentName ? BackupName() : std::string();
+    if (backup.empty()) return TCustomOrixHexEditor::CommitDiskFile(file, fileName);
+    // The new file is complete on disk: only now does the old one make room for it, so that a
+    // failed or cancelled save leaves it under its own name.
     if (FileExists(backup) && ::unlink(backup.c_str()) != 0)
         throw EOrixHexEditor(
             Format("Cannot delete previous backup %s. (%s)", backup.c_str(), std::strerror(errno)));
-    if (::rename(FDocumentName.c_str(), backup.c_str()) != 0)
+    const std::string& old = file.Target();
+    if (::rename(old.c_str(), backup.c_str()) != 0)
         throw EOrixHexEditor(
             Format("Cannot create backup %s. (%s)", backup.c_str(), std::strerror(errno)));
+    if (!file.Commit()) {
+        ::rename(backup.c_str(), old.c_str());
+        throw EFCreateError(Format("Cannot create file %s", fileName.c_str()));
+    }
 }
 
 void TOrixHexEditorEx::Save() {

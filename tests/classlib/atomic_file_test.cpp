@@ -4,44 +4,19 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <grp.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// While it lives, writes past the given size fail with EFBIG (instead of the signal).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) : handler_(std::signal(SIGXFSZ, SIG_IGN)) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit low = saved_;
-        low.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &low);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, handler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*handler_)(int);
-};
 
 class AtomicFileTest : public ::testing::Test {
 protected:
@@ -171,27 +146,16 @@ TEST_F(AtomicFileTest, AReadOnlyFileIsRefusedAndStays) {
 // A file of another user that this one may not write, in a folder that anyone may write: run
 // by an unprivileged user in a child process, as root cannot be refused.
 TEST_F(AtomicFileTest, AFileOfAnotherUserIsRefusedAndStays) {
-    if (::geteuid() != 0) GTEST_SKIP() << "only root can make a file of another user";
-    constexpr uid_t kNobody = 65534;
     WriteFileBytes(Path("image.bin"), "old");
     ::chmod(Path("image.bin").c_str(), 0644);
     ::chmod(folder_.Path().c_str(), 0777);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
-            ::_exit(2);
+    const AsNobody outcome = RunAsNobody([&] {
         // The folder must take the child's files, or the refusal would prove nothing.
-        if (!Save(Path("probe"), "probe")) ::_exit(3);
-        ::_exit(Save(Path("image.bin"), "new") ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "the child cannot drop root's rights";
-    if (WEXITSTATUS(status) == 3)
-        GTEST_SKIP() << "the temporary folder is out of the child's reach";
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the child saved over the file";
+        if (!Save(Path("probe"), "probe")) return AsNobody::Skipped;
+        return Save(Path("image.bin"), "new") ? AsNobody::Failed : AsNobody::Held;
+    });
+    if (outcome == AsNobody::Skipped) GTEST_SKIP() << "needs root to run a check as nobody";
+    EXPECT_EQ(outcome, AsNobody::Held) << "the child saved over the file";
     EXPECT_EQ(ReadFileBytes(Path("image.bin")), "old");
     EXPECT_EQ(Names(), (std::vector<std::string>{"image.bin", "probe"}));
 }

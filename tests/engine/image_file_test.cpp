@@ -6,9 +6,7 @@
 #include "image_test_support.h"
 #include "message_table.h"
 
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -196,22 +194,6 @@ TEST_F(ImageFileTest, SavingThroughALinkReplacesItsTarget) {
     EXPECT_TRUE(fs::is_symlink(folder.Path() / "link.bin"));
     EXPECT_EQ(ReadFileBytes(folder.File("target.bin")), std::string("\1\2\3\4"));
 }
-
-// A file size limit makes the writes fail part way, as a full disk would.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit limited = saved_;
-        limited.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &saved_); }
-
-private:
-    rlimit saved_{};
-};
 
 TEST_F(ImageFileTest, FailedWriteLeavesTheOldFileAndSaysSo) {
     const std::vector<uint8_t> image = RandomBytes(3 << 20, 9);
