@@ -31,12 +31,16 @@ const TEditActionRule kEditActions[] = {
     {IsAction<TEditCopy>, 'C', [](E& e) { return e.CanCopy(); }, [](E& e) { return e.CBCopy(); }},
     {IsAction<TEditPaste>, 'V', [](E& e) { return e.CanPaste(); },
      [](E& e) { return e.CBPaste(); }},
+    // A host may run an action without asking whether it is enabled: delete and undo refuse
+    // a read-only view themselves, as cut and paste do.
     {IsAction<TEditDelete>, 0, [](E& e) { return e.CanCut(); },
      [](E& e) {
+         if (e.GetReadOnlyView()) return false;
          e.DeleteSelection("Cut to clipboard");
          return true;
      }},
-    {IsAction<TEditUndo>, 'Z', [](E& e) { return e.GetCanUndo(); }, [](E& e) { return e.Undo(); }},
+    {IsAction<TEditUndo>, 'Z', [](E& e) { return e.GetCanUndo(); },
+     [](E& e) { return !e.GetReadOnlyView() && e.Undo(); }},
     {IsAction<TEditSelectAll>, 'A', [](E& e) { return e.GetDataSize() > 0; },
      [](E& e) {
          e.SelectAll();

@@ -436,6 +436,33 @@ TEST(EditorEx, StandardEditActions) {
     (void)cut;
 }
 
+// A read-only view refuses every action that would change it, also when a host runs the action
+// without asking whether it is enabled; the history waits for the view to be writable again.
+TEST(EditorEx, EditActionsLeaveAReadOnlyViewAlone) {
+    ShownEditor e(16);
+    e->NewSelection(2, 3);
+    e->DeleteSelection("");
+    const std::string description = e->GetUndoDescription();
+    std::vector<uint8_t> before(14);
+    e->ReadBuffer(before.data(), 0, 14);
+    e->SetReadOnlyView(true);
+    e->NewSelection(4, 5);
+    TEditDelete del;
+    TEditUndo undo;
+    TEditCut cut;
+    TEditPaste paste;
+    for (TBasicAction* action : std::initializer_list<TBasicAction*>{&del, &undo, &cut, &paste}) {
+        EXPECT_FALSE(e->ExecuteAction(action));
+        std::vector<uint8_t> after(static_cast<size_t>(e->GetDataSize()));
+        e->ReadBuffer(after.data(), 0, e->GetDataSize());
+        EXPECT_EQ(after, before);
+    }
+    e->SetReadOnlyView(false);
+    EXPECT_EQ(e->GetUndoDescription(), description);
+    EXPECT_TRUE(e->ExecuteAction(&undo));
+    EXPECT_EQ(e->GetDataSize(), 16);
+}
+
 // Each edit action is enabled by its own rule: cut and delete need a selection that may be
 // removed, copy only a selection.
 TEST(EditorEx, EditActionsEnabledByTheirRules) {
