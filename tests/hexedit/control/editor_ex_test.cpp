@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
@@ -297,6 +298,24 @@ TEST(EditorEx, AFailedSaveWithABackupLeavesTheDocumentAndTheOlderBackup) {
         EXPECT_EQ(ReadFile(a), "n" + previous.substr(1));
         EXPECT_EQ(ReadFile(a + ".bak"), previous);
     }
+}
+
+// A document opened through a link is saved through it: the link stays, the file it points
+// at gets the new bytes, and the backup beside the link holds the old ones.
+TEST(EditorEx, ABackupOfADocumentOpenedThroughALink) {
+    TestApp();
+    QTemporaryDir dir;
+    const std::string real = dir.filePath("real.bin").toStdString();
+    const std::string link = dir.filePath("a.bin").toStdString();
+    WriteFile(real, "old!");
+    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+    TOrixHexEditorEx e;
+    e.LoadFromFile(link);
+    e.IntChangeByte(e.GetDataAt(0), 'n', 0, "");
+    e.Save();
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(link)).isSymLink());
+    EXPECT_EQ(ReadFile(real), "nld!");
+    EXPECT_EQ(ReadFile(link + ".bak"), "old!");
 }
 
 // A folder the user may not write takes neither the new file nor the backup: the save is
