@@ -157,8 +157,8 @@ std::string TOrixHexEditorEx::BackupName() const {
     const std::string backup = FDocumentName + FBackupExtension;
     // A backup under the document's own name (an empty extension, or a name that leads to the
     // document) would take the document away with the old backup.
-    struct stat document {
-    }, old{};
+    struct stat document {};
+    struct stat old {};
     if (::stat(backup.c_str(), &old) == 0 && ::stat(FDocumentName.c_str(), &document) == 0 &&
         old.st_dev == document.st_dev && old.st_ino == document.st_ino)
         throw EOrixHexEditor(Format("Cannot create backup %s. (%s)", backup.c_str(),
@@ -168,12 +168,16 @@ std::string TOrixHexEditorEx::BackupName() const {
 
 void TOrixHexEditorEx::PrepareOverwriteDiskFile() {
     TCustomOrixHexEditor::PrepareOverwriteDiskFile();
+    // Refused before anything is written: a backup that would be the document itself.
     BackupName();
 }
 
 void TOrixHexEditorEx::CommitDiskFile(TAtomicFile& file, const std::string& fileName) {
     const std::string backup = fileName == FDocumentName ? BackupName() : std::string();
-    if (backup.empty()) return TCustomOrixHexEditor::CommitDiskFile(file, fileName);
+    if (backup.empty()) {
+        TCustomOrixHexEditor::CommitDiskFile(file, fileName);
+        return;
+    }
     // The new file is complete on disk: only now does the old one make room for it, so that a
     // failed or cancelled save leaves it under its own name.
     if (FileExists(backup) && ::unlink(backup.c_str()) != 0)
@@ -184,6 +188,7 @@ void TOrixHexEditorEx::CommitDiskFile(TAtomicFile& file, const std::string& file
         throw EOrixHexEditor(
             Format("Cannot create backup %s. (%s)", backup.c_str(), std::strerror(errno)));
     if (!file.Commit()) {
+        // The old file back under its own name.
         ::rename(backup.c_str(), old.c_str());
         throw EFCreateError(Format("Cannot create file %s", fileName.c_str()));
     }
