@@ -34,13 +34,28 @@ std::string ResolvedTarget(const std::string& fileName) {
 
 } // namespace
 
-TAtomicFile::TAtomicFile(const std::string& fileName) : target_(ResolvedTarget(fileName)) {
+TAtomicFile::TAtomicFile(const std::string& fileName)
+    : fileName_(fileName), target_(ResolvedTarget(fileName)) {
+    struct stat st {};
+    // A device, a pipe or a socket is never replaced by a file (a folder cannot be: its
+    // rename fails).
+    if (::lstat(fileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode) &&
+        !S_ISDIR(st.st_mode)) {
+        notPlainFile_ = true;
+        return;
+    }
     // Only a plain file is replaced through a link: a link to a device, a pipe or a folder
     // (a settings file linked to the zero device) is itself replaced, never what it points at.
-    struct stat st {};
     const bool exists = ::stat(target_.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) target_ = fileName;
     const bool keepMode = exists && S_ISREG(st.st_mode);
+    // The rename needs only the folder's permission: a read-only file stays as it is, also
+    // for a user whom the file system would let write it.
+    if (keepMode && (::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0 ||
+                     (st.st_mode & 0222) == 0)) {
+        errno = EACCES;
+        return;
+    }
     const size_t slash = target_.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
@@ -57,6 +72,14 @@ TAtomicFile::TAtomicFile(const std::string& fileName) : target_(ResolvedTarget(f
         mode = 0666 & ~mask;
     }
     if (::fchmod(fd_, mode) != 0) failed_ = true;
+}
+
+std::string TAtomicFile::Explained(const std::string& message) const {
+    return notPlainFile_ ? message + " (not a plain file)" : message;
+}
+
+void TAtomicFile::CheckOpen() const {
+    if (!IsOpen()) throw EFCreateError(Explained("Cannot create file " + fileName_));
 }
 
 TAtomicFile::~TAtomicFile() {

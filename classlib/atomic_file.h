@@ -6,10 +6,12 @@
 // is removed.
 //
 // A target that is a symbolic link to a plain file (or to no file yet) is written through: the
-// file the link points at is replaced and the link stays a link. A name that is, or links to,
-// anything else (a device, a pipe, a folder) is replaced itself, never what it points at. The
-// new file takes the permissions of the plain file it replaces, or those a new file of the
-// user gets (0666 less the umask).
+// file the link points at is replaced and the link stays a link. A link to anything else (a
+// device, a pipe, a folder) is replaced itself, never what it points at. A name that is itself
+// a device, a pipe or a socket is refused, and so is a plain file the user may not write (for
+// the link's target when the name is a link): no temporary file is made and the file stays as
+// it is. The new file takes the permissions of the plain file it replaces, or those a new
+// file of the user gets (0666 less the umask).
 #include "streams.h"
 
 #include <cstddef>
@@ -25,6 +27,10 @@ public:
     TAtomicFile& operator=(const TAtomicFile&) = delete;
 
     bool IsOpen() const { return fd_ >= 0; }
+    // The save's own failure message, told why when the name is no plain file.
+    std::string Explained(const std::string& message) const;
+    // Raises EFCreateError "Cannot create file %s" (explained) unless the file is open.
+    void CheckOpen() const;
     // The file the rename replaces: the link's target when the name is a link.
     const std::string& Target() const { return target_; }
 
@@ -37,8 +43,10 @@ public:
     bool Commit();
 
 private:
+    std::string fileName_;
     std::string target_;
     std::string temp_;
+    bool notPlainFile_ = false;
     int fd_ = -1;
     bool failed_ = false;
     bool closed_ = false;

@@ -5,8 +5,6 @@
 #include "sysutils.h"
 
 #include <cstdio>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -170,19 +168,12 @@ void TIniFile::WriteBool(const std::string& section, const std::string& key, boo
     WriteString(section, key, value ? "1" : "0");
 }
 
-// The whole file is replaced at once (TAtomicFile): a failed write leaves the old file whole.
+// The whole file is replaced at once (TAtomicFile): a failed write leaves the old file whole,
+// and a read-only one, or one that is no plain file, is not written at all.
 void TIniFile::Store(const std::vector<std::string>& lines) const {
-    const auto fail = [this]() {
-        throw EIniFileException(Format("Unable to write to %s", fileName_.c_str()));
-    };
-    struct stat old {};
-    const bool exists = ::stat(fileName_.c_str(), &old) == 0;
-    // A read-only settings file stays as it is, also for a user whom the file system would
-    // let write it, as the platform's profile writer keeps it.
-    if (exists && (::access(fileName_.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0)) fail();
-
     std::string text;
     for (const std::string& line : lines) text += line + "\n";
     TAtomicFile file(fileName_);
-    if (!file.Write(text.data(), text.size()) || !file.Commit()) fail();
+    if (!file.Write(text.data(), text.size()) || !file.Commit())
+        throw EIniFileException(file.Explained(Format("Unable to write to %s", fileName_.c_str())));
 }

@@ -398,7 +398,8 @@ bool WriteDatabase(const std::string& path, const std::vector<Row>& rows) {
     // The last 68 bytes stay zero: the end record.
     TAtomicFile out(path);
     if (!out.IsOpen()) {
-        std::fprintf(stderr, "%s: cannot create: %s\n", path.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "%s: %s: %s\n", path.c_str(), out.Explained("cannot create").c_str(),
+                     std::strerror(errno));
         return false;
     }
     if (!out.Write(bytes.data(), bytes.size()) || !out.Commit()) {

@@ -1,7 +1,5 @@
 #include "image_output_file.h"
 
-#include "exceptions.h"
-
 #include <algorithm>
 #include <cstring>
 
@@ -13,7 +11,7 @@ constexpr size_t kBufferSize = 4 << 20;
 
 ImageOutputFile::ImageOutputFile(const std::string& fileName)
     : file_(fileName), buffer_(kBufferSize) {
-    if (!file_.IsOpen()) throw EFCreateError("Cannot create file " + fileName);
+    file_.CheckOpen();
 }
 
 bool ImageOutputFile::Flush() {

@@ -10,7 +10,8 @@
 
 class ImageOutputFile {
 public:
-    // Raises EFCreateError when no file can be created beside the target.
+    // Raises EFCreateError when no file can be created beside the target, or the target may
+    // not be replaced (TAtomicFile::CheckOpen).
     explicit ImageOutputFile(const std::string& fileName);
     // The temporary file goes unless Commit has renamed it.
     ~ImageOutputFile() = default;

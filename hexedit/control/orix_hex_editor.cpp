@@ -266,12 +266,10 @@ void TCustomOrixHexEditor::SaveToFile(const std::string& fileName, bool unmodify
     FProgressName = fileName;
     try {
         TAtomicFileStream file(fileName);
-        if (!file.File().IsOpen())
-            throw EFCreateError(Format("Cannot create file %s", fileName.c_str()));
+        file.File().CheckOpen();
         SaveToStream(file);
         if (!file.File().Close()) throw EWriteError("Stream write error");
-        if (!file.File().Commit())
-            throw EFCreateError(Format("Cannot create file %s", fileName.c_str()));
+        CommitDiskFile(file.File(), fileName);
     } catch (...) {
         FProgressName.clear();
         throw;
@@ -286,6 +284,10 @@ void TCustomOrixHexEditor::SaveToFile(const std::string& fileName, bool unmodify
         ResetUndo();
     }
     FProgressName.clear();
+}
+
+void TCustomOrixHexEditor::CommitDiskFile(TAtomicFile& file, const std::string& fileName) {
+    if (!file.Commit()) throw EFCreateError(Format("Cannot create file %s", fileName.c_str()));
 }
 
 void TCustomOrixHexEditor::CreateEmptyFile(const std::string& name) {

@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+class TAtomicFile;
 class TCustomOrixHexEditor;
 
 enum TOrixHProgressKind : uint8_t { pkLoad = 0, pkSave = 1, pkFind = 2 };
@@ -153,6 +154,9 @@ public:
                        int32_t count = -1);
     void FreeStorage(bool undo);
     virtual void PrepareOverwriteDiskFile();
+    // Puts the written and synced file in place under fileName; a descendant keeps the old
+    // one as a backup here, so that nothing is moved before the new file is complete.
+    virtual void CommitDiskFile(TAtomicFile& file, const std::string& fileName);
     virtual void Changed();
     int32_t GetDataSize() const;
     bool GetModified() const;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -30,12 +31,16 @@ const TEditActionRule kEditActions[] = {
     {IsAction<TEditCopy>, 'C', [](E& e) { return e.CanCopy(); }, [](E& e) { return e.CBCopy(); }},
     {IsAction<TEditPaste>, 'V', [](E& e) { return e.CanPaste(); },
      [](E& e) { return e.CBPaste(); }},
+    // A host may run an action without asking whether it is enabled: delete and undo refuse
+    // a read-only view themselves, as cut and paste do.
     {IsAction<TEditDelete>, 0, [](E& e) { return e.CanCut(); },
      [](E& e) {
+         if (e.GetReadOnlyView()) return false;
          e.DeleteSelection("Cut to clipboard");
          return true;
      }},
-    {IsAction<TEditUndo>, 'Z', [](E& e) { return e.GetCanUndo(); }, [](E& e) { return e.Undo(); }},
+    {IsAction<TEditUndo>, 'Z', [](E& e) { return e.GetCanUndo(); },
+     [](E& e) { return !e.GetReadOnlyView() && e.Undo(); }},
     {IsAction<TEditSelectAll>, 'A', [](E& e) { return e.GetDataSize() > 0; },
      [](E& e) {
          e.SelectAll();
@@ -147,16 +152,46 @@ void TOrixHexEditorEx::BookmarkChanged() {
     if (!FSettingBookmarks) TCustomOrixHexEditor::BookmarkChanged();
 }
 
+std::string TOrixHexEditorEx::BackupName() const {
+    if (!FCreateBackup || !GetModified() || !FileExists(FDocumentName)) return {};
+    const std::string backup = FDocumentName + FBackupExtension;
+    // A backup under the document's own name (an empty extension, or a name that leads to the
+    // document) would take the document away with the old backup.
+    struct stat document {};
+    struct stat old {};
+    if (::stat(backup.c_str(), &old) == 0 && ::stat(FDocumentName.c_str(), &document) == 0 &&
+        old.st_dev == document.st_dev && old.st_ino == document.st_ino)
+        throw EOrixHexEditor(Format("Cannot create backup %s. (%s)", backup.c_str(),
+                                    "The backup would be the document itself"));
+    return backup;
+}
+
 void TOrixHexEditorEx::PrepareOverwriteDiskFile() {
     TCustomOrixHexEditor::PrepareOverwriteDiskFile();
-    if (!FCreateBackup || !GetModified() || !FileExists(FDocumentName)) return;
-    const std::string backup = FDocumentName + FBackupExtension;
+    // Refused before anything is written: a backup that would be the document itself.
+    BackupName();
+}
+
+void TOrixHexEditorEx::CommitDiskFile(TAtomicFile& file, const std::string& fileName) {
+    const std::string backup = fileName == FDocumentName ? BackupName() : std::string();
+    if (backup.empty()) {
+        TCustomOrixHexEditor::CommitDiskFile(file, fileName);
+        return;
+    }
+    // The new file is complete on disk: only now does the old one make room for it, so that a
+    // failed or cancelled save leaves it under its own name.
     if (FileExists(backup) && ::unlink(backup.c_str()) != 0)
         throw EOrixHexEditor(
             Format("Cannot delete previous backup %s. (%s)", backup.c_str(), std::strerror(errno)));
-    if (::rename(FDocumentName.c_str(), backup.c_str()) != 0)
+    const std::string& old = file.Target();
+    if (::rename(old.c_str(), backup.c_str()) != 0)
         throw EOrixHexEditor(
             Format("Cannot create backup %s. (%s)", backup.c_str(), std::strerror(errno)));
+    if (!file.Commit()) {
+        // The old file back under its own name.
+        ::rename(backup.c_str(), old.c_str());
+        throw EFCreateError(Format("Cannot create file %s", fileName.c_str()));
+    }
 }
 
 void TOrixHexEditorEx::Save() {

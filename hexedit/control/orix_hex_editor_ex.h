@@ -69,6 +69,7 @@ public:
 
     void BookmarkChanged() override;
     void PrepareOverwriteDiskFile() override;
+    void CommitDiskFile(TAtomicFile& file, const std::string& fileName) override;
     void Save();
     // The common end of paste and drop: replaces the selection, or inserts at the caret's
     // unit (overwrites there when the size is fixed); the new bytes end selected.
@@ -258,6 +259,10 @@ public:
     TOrixHQueryPublicPropertyEvent OnQueryPublicProperty;
 
 private:
+    // The backup a save over the document makes now ("" for none); refuses one that would be
+    // the document itself.
+    std::string BackupName() const;
+
     // Declared last, so destroyed first: the control's end releases the clipboard.
     struct TClipboardRelease {
         TOrixHexEditorEx* Editor;

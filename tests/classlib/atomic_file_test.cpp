@@ -4,37 +4,19 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
-#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// While it lives, writes past the given size fail with EFBIG (instead of the signal).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) : handler_(std::signal(SIGXFSZ, SIG_IGN)) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit low = saved_;
-        low.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &low);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, handler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*handler_)(int);
-};
 
 class AtomicFileTest : public ::testing::Test {
 protected:
@@ -84,6 +66,98 @@ TEST_F(AtomicFileTest, ALinkToWhatIsNoPlainFileIsReplacedItself) {
     EXPECT_TRUE(fs::is_empty(Path("elsewhere/folder")));
     fs::remove(Path("elsewhere/folder"));
     EXPECT_EQ(Names(), (std::vector<std::string>{"elsewhere", "link"}));
+}
+
+// A device, a pipe or a socket under the name is refused before anything is written: the
+// node keeps its kind and what it holds, and no temporary file is made beside it.
+TEST_F(AtomicFileTest, ANodeThatIsNoPlainFileIsRefusedAndStays) {
+    // The null device under a name of our own; where nodes cannot be made, the system's own
+    // (which the refusal leaves alone as well).
+    std::string device = Path("device");
+    if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) device = "/dev/null";
+    const std::string fifo = Path("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    // A reader holds the pipe open, so that a write into it would not block but stay there.
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const std::string socketName = Path("socket");
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketName.size(), sizeof address.sun_path);
+    socketName.copy(address.sun_path, socketName.size());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    const std::vector<std::string> names = Names();
+
+    for (const std::string& name : {device, fifo, socketName}) {
+        SCOPED_TRACE(name);
+        struct stat before {};
+        ASSERT_EQ(::lstat(name.c_str(), &before), 0);
+        EXPECT_FALSE(Save(name, "new"));
+        try {
+            TAtomicFileStream(name).File().CheckOpen();
+            ADD_FAILURE() << "opened";
+        } catch (const EFCreateError& e) {
+            EXPECT_EQ(e.Message(), "Cannot create file " + name + " (not a plain file)");
+        }
+        struct stat after {};
+        ASSERT_EQ(::lstat(name.c_str(), &after), 0);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_rdev, before.st_rdev);
+    }
+    char byte;
+    EXPECT_LE(::read(reader, &byte, 1), 0) << "nothing went into the pipe";
+    EXPECT_LT(::accept(listener, nullptr, nullptr), 0) << "nobody called at the socket";
+    ::close(reader);
+    ::close(listener);
+    EXPECT_EQ(Names(), names);
+}
+
+// A plain file the user may not write stays as it is, named directly or through a link: the
+// rename that would replace it needs only the folder's permission. The read-only bit counts
+// also for a user whom the file system would let write the file.
+TEST_F(AtomicFileTest, AReadOnlyFileIsRefusedAndStays) {
+    WriteFileBytes(Path("image.bin"), "old");
+    ::chmod(Path("image.bin").c_str(), 0444);
+    fs::create_symlink(Path("image.bin"), Path("link"));
+    struct stat before {};
+    ASSERT_EQ(::stat(Path("image.bin").c_str(), &before), 0);
+    for (const char* name : {"image.bin", "link"}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(Save(Path(name), "new"));
+        try {
+            TAtomicFileStream(Path(name)).File().CheckOpen();
+            ADD_FAILURE() << "opened";
+        } catch (const EFCreateError& e) {
+            EXPECT_EQ(e.Message(), "Cannot create file " + Path(name));
+        }
+    }
+    struct stat after {};
+    ASSERT_EQ(::stat(Path("image.bin").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(ReadFileBytes(Path("image.bin")), "old");
+    EXPECT_TRUE(fs::is_symlink(Path("link")));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"image.bin", "link"}));
+}
+
+// A file of another user that this one may not write, in a folder that anyone may write: run
+// by an unprivileged user in a child process, as root cannot be refused.
+TEST_F(AtomicFileTest, AFileOfAnotherUserIsRefusedAndStays) {
+    WriteFileBytes(Path("image.bin"), "old");
+    ::chmod(Path("image.bin").c_str(), 0644);
+    ::chmod(folder_.Path().c_str(), 0777);
+    const AsNobody outcome = RunAsNobody([&] {
+        // The folder must take the child's files, or the refusal would prove nothing.
+        if (!Save(Path("probe"), "probe")) return AsNobody::Skipped;
+        return Save(Path("image.bin"), "new") ? AsNobody::Failed : AsNobody::Held;
+    });
+    if (outcome == AsNobody::Skipped) GTEST_SKIP() << "needs root to run a check as nobody";
+    EXPECT_EQ(outcome, AsNobody::Held) << "the child saved over the file";
+    EXPECT_EQ(ReadFileBytes(Path("image.bin")), "old");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"image.bin", "probe"}));
 }
 
 TEST_F(AtomicFileTest, TheOldModeIsKeptAndANewFileFollowsTheUmask) {

@@ -129,6 +129,18 @@ TEST_F(IniFileTest, ReadOnlyFileIsRefusedEvenForRoot) {
     EXPECT_EQ(Get(), "[A]\nb=1\n");
 }
 
+TEST_F(IniFileTest, APipeUnderTheNameIsRefusedAndSaysWhy) {
+    ASSERT_EQ(::mkfifo(path_.c_str(), 0666), 0);
+    TIniFile ini(path_);
+    try {
+        ini.WriteInteger("A", "b", 2);
+        FAIL() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Unable to write to " + path_ + " (not a plain file)");
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(path_));
+}
+
 TEST_F(IniFileTest, UnwritableFolderRaises) {
     TIniFile ini(dir_ + "/missing/folder/x.ini");
     EXPECT_THROW(ini.WriteInteger("A", "b", 2), EIniFileException);

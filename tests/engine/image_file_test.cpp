@@ -6,9 +6,7 @@
 #include "image_test_support.h"
 #include "message_table.h"
 
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -197,22 +195,6 @@ TEST_F(ImageFileTest, SavingThroughALinkReplacesItsTarget) {
     EXPECT_EQ(ReadFileBytes(folder.File("target.bin")), std::string("\1\2\3\4"));
 }
 
-// A file size limit makes the writes fail part way, as a full disk would.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit limited = saved_;
-        limited.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &saved_); }
-
-private:
-    rlimit saved_{};
-};
-
 TEST_F(ImageFileTest, FailedWriteLeavesTheOldFileAndSaysSo) {
     const std::vector<uint8_t> image = RandomBytes(3 << 20, 9);
     for (const char* name : {"old.bin", "old.hex", "old.src"}) {
@@ -236,6 +218,25 @@ TEST_F(ImageFileTest, ReplacingAFolderFailsAndSaysSo) {
     EXPECT_EQ(services.errors, std::vector<std::string>{Message(MsgWriteFileError, 0)});
     EXPECT_TRUE(fs::is_directory(folder.Path() / "taken.hex"));
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"taken.hex"});
+}
+
+// A pipe (as a device or a socket) under the name is not replaced by the image in any format:
+// the save raises the creation error, which says why, and writes nothing.
+TEST_F(ImageFileTest, SavingOverWhatIsNoPlainFileRaisesAndLeavesIt) {
+    for (const char* name : {"pipe.bin", "pipe.hex", "pipe.src"}) {
+        SCOPED_TRACE(name);
+        const std::string path = folder.File(name);
+        ASSERT_EQ(::mkfifo(path.c_str(), 0666), 0);
+        try {
+            SaveImageFile(path, buffer.data(), 16, services, 2);
+            ADD_FAILURE() << "saved";
+        } catch (const EFCreateError& e) {
+            EXPECT_EQ(e.Message(), "Cannot create file " + path + " (not a plain file)");
+        }
+        EXPECT_TRUE(fs::is_fifo(path));
+    }
+    EXPECT_TRUE(services.errors.empty());
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"pipe.bin", "pipe.hex", "pipe.src"}));
 }
 
 TEST_F(ImageFileTest, NoFolderToCreateInRaises) {

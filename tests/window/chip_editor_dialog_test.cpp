@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -330,6 +331,61 @@ TEST_F(ChipEditorTest, AFileThatCannotBeReplacedChangesNothing) {
     for (const auto& entry : std::filesystem::directory_iterator(dir_))
         EXPECT_EQ(entry.path().filename().string().find(".Pyrolan.Dat."), std::string::npos)
             << "no temporary file is left behind";
+}
+
+// What may not be replaced by the saved file stays as it is and the save says so.
+TEST_F(ChipEditorTest, AFileThatMayNotBeReplacedStaysAndSaysWhy) {
+    struct Case {
+        const char* what;
+        std::function<void(const std::string&)> make;
+        const char* ending; // of the message shown
+    };
+    const Case cases[] = {
+        {"a pipe", [](const std::string& name) { ASSERT_EQ(::mkfifo(name.c_str(), 0666), 0); },
+         " (not a plain file)"},
+        {"a read-only file",
+         [&](const std::string& name) {
+             WriteFile("Pyrolan.Dat", FileOf({{"K,M,A"}, {"K,M,B"}}));
+             ::chmod(name.c_str(), 0444);
+         },
+         "."},
+        {"a link to a read-only file",
+         [&](const std::string& name) {
+             WriteFile("real.Dat", FileOf({{"K,M,A"}, {"K,M,B"}}));
+             ::chmod(Path("real.Dat").c_str(), 0444);
+             std::filesystem::create_symlink(Path("real.Dat"), name);
+         },
+         "."},
+    };
+    StartWith({{"K,M,A"}, {"K,M,B"}});
+    ShowEditor();
+    const ChipTableArray table = Main().State.ChipTable;
+    ClickCell(1, 1);
+    Editor().BtnDeleteClick();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(Path("Pyrolan.Dat"));
+        c.make(Path("Pyrolan.Dat"));
+        struct stat before {};
+        ASSERT_EQ(::stat(Path("Pyrolan.Dat").c_str(), &before), 0);
+        // A pipe is never read: that would wait for a writer.
+        const bool plain = S_ISREG(before.st_mode);
+        const std::string file = plain ? Database() : "";
+        Editor().BtnSave->click();
+        EXPECT_EQ(LastBox(), "Cannot create file " + Path("Pyrolan.Dat") + c.ending);
+        EXPECT_EQ(std::memcmp(&table, &Main().State.ChipTable, sizeof table), 0);
+        struct stat after {};
+        ASSERT_EQ(::stat(Path("Pyrolan.Dat").c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        if (plain) {
+            EXPECT_EQ(Database(), file);
+        }
+        for (const auto& entry : std::filesystem::directory_iterator(dir_))
+            EXPECT_EQ(entry.path().filename().string().find(".Pyrolan.Dat."), std::string::npos)
+                << "no temporary file is left behind";
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(Path("Pyrolan.Dat"))) << "the link stays a link";
 }
 
 TEST_F(ChipEditorTest, DamagedFileIsReportedInSimplifiedChinese) {

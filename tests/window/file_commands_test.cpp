@@ -9,6 +9,7 @@
 #include <QCompleter>
 #include <QFileDialog>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -189,6 +190,29 @@ TEST_F(FileCommandTest, SaveTakesViewEditsAndWritesTheWholeCapacity) {
     EXPECT_EQ(ReadFile("out.bin"), expected);
     EXPECT_EQ(boxes_.back().Caption, "Info");
     EXPECT_EQ(Main().LogLines(), log) << "Save writes no log line";
+}
+
+// A read-only file is not replaced by a save in any format, named or linked to: the save
+// says that it cannot create the file.
+TEST_F(FileCommandTest, SaveOverAReadOnlyFileLeavesItAndSaysSo) {
+    StartWithChip();
+    PutPatternInBuffer();
+    for (const char* name : {"ro.bin", "ro.hex", "ro.src", "link.bin"}) {
+        SCOPED_TRACE(name);
+        if (std::string(name) == "link.bin") {
+            std::filesystem::create_symlink(Path("ro.bin"), Path(name));
+        } else {
+            WriteFile(name, "read-only");
+            ::chmod(Path(name).c_str(), 0444);
+        }
+        boxes_.clear();
+        answer_ = IDYES;
+        Save(name);
+        ASSERT_FALSE(boxes_.empty());
+        EXPECT_EQ(boxes_.back().Text, "Cannot create file " + Path(name) + ".");
+        EXPECT_EQ(ReadFile(name), "read-only");
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(Path("link.bin")));
 }
 
 TEST_F(FileCommandTest, WithoutAChipDatabaseSaveWritesNothingButTheEndRecord) {

@@ -170,6 +170,61 @@ TEST(DataStore, SaveRules) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
 }
 
+// A pipe under the name, whether it is the document's or another: refused with the reason,
+// and the pipe stays.
+TEST(DataStore, SavingOverWhatIsNoPlainFileIsRefused) {
+    TestApp();
+    QTemporaryDir dir;
+    const std::string doc = dir.filePath("doc.bin").toStdString();
+    std::ofstream(doc, std::ios::binary) << "document";
+    TOrixHexEditor editor;
+    editor.LoadFromFile(doc);
+    const std::string pipe = dir.filePath("pipe").toStdString();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    ::unlink(doc.c_str());
+    ASSERT_EQ(mkfifo(doc.c_str(), 0600), 0);
+    for (const std::string& name : {pipe, doc}) {
+        try {
+            editor.SaveToFile(name, true);
+            ADD_FAILURE() << "saved";
+        } catch (const EFCreateError& e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot create file " + name + " (not a plain file)");
+        }
+        struct stat st {};
+        ASSERT_EQ(::lstat(name.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISFIFO(st.st_mode)) << name;
+    }
+    EXPECT_EQ(editor.DocumentName(), doc);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System).size(), 2);
+}
+
+// A file that was made read-only after it was loaded, or another read-only file, is not
+// replaced by a save: the rename would need only the folder's permission.
+TEST(DataStore, SavingOverAReadOnlyFileIsRefused) {
+    TestApp();
+    QTemporaryDir dir;
+    const std::string doc = dir.filePath("doc.bin").toStdString();
+    const std::string other = dir.filePath("other.bin").toStdString();
+    std::ofstream(doc, std::ios::binary) << "document";
+    std::ofstream(other, std::ios::binary) << "other";
+    TOrixHexEditor editor;
+    editor.LoadFromFile(doc);
+    ASSERT_FALSE(editor.ReadOnlyFile());
+    editor.SetDataAt(0, 'D');
+    for (const std::string& name : {doc, other}) {
+        ::chmod(name.c_str(), 0444);
+        try {
+            editor.SaveToFile(name, true);
+            ADD_FAILURE() << "saved";
+        } catch (const EFCreateError& e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot create file " + name);
+        }
+    }
+    EXPECT_EQ(ReadFile(doc), "document");
+    EXPECT_EQ(ReadFile(other), "other");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
 TEST(DataStore, CancelledSaveKeepsOldFile) {
     TestApp();
     QTemporaryDir dir;

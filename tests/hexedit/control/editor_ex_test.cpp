@@ -3,8 +3,11 @@
 // PasteData, double click, the offset popup menu and the standard edit actions.
 #include "hex_test_env.h"
 #include "sysutils.h"
+#include "test_files.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
@@ -224,6 +227,123 @@ TEST(EditorEx, BackupOnSave) {
     EXPECT_THROW(fresh.Save(), EOrixHexEditor);
 }
 
+// A backup under the document's own name, or one that leads to the document, would take the
+// document away: the save is refused before anything on disk changes.
+TEST(EditorEx, ABackupThatWouldBeTheDocumentIsRefused) {
+    TestApp();
+    QTemporaryDir dir;
+    const std::string a = dir.filePath("a.bin").toStdString();
+    WriteFile(a, "ORIGINAL");
+    ASSERT_EQ(::symlink(a.c_str(), (a + ".lnk").c_str()), 0);
+    TOrixHexEditorEx e;
+    e.LoadFromFile(a);
+    e.IntChangeByte(e.GetDataAt(0), 'o', 0, "");
+    for (const char* extension : {"", ".lnk"}) {
+        SCOPED_TRACE(extension);
+        e.SetBackupExtension(extension);
+        EXPECT_EQ(ErrorOf([&] { e.Save(); }), "Cannot create backup " + a + extension +
+                                                  ". (The backup would be the document itself)");
+        EXPECT_EQ(ReadFile(a), "ORIGINAL");
+        EXPECT_TRUE(e.GetModified());
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System).size(), 2);
+    }
+}
+
+// A save with a backup that fails or is cancelled leaves the document and the older backup as
+// they were: the old file makes room only once the new one is complete on disk. Once the
+// cause is gone the same save goes through and keeps the backup.
+TEST(EditorEx, AFailedSaveWithABackupLeavesTheDocumentAndTheOlderBackup) {
+    TestApp();
+    const std::vector<uint8_t> pattern = Pattern(64 << 10);
+    const std::string previous(pattern.begin(), pattern.end());
+    struct Case {
+        const char* what;
+        std::function<void(TOrixHexEditorEx&, const std::string&)> fail;
+        std::function<void(TOrixHexEditorEx&, const std::string&)> mend;
+    };
+    std::unique_ptr<FileSizeLimit> limit;
+    const Case cases[] = {
+        {"cancelled",
+         [](TOrixHexEditorEx& e, const std::string&) {
+             e.OnProgress = [](TCustomOrixHexEditor*, TOrixHProgressKind kind, const std::string&,
+                               uint8_t, bool& cancel) { cancel = kind == pkSave; };
+         },
+         [](TOrixHexEditorEx& e, const std::string&) { e.OnProgress = nullptr; }},
+        {"a write error",
+         [&](TOrixHexEditorEx&, const std::string&) {
+             limit = std::make_unique<FileSizeLimit>(4096);
+         },
+         [&](TOrixHexEditorEx&, const std::string&) { limit.reset(); }},
+        {"a read-only document",
+         [](TOrixHexEditorEx&, const std::string& a) { ::chmod(a.c_str(), 0444); },
+         [](TOrixHexEditorEx&, const std::string& a) { ::chmod(a.c_str(), 0644); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const std::string a = dir.filePath("p.bin").toStdString();
+        WriteFile(a, previous);
+        WriteFile(a + ".bak", "older backup");
+        TOrixHexEditorEx e;
+        e.LoadFromFile(a);
+        e.IntChangeByte(e.GetDataAt(0), 'n', 0, "");
+        c.fail(e, a);
+        EXPECT_NE(ErrorOf([&] { e.Save(); }), "");
+        c.mend(e, a);
+        EXPECT_EQ(ReadFile(a), previous);
+        EXPECT_EQ(ReadFile(a + ".bak"), "older backup");
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+        EXPECT_TRUE(e.GetModified());
+        e.Save();
+        EXPECT_EQ(ReadFile(a), "n" + previous.substr(1));
+        EXPECT_EQ(ReadFile(a + ".bak"), previous);
+    }
+}
+
+// A document opened through a link is saved through it: the link stays, the file it points
+// at gets the new bytes, and the backup beside the link holds the old ones.
+TEST(EditorEx, ABackupOfADocumentOpenedThroughALink) {
+    TestApp();
+    QTemporaryDir dir;
+    const std::string real = dir.filePath("real.bin").toStdString();
+    const std::string link = dir.filePath("a.bin").toStdString();
+    WriteFile(real, "old!");
+    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+    TOrixHexEditorEx e;
+    e.LoadFromFile(link);
+    e.IntChangeByte(e.GetDataAt(0), 'n', 0, "");
+    e.Save();
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(link)).isSymLink());
+    EXPECT_EQ(ReadFile(real), "nld!");
+    EXPECT_EQ(ReadFile(link + ".bak"), "old!");
+}
+
+// A folder the user may not write takes neither the new file nor the backup: the save is
+// refused and both files stay. Root may write any folder, so an ordinary user tries it.
+TEST(EditorEx, ASaveWithABackupInAReadOnlyFolderLeavesBothFiles) {
+    TestApp();
+    QTemporaryDir dir;
+    const std::string a = dir.filePath("p.bin").toStdString();
+    WriteFile(a, "PREVIOUS");
+    WriteFile(a + ".bak", "older backup");
+    for (const std::string& name : {a, a + ".bak"}) ::chmod(name.c_str(), 0666);
+    ::chmod(dir.path().toLocal8Bit().constData(), 0755);
+    TOrixHexEditorEx e;
+    e.LoadFromFile(a);
+    e.IntChangeByte(e.GetDataAt(0), 'n', 0, "");
+    const AsNobody outcome = RunAsNobody([&] {
+        if (ReadFile(a) != "PREVIOUS") return AsNobody::Skipped;
+        const bool refused = !ErrorOf([&] { e.Save(); }).empty();
+        return refused && ReadFile(a) == "PREVIOUS" && ReadFile(a + ".bak") == "older backup"
+                   ? AsNobody::Held
+                   : AsNobody::Failed;
+    });
+    if (outcome == AsNobody::Skipped) GTEST_SKIP() << "needs root to run a check as nobody";
+    EXPECT_EQ(outcome, AsNobody::Held);
+    EXPECT_EQ(ReadFile(a), "PREVIOUS");
+    EXPECT_EQ(ReadFile(a + ".bak"), "older backup");
+}
+
 TEST(EditorEx, PasteData) {
     TestApp();
     const uint8_t three[3] = {0xA, 0xB, 0xC};
@@ -333,6 +453,33 @@ TEST(EditorEx, StandardEditActions) {
     QApplication::processEvents();
     EXPECT_FALSE(e->UpdateAction(&all));
     (void)cut;
+}
+
+// A read-only view refuses every action that would change it, also when a host runs the action
+// without asking whether it is enabled; the history waits for the view to be writable again.
+TEST(EditorEx, EditActionsLeaveAReadOnlyViewAlone) {
+    ShownEditor e(16);
+    e->NewSelection(2, 3);
+    e->DeleteSelection("");
+    const std::string description = e->GetUndoDescription();
+    std::vector<uint8_t> before(14);
+    e->ReadBuffer(before.data(), 0, 14);
+    e->SetReadOnlyView(true);
+    e->NewSelection(4, 5);
+    TEditDelete del;
+    TEditUndo undo;
+    TEditCut cut;
+    TEditPaste paste;
+    for (TBasicAction* action : std::initializer_list<TBasicAction*>{&del, &undo, &cut, &paste}) {
+        EXPECT_FALSE(e->ExecuteAction(action));
+        std::vector<uint8_t> after(static_cast<size_t>(e->GetDataSize()));
+        e->ReadBuffer(after.data(), 0, e->GetDataSize());
+        EXPECT_EQ(after, before);
+    }
+    e->SetReadOnlyView(false);
+    EXPECT_EQ(e->GetUndoDescription(), description);
+    EXPECT_TRUE(e->ExecuteAction(&undo));
+    EXPECT_EQ(e->GetDataSize(), 16);
 }
 
 // Each edit action is enabled by its own rule: cut and delete need a selection that may be
