@@ -395,9 +395,9 @@ void TCustomOrixHexEditor::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t 
 bool TCustomOrixHexEditor::CanCreateUndo(TOrixHUndoFlag kind, int32_t count, int32_t replCount) {
     const TOrixHUndoKindRule* rule = UndoKindRule(kind);
     if (rule == nullptr || count < 0 || replCount < 0) return false;
-    // A combined step joins records that are there: a larger count would make its Undo
+    // A combined step joins steps that were recorded: a larger count would make its Undo
     // empty the history without undoing anything.
-    if (rule->Combines) return count <= FUndoStore->RecordCount();
+    if (rule->Combines) return FUndoStore->CanCombine(count);
     if (GetDataSize() <= 0 && !rule->WorksOnEmptyData) return false;
     return !(IsFileSizeFixed() && UndoResizes(*rule, count, replCount));
 }

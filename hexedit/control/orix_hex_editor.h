@@ -631,6 +631,11 @@ private:
 
     // ---- what the undo storage asks of its editor (orix_hex_undo.cpp) ----
 private:
+    // Why the row and column widths keep unicode mode off now; nullptr when they allow it.
+    const char* UnicodeLayoutRefusal() const;
+    // Unicode mode on or off with no check of the data size: a restored state had that
+    // size in that mode.
+    void SwitchUnicodeCharacters(bool value);
     int32_t UndoLimit() const override { return MaxUndo; }
     int32_t DataSize() const override { return GetDataSize(); }
     void CheckDataRange(int32_t position, int32_t count) override {

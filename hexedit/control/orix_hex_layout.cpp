@@ -186,15 +186,24 @@ void TCustomOrixHexEditor::Resize() {
     PostMessage(CM_INTUPDATECARET);
 }
 
+const char* TCustomOrixHexEditor::UnicodeLayoutRefusal() const {
+    if (BytesPerRow % 2 != 0) return "Invalid bytes per line argument";
+    if (GetBytesPerColumn() % 2 != 0) return "Invalid bytes per column argument";
+    return nullptr;
+}
+
 void TCustomOrixHexEditor::SetUnicodeCharacters(bool value) {
     if (value == UnicodeChars) return;
     if (value) {
-        if (BytesPerRow % 2 != 0) throw EOrixHexEditor("Invalid bytes per line argument");
-        if (GetBytesPerColumn() % 2 != 0) throw EOrixHexEditor("Invalid bytes per column argument");
+        if (const char* refusal = UnicodeLayoutRefusal()) throw EOrixHexEditor(refusal);
         if (GetDataSize() % 2 != 0)
             throw EOrixHexEditor("Cannot use unicode mode with odd-sized files");
-        Translation = TOrixHTranslationKind::tkAsIs;
     }
+    SwitchUnicodeCharacters(value);
+}
+
+void TCustomOrixHexEditor::SwitchUnicodeCharacters(bool value) {
+    if (value) Translation = TOrixHTranslationKind::tkAsIs;
     // The caret's byte, read in the old column layout: the new one may have fewer columns.
     const int32_t p = GetPosAtCursor(Col(), Row());
     const bool field = FCaretInCharField;

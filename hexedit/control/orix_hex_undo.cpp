@@ -46,13 +46,19 @@ void TCustomOrixHexEditor::RestoreCaret(const TOrixHUndoState& state) {
 }
 
 void TCustomOrixHexEditor::RestoreModes(const TOrixHUndoState& state) {
-    SetUnicodeCharacters(state.UnicodeChars);
+    // Nothing here may refuse: the bytes are already back, so a mode left half restored
+    // would leave a state that never existed. Unicode mode stays off only when the row or
+    // column width, which no record keeps, was made odd since.
+    if (state.UnicodeChars != UnicodeChars && (!state.UnicodeChars || !UnicodeLayoutRefusal()))
+        SwitchUnicodeCharacters(state.UnicodeChars);
     SetUnicodeBigEndian(state.UnicodeBigEndian);
-    if (UnicodeChars)
+    // In unicode mode the unit is 2 and the translation is stored as it was recorded.
+    if (UnicodeChars) {
         Translation = state.Translation;
-    else
+    } else {
         SetTranslation(state.Translation);
-    SetBytesPerUnit(state.BytesPerUnit);
+        SetBytesPerUnit(state.BytesPerUnit);
+    }
 }
 
 void TCustomOrixHexEditor::CaretToFirstDataColumn() {

@@ -30,8 +30,10 @@ void TOrixHUndoStorage::RestoreUndoState(const TOrixHUndoRecordView& v) {
     TOrixHUndoHost& e = *FHexEditor;
     const TOrixHUndoState state = v.Header.State();
     // Insert mode first: the caret may stand on the append position, whose row exists only
-    // in insert mode.
+    // in insert mode. The modes next: they lay the grid out anew, moving the caret and
+    // dropping a selection of other units.
     e.RestoreInsertMode(state.InsertMode);
+    e.RestoreModes(state);
     e.RestoreCaret(state);
     e.RestoreModified(state.Modified);
     if (v.HasSelection) {
@@ -40,7 +42,6 @@ void TOrixHUndoStorage::RestoreUndoState(const TOrixHUndoRecordView& v) {
         else
             e.RestoreSelection({v.SelFirst, v.SelLast, v.SelAnchor});
     }
-    e.RestoreModes(state);
     e.Repaint();
     e.NotifyChanged();
 }
@@ -69,7 +70,7 @@ bool TOrixHUndoStorage::ApplyUndo(const TOrixHUndoRecordView& v) {
             }
         }
     } takeOff{*this};
-    // A state that cannot be restored (a mode the layout now refuses) still lets the rest of
+    // A state that fails to come back (the editor ran out of memory) still lets the rest of
     // the inverse run: the data and the bookmarks must match the history that remains.
     std::exception_ptr failure;
     try {
@@ -176,16 +177,17 @@ void TOrixHUndoStorage::RestoreRedoState(bool secondMark) {
         bookmarks[i].mInCharField = marks[i * kBookmarkBytes + 4] != 0;
     }
     e.RestoreBookmarks(bookmarks);
-    // The step is done: its record goes back and the block is used up, also when a mode
-    // cannot be restored, so that the step is never applied twice.
+    // The step is done: its record goes back and the block is used up, also when the state
+    // fails to come back, so that the step is never applied twice.
     std::exception_ptr failure;
     try {
+        // In the order of the undo state, for the same reasons.
         e.RestoreInsertMode(state.InsertMode);
+        e.RestoreModes(state);
         e.RestoreCaret(state);
         e.RestoreModified(state.Modified);
         const uint8_t* triple = marks + kBookmarksSize;
         e.RestoreSelection({UndoGetI32(triple), UndoGetI32(triple + 4), UndoGetI32(triple + 8)});
-        e.RestoreModes(state);
         e.RestoreCharField(state.CaretInCharField);
         e.MarkChanged(h.EditPosition, h.Has(ufFlagByte1Changed));
         if (secondMark) e.MarkChanged(h.EditPosition + 1, h.Has(ufFlagByte2Changed));

@@ -107,7 +107,10 @@ void TOrixHUndoStorage::Reset(bool resetRedo) {
     FRecordCount = 0;
     FUpdateLevel = 0;
     FStepDescription.clear();
-    if (resetRedo) ResetRedo();
+    if (resetRedo) {
+        ResetRedo();
+        FTrimmedRecords = 0;
+    }
 }
 
 void TOrixHUndoStorage::SetCount(int32_t value) {
@@ -140,33 +143,59 @@ TOrixHUndoFlags TOrixHUndoStorage::MarksNow(TOrixHUndoMarks marks, int32_t pos, 
     return flags;
 }
 
-void TOrixHUndoStorage::RemoveOldestUndo() {
-    // The cut point is found first and the records behind it move once, however many small
-    // records go: one large record behind thousands of small ones costs one move.
-    const int32_t limit = FHexEditor->UndoLimit();
-    if (limit <= 0 || FRecordCount <= 0 || GetSize() <= limit) return;
-    const int64_t size = GetSize();
-    int64_t cut = 0;
-    int32_t removed = 0;
-    while (removed < FRecordCount && size - cut > limit) {
-        const int64_t rest = size - cut;
-        const int64_t n = rest < 4 ? 0 : UndoGetU32(Memory() + cut);
-        // A size that cannot be a record, or runs past the stream, makes the rest unreadable.
-        // Only the records go: the description of the step being recorded stays.
-        if (n < kRecordMin || n > rest) {
-            SetSize(0);
-            return;
-        }
-        cut += n;
-        ++removed;
+int64_t TOrixHUndoStorage::StepStart(int64_t end, int32_t& records) {
+    const uint8_t* mem = Memory();
+    int64_t owed = 1; // steps still to walk
+    while (owed > 0) {
+        if (end < kFixedPart) return -1;
+        const int64_t n = UndoGetU32(mem + end - 4);
+        if (n < kFixedPart || n > end || UndoGetU32(mem + end - n) != n) return -1;
+        end -= n;
+        ++records;
+        --owed;
+        if (GetUndoKind(UndoGetU32(mem + end + 4)) == ufKindCombined)
+            owed += std::max(0, UndoGetI32(mem + end + 16));
     }
+    return end;
+}
+
+void TOrixHUndoStorage::RemoveOldestUndo(int64_t keepFrom, int32_t keptRecords) {
+    // Walked back from the newest step: only the records that stay are read, and the ones
+    // that go move once, however many they are.
+    const int32_t limit = FHexEditor->UndoLimit();
+    const int64_t size = GetSize();
+    if (limit <= 0 || FRecordCount <= 0 || size <= limit || keepFrom <= 0) return;
+    const int64_t first = size < 4 ? 0 : UndoGetU32(Memory());
+    int64_t cut = keepFrom;
+    if (first >= kRecordMin && first <= size) {
+        // A step of the undo that is cut never goes in part: a combined step undone without
+        // some of its members would give back data that never existed.
+        const int64_t need = size - limit;
+        while (cut >= need) {
+            int32_t records = 0;
+            const int64_t start = StepStart(cut, records);
+            if (start < need) break;
+            cut = start;
+            keptRecords += records;
+        }
+    } else {
+        // A first record whose size cannot be one: the walk may not be trusted to reach it.
+        cut = size;
+        keptRecords = 0;
+    }
+    FTrimmedRecords += std::max(0, FRecordCount - keptRecords);
+    // Only the records go: the description of the step being recorded stays.
     if (cut >= size) {
         SetSize(0);
         return;
     }
     std::memmove(Memory(), Memory() + cut, static_cast<size_t>(size - cut));
     SetSize(size - cut);
-    FRecordCount = std::max(0, FRecordCount - removed);
+    FRecordCount = keptRecords;
+}
+
+bool TOrixHUndoStorage::CanCombine(int32_t count) const {
+    return count >= 0 && count <= FRecordCount + FTrimmedRecords;
 }
 
 void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t count,
@@ -187,7 +216,22 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
     ResetRedo();
     const std::string oldDescription = FStepDescription;
     FStepDescription = description.empty() ? UndoKindTexts[kind] : description;
-    RemoveOldestUndo();
+    int64_t keepFrom = GetSize();
+    int32_t members = 0;
+    if (rule->Combines) {
+        for (int32_t i = 0; i < count && keepFrom >= 0; ++i)
+            keepFrom = StepStart(keepFrom, members);
+        if (keepFrom < 0 && FTrimmedRecords > 0) {
+            // The limit took some of the steps this one joins, and every older one with them:
+            // what is left of the step cannot be undone alone, so it goes too.
+            FTrimmedRecords += FRecordCount;
+            SetSize(0);
+            FStepDescription.clear();
+            return;
+        }
+        if (keepFrom < 0) keepFrom = members = 0; // it joins all there is, and undoes it all
+    }
+    RemoveOldestUndo(keepFrom, members);
 
     const bool hasDescription = !description.empty();
     const TOrixHSelectionTriple selection = e.SelectionNow();

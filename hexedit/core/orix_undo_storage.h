@@ -139,6 +139,9 @@ public:
     void CreateRedo(const TOrixHUndoRec& header);
     static uint8_t GetUndoKind(TOrixHUndoFlags mask);
     void AddSelection(int32_t pos, int32_t count);
+    // Whether a combined step may join count steps: they were recorded since the last reset,
+    // also when the limit has taken some of them since.
+    bool CanCombine(int32_t count) const;
     // False (kind ORIXH_UNDO_NO_KIND, nothing read) when the stream holds no sound record.
     bool ReadUndoRecord(TOrixHUndoRec& header, std::string& description, uint8_t& kind);
     uint8_t GetLastUndoKind();
@@ -150,7 +153,13 @@ public:
     int32_t UndoneRecordSize() const { return FUndoneRecordSize; }
 
 private:
-    void RemoveOldestUndo();
+    // Whole steps go, oldest first, until the stream fits MaxUndo; the records from keepFrom
+    // on (keptRecords of them) are the steps the new record joins, and stay.
+    void RemoveOldestUndo(int64_t keepFrom, int32_t keptRecords);
+    // Where the step that ends at end starts: a combined record and the steps it stands for
+    // are one step. -1 when a record there is unreadable or the step reaches back past the
+    // oldest record. records grows by the number of records walked.
+    int64_t StepStart(int64_t end, int32_t& records);
     // Flags 11 and 12 for the changed marks the editor has now at pos (and pos + 1).
     TOrixHUndoFlags MarksNow(TOrixHUndoMarks marks, int32_t pos, int32_t count);
     bool ParseNewest(TOrixHUndoRecordView& view);
@@ -168,6 +177,8 @@ private:
     std::vector<uint8_t> FUndoneRecord;
     int32_t FUndoneRecordSize = 0;
     std::string FUndoneDescription;
+    // Records the limit took since the last reset: the steps a combined one may still name.
+    int64_t FTrimmedRecords = 0;
     // Set while a step is applied: handlers called on the way record nothing.
     bool FApplying = false;
 };

@@ -305,38 +305,194 @@ TEST(UndoRedo, RedoWaitsForAGroupWithoutChanges) {
     EXPECT_EQ(e->UndoStorage().RecordCount(), 1);
 }
 
-TEST(UndoRedo, StateThatCannotBeRestored) {
+TEST(UndoRedo, UnicodeModeTheLayoutNoLongerAllows) {
     TestApp();
-    // Steps made in unicode mode, then a row width that unicode mode refuses: restoring the
-    // mode fails, but the data, the bookmarks and the history stay in step with each other.
-    ShownEditor shown(16);
+    // Steps made in unicode mode, then a row or column width that unicode mode refuses: the
+    // width, which no record keeps, stays; unicode mode stays off; everything else comes back,
+    // nothing raises, and the data, the bookmarks and the history stay in step with each other.
+    const struct {
+        const char* name;
+        std::function<void(Editor&)> widen;
+        std::function<bool(Editor&)> kept;
+    } layouts[] = {
+        {"row", [](Editor& e) { e.SetBytesPerRow(17); },
+         [](Editor& e) { return e.GetBytesPerRow() == 17; }},
+        {"column", [](Editor& e) { e.SetBytesPerColumn(3); },
+         [](Editor& e) { return e.GetBytesPerColumn() == 3; }},
+    };
+    for (const auto& layout : layouts) {
+        SCOPED_TRACE(layout.name);
+        ShownEditor shown(16);
+        Editor& e = *shown;
+        e.SetUnicodeCharacters(true);
+        e.SetBookmarkVals(0, 10, false);
+        e.NewSelection(2, 3);
+        e.DeleteSelection("");
+        ASSERT_EQ(e.GetBookmark(0).mPosition, 8);
+        e.InsertBuffer(kFour, 2, 0, "", false);
+        ASSERT_EQ(e.GetDataSize(), 16);
+        ASSERT_EQ(e.GetBookmark(0).mPosition, 10);
+        ASSERT_TRUE(e.Undo()); // the insertion, modes still as recorded
+        e.SetUnicodeCharacters(false);
+        layout.widen(e);
+
+        EXPECT_EQ(ErrorOf([&] { EXPECT_TRUE(e.Redo()); }), "");
+        EXPECT_EQ(e.GetDataSize(), 16);
+        EXPECT_EQ(e.GetDataAt(0), kFour[0]);
+        EXPECT_FALSE(e.GetUnicodeChars());
+        EXPECT_EQ(e.GetBytesPerUnit(), 2);
+        EXPECT_TRUE(layout.kept(e));
+        EXPECT_FALSE(e.GetCanRedo()); // never inserted twice
+        EXPECT_FALSE(e.Redo());
+        EXPECT_EQ(e.GetDataSize(), 16);
+        EXPECT_EQ(e.UndoStorage().RecordCount(), 2);
+
+        EXPECT_EQ(ErrorOf([&] { EXPECT_TRUE(e.Undo()); }), ""); // the insertion again
+        EXPECT_EQ(e.GetDataSize(), 14);
+        EXPECT_EQ(e.GetBookmark(0).mPosition, 8);
+        EXPECT_EQ(ErrorOf([&] { EXPECT_TRUE(e.Undo()); }), ""); // the removal
+        EXPECT_EQ(e.GetDataSize(), 16);
+        EXPECT_EQ(e.GetDataAt(2), Pattern(16)[2]);
+        EXPECT_EQ(e.GetBookmark(0).mPosition, 10);
+        EXPECT_EQ(e.GetBytesPerUnit(), 2);
+        EXPECT_TRUE(layout.kept(e));
+        EXPECT_FALSE(e.GetCanUndo());
+    }
+}
+
+namespace {
+// The whole state a record keeps, modes and layout of the caret included.
+struct Modes {
+    std::vector<uint8_t> data;
+    int32_t col = 0, row = 0, selFirst = -1, selLast = -1, selAnchor = -1;
+    bool unicode = false, bigEndian = false, insert = false, modified = false;
+    TOrixHTranslationKind translation = tkAsIs;
+    int32_t bytesPerUnit = 1;
+    bool operator==(const Modes&) const = default;
+};
+
+void PrintTo(const Modes& m, std::ostream* os) {
+    *os << m.data.size() << " bytes, cell " << m.col << ',' << m.row << " selection " << m.selFirst
+        << ".." << m.selLast << '@' << m.selAnchor << " unicode " << m.unicode << " big endian "
+        << m.bigEndian << " insert " << m.insert << " modified " << m.modified << " translation "
+        << int(m.translation) << " unit " << m.bytesPerUnit;
+}
+
+Modes CaptureModes(Editor& e) {
+    Modes m;
+    m.data.resize(static_cast<size_t>(e.GetDataSize()));
+    if (!m.data.empty()) e.ReadBuffer(m.data.data(), 0, e.GetDataSize());
+    m.col = e.Col();
+    m.row = e.Row();
+    m.selFirst = e.SelFirst();
+    m.selLast = e.SelLast();
+    m.selAnchor = e.SelAnchor();
+    m.unicode = e.GetUnicodeChars();
+    m.bigEndian = e.GetUnicodeBigEndian();
+    m.insert = e.GetInsertMode();
+    m.modified = e.GetModified();
+    m.translation = e.GetTranslation();
+    m.bytesPerUnit = e.GetBytesPerUnit();
+    return m;
+}
+} // namespace
+
+// Unicode mode on data of odd size is a real state (a size change in unicode mode makes it):
+// undo and redo put it back, though the unicode setter refuses odd sizes to its callers.
+TEST(UndoRedo, UnicodeModeOnOddSizedDataComesBack) {
+    TestApp();
+    ShownEditor shown(0);
     Editor& e = *shown;
+    LoadBytes(e, {0x00, 0x11, 0x22, 0x33});
     e.SetUnicodeCharacters(true);
-    e.SetBookmarkVals(0, 10, false);
-    e.NewSelection(2, 3);
-    e.DeleteSelection("");
-    ASSERT_EQ(e.GetBookmark(0).mPosition, 8);
-    e.InsertBuffer(kFour, 2, 0, "", false);
-    ASSERT_EQ(e.GetDataSize(), 16);
-    ASSERT_EQ(e.GetBookmark(0).mPosition, 10);
-    ASSERT_TRUE(e.Undo()); // the insertion, modes still as recorded
+    const Modes four = CaptureModes(e);
+    e.SetDataSize(5);
+    const Modes five = CaptureModes(e);
+    e.SetDataSize(7);
     e.SetUnicodeCharacters(false);
-    e.SetBytesPerRow(17);
+    const Modes sevenPlain = CaptureModes(e);
 
-    EXPECT_THROW(e.Redo(), EOrixHexEditor);
-    EXPECT_EQ(e.GetDataSize(), 16);
-    EXPECT_EQ(e.GetDataAt(0), kFour[0]);
-    EXPECT_FALSE(e.GetCanRedo()); // never inserted twice
-    EXPECT_FALSE(e.Redo());
-    EXPECT_EQ(e.GetDataSize(), 16);
-    EXPECT_EQ(e.UndoStorage().RecordCount(), 2);
+    EXPECT_EQ(ErrorOf([&] { EXPECT_TRUE(e.Undo()); }), "");
+    EXPECT_EQ(CaptureModes(e), five);
+    EXPECT_EQ(e.UndoStorage().RecordCount(), 1);
+    EXPECT_EQ(ErrorOf([&] { EXPECT_TRUE(e.Redo()); }), "");
+    EXPECT_EQ(CaptureModes(e), sevenPlain);
+    ASSERT_TRUE(e.Undo());
+    ASSERT_TRUE(e.Undo());
+    EXPECT_EQ(CaptureModes(e), four);
+    // Redone after unicode mode went off: the step left it on, at five bytes.
+    e.SetUnicodeCharacters(false);
+    EXPECT_EQ(ErrorOf([&] { EXPECT_TRUE(e.Redo()); }), "");
+    EXPECT_EQ(CaptureModes(e), five);
+    EXPECT_EQ(e.UndoStorage().RecordCount(), 1);
+}
 
-    EXPECT_THROW(e.Undo(), EOrixHexEditor); // the insertion again
-    EXPECT_EQ(e.GetDataSize(), 14);
-    EXPECT_EQ(e.GetBookmark(0).mPosition, 8);
-    EXPECT_THROW(e.Undo(), EOrixHexEditor); // the removal
-    EXPECT_EQ(e.GetDataSize(), 16);
-    EXPECT_EQ(e.GetDataAt(2), Pattern(16)[2]);
-    EXPECT_EQ(e.GetBookmark(0).mPosition, 10);
-    EXPECT_FALSE(e.GetCanUndo());
+// Every mode a record keeps comes back as it was, in whatever modes the editor is in by the
+// time of the undo or the redo, and neither raises.
+TEST(UndoRedo, ModesComeBackAsTheyWere) {
+    TestApp();
+    using Fn = std::function<void(Editor&)>;
+    const Fn nothing = [](Editor&) {};
+    const Fn plain = [](Editor& e) { e.SetUnicodeCharacters(false); };
+    const Fn unicode = [](Editor& e) { e.SetUnicodeCharacters(true); };
+    const struct {
+        const char* name;
+        Fn setUp, beforeUndo, beforeRedo;
+    } cases[] = {
+        {"unicode, odd size, undone in plain mode",
+         [](Editor& e) {
+             e.SetUnicodeCharacters(true);
+             e.SetDataSize(15);
+         },
+         plain, nothing},
+        {"unicode, odd size, redone in plain mode",
+         [](Editor& e) {
+             e.SetUnicodeCharacters(true);
+             e.SetDataSize(15);
+         },
+         nothing, plain},
+        {"unicode big-endian, second digit, undone in another unit and translation",
+         [](Editor& e) {
+             e.SetUnicodeCharacters(true);
+             e.SetUnicodeBigEndian(true);
+             PutCaret(e, 6);
+             e.MoveColRow(e.Col() + 1, e.Row(), true, true);
+         },
+         [](Editor& e) {
+             e.SetUnicodeCharacters(false);
+             e.SetBytesPerUnit(8);
+             e.SetTranslation(tkMac);
+         },
+         nothing},
+        {"translation and unit, undone in unicode mode",
+         [](Editor& e) {
+             e.SetTranslation(tkDos8);
+             e.SetBytesPerUnit(4);
+             e.SetUnicodeBigEndian(true);
+             e.NewSelection(4, 11);
+         },
+         unicode, plain},
+        {"insert mode and a selection, redone in unicode mode",
+         [](Editor& e) {
+             e.SetInsertMode(true);
+             e.NewSelection(2, 5);
+         },
+         nothing, unicode},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ShownEditor shown(16);
+        Editor& e = *shown;
+        c.setUp(e);
+        const Modes before = CaptureModes(e);
+        e.IntChangeByte(e.GetDataAt(6), 0x5A, 6, "");
+        c.beforeUndo(e);
+        const Modes atUndo = CaptureModes(e);
+        EXPECT_EQ(ErrorOf([&] { EXPECT_TRUE(e.Undo()); }), "");
+        EXPECT_EQ(CaptureModes(e), before);
+        c.beforeRedo(e);
+        EXPECT_EQ(ErrorOf([&] { EXPECT_TRUE(e.Redo()); }), "");
+        EXPECT_EQ(CaptureModes(e), atUndo);
+        EXPECT_TRUE(e.GetCanUndo());
+    }
 }
