@@ -491,8 +491,9 @@ TEST(DropPlacement, DataFromElsewhere) {
         {false, -1, -1, past, 0,
          PatternAt({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, A, B, C}), true,
          Qt::CopyAction, Qt::CopyAction},
+        // Onto a fixed size a drop only overwrites: a copy, as promised.
         {true, 10, 12, 4, ssShift,
-         PatternAt({0, 1, 2, 3, A, B, C, 7, 8, 9, 10, 11, 12, 13, 14, 15}), true, Qt::MoveAction,
+         PatternAt({0, 1, 2, 3, A, B, C, 7, 8, 9, 10, 11, 12, 13, 14, 15}), true, Qt::CopyAction,
          Qt::CopyAction},
         // Fewer bytes placed than dropped: a copy, so the source keeps them.
         {true, -1, -1, 14, ssShift, PatternAt({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, A, B}),
@@ -583,6 +584,48 @@ TEST(DropPlacement, FileTheDataCannotTakeIsRefusedFromItsSize) {
         ASSERT_EQ(f.reported.size(), 1u);
         EXPECT_EQ(f.reported[0], TooLargeForTheData(big, 2147483643, c.most));
         EXPECT_EQ(DataOf(*f), Pattern(16));
+    }
+}
+
+TEST(DragBetweenControls, AShiftDropOnlyOverwritingAFixedSizeLeavesTheSourceItsBytes) {
+    // Qt's drag inside one program: the source's loop returns what the target's drop event
+    // answered; another program's source goes by the answer to the moves.
+    const std::vector<uint8_t> p = Pattern(32);
+    const std::vector<uint8_t> dragged(p.begin() + 10, p.begin() + 14);
+    for (const bool fixedSize : {true, false}) {
+        SCOPED_TRACE(fixedSize);
+        DndFixture source(32), target(32);
+        target->SetNoSizeChange(fixedSize);
+        source->NewSelection(10, 13);
+        Qt::DropAction promised = Qt::IgnoreAction, dropped = Qt::IgnoreAction;
+        SetDragLoop([&](QDrag& drag, Qt::DropActions allowed) {
+            QWidget* view = target->viewport();
+            const QPoint at = CellPoint(*target, 4);
+            QDragEnterEvent enter(at, allowed, drag.mimeData(), Qt::LeftButton, Qt::ShiftModifier);
+            QApplication::sendEvent(view, &enter);
+            QDragMoveEvent move(at, allowed, drag.mimeData(), Qt::LeftButton, Qt::ShiftModifier);
+            QApplication::sendEvent(view, &move);
+            promised = move.isAccepted() ? move.dropAction() : Qt::IgnoreAction;
+            QDropEvent drop(QPointF(at), allowed, drag.mimeData(), Qt::LeftButton,
+                            Qt::ShiftModifier);
+            QApplication::sendEvent(view, &drop);
+            dropped = drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+            return dropped;
+        });
+        StartDragAt(*source, 11);
+        std::vector<uint8_t> sourceAfter = p, targetAfter = p;
+        if (fixedSize) {
+            EXPECT_EQ(dropped, Qt::CopyAction);
+            std::copy(dragged.begin(), dragged.end(), targetAfter.begin() + 4);
+        } else {
+            EXPECT_EQ(dropped, Qt::MoveAction);
+            sourceAfter.erase(sourceAfter.begin() + 10, sourceAfter.begin() + 14);
+            targetAfter.insert(targetAfter.begin() + 4, dragged.begin(), dragged.end());
+        }
+        EXPECT_EQ(promised, dropped);
+        EXPECT_EQ(DataOf(*source), sourceAfter);
+        EXPECT_EQ(DataOf(*target), targetAfter);
+        EXPECT_EQ(target->GetUndoDescription(), "Data dropped");
     }
 }
 
