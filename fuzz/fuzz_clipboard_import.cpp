@@ -82,9 +82,20 @@ void CheckReaders(const std::string& payload) {
     QMimeData list;
     list.setData(kMimeUriList, QByteArray::fromStdString(payload));
     size_t expected = 0;
+    bool nul = false;
     const std::vector<std::string> files = LocalFilesOf(&list);
-    for (const std::string& name : files) expected += name.size() + 1;
-    Check(FileListToBytes(files, true).size() == expected);
+    for (const std::string& name : files) {
+        expected += name.size() + 1;
+        nul = nul || name.find('\0') != std::string::npos;
+    }
+    // A name holding a NUL would read as two names: refused.
+    bool refused = false;
+    try {
+        Check(FileListToBytes(files, true).size() == expected);
+    } catch (const EFOpenError&) {
+        refused = true;
+    }
+    Check(refused == nul);
 }
 
 } // namespace

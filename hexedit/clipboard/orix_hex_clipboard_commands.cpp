@@ -14,6 +14,17 @@ const QMimeData* ClipboardData() {
     return qGuiApp ? QGuiApplication::clipboard()->mimeData() : nullptr;
 }
 
+// How many bytes the data can take from an import: a fixed size is only overwritten, what does
+// not fit being cut; otherwise the data grows by what comes less what it replaces. A paste
+// replaces the selection, a drop does when it lands on it.
+int64_t ImportRoom(TOrixHexEditorEx& editor, TOrixHOLEOperation operation) {
+    if (editor.IsFileSizeFixed()) return std::numeric_limits<int32_t>::max();
+    const int32_t pos = editor.DropPosition();
+    const bool replaces = operation == oleClipboard || (pos >= 0 && editor.IsSelected(pos));
+    return int64_t{std::numeric_limits<int32_t>::max()} - editor.GetDataSize() +
+           (replaces ? editor.GetSelCount() : 0);
+}
+
 } // namespace
 
 bool TOrixHexEditorEx::CanCopy() {
@@ -97,7 +108,8 @@ std::string TOrixHexEditorEx::ImportOLEData(const TOrixHMimeSource& source, Qt::
     const QMimeData* data = source();
     std::string bytes;
     if (format == CF_HDROP) {
-        bytes = FileListToBytes(LocalFilesOf(data), effect == Qt::LinkAction);
+        bytes = FileListToBytes(LocalFilesOf(data), effect == Qt::LinkAction,
+                                ImportRoom(*this, operation));
     } else {
         bytes = MimeFormatToBytes(data, format);
         if (!bytes.empty() && IsTextClipFormat(format) && operation == oleClipboard &&

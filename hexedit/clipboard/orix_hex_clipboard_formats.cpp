@@ -3,7 +3,6 @@
 #include <QBuffer>
 #include <QImage>
 #include <QMimeData>
-#include <QUrl>
 #include <algorithm>
 
 namespace {
@@ -57,6 +56,27 @@ uint32_t GetU32(const std::string& in, size_t at) {
     uint32_t value = 0;
     for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(in[at + i]);
     return value;
+}
+
+// The path of a file URI with no host or "localhost", decoded to its raw bytes; nothing for
+// any other URI. A query or fragment is no part of the name: a name's '?' and '#' come encoded.
+std::optional<std::string> LocalPathOfFileUri(const QByteArray& uri) {
+    static const QByteArray kScheme = "file:";
+    if (uri.left(kScheme.size()).toLower() != kScheme) return std::nullopt;
+    QByteArray rest = uri.mid(kScheme.size());
+    for (const char mark : {'?', '#'}) {
+        const qsizetype at = rest.indexOf(mark);
+        if (at >= 0) rest.truncate(at);
+    }
+    if (rest.startsWith("//")) {
+        const qsizetype slash = rest.indexOf('/', 2);
+        if (slash < 0) return std::nullopt;
+        const QByteArray host = rest.mid(2, slash - 2).toLower();
+        if (!host.isEmpty() && host != "localhost") return std::nullopt;
+        rest = rest.mid(slash);
+    }
+    if (!rest.startsWith('/')) return std::nullopt;
+    return QByteArray::fromPercentEncoding(rest).toStdString();
 }
 
 std::string BeforeNul(const QByteArray& bytes) {
@@ -138,8 +158,16 @@ std::string MakeDumpName(const std::string& fileName) {
 std::vector<std::string> LocalFilesOf(const QMimeData* data) {
     std::vector<std::string> files;
     if (!data || !data->hasFormat(kMimeUriList)) return files;
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile()) files.push_back(url.toLocalFile().toStdString());
+    // The list's own bytes: Qt's URLs turn the bytes of a name that is not UTF-8 into U+FFFD,
+    // and read another host's file as a local path.
+    QByteArray list = data->data(kMimeUriList);
+    while (list.endsWith('\0')) list.chop(1); // some senders end the list with a NUL
+    for (const QByteArray& line : list.split('\n')) {
+        const QByteArray uri = line.trimmed();
+        if (uri.isEmpty() || uri.startsWith('#')) continue;
+        if (std::optional<std::string> path = LocalPathOfFileUri(uri))
+            files.push_back(std::move(*path));
+    }
     return files;
 }
 

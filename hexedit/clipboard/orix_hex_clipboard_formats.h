@@ -96,7 +96,8 @@ private:
     QStringList FMimeTypes;
 };
 
-// The local files of a text/uri-list, whole path names, in list order; other URLs are skipped.
+// The local files of a text/uri-list (file URIs with no host or "localhost"), whole path names
+// as the raw bytes the URIs encode, in list order; other entries are skipped.
 std::vector<std::string> LocalFilesOf(const QMimeData* data);
 
 // One format of the data as the bytes a paste of it inserts; empty when the data does not

@@ -1,11 +1,13 @@
 #include "orix_hex_clipboard_import.h"
 
+#include "exceptions.h"
 #include "format_sel_dialog.h"
 #include "orix_hex_error.h"
 #include "plain_file.h"
 #include "radix.h"
 #include "streams.h"
 
+#include <algorithm>
 #include <limits>
 
 TClipFormats OrixHClipFormats(bool supportsOther) {
@@ -54,10 +56,13 @@ std::string HexTextToBytes(const std::string& text, bool swapNibbles) {
     return bytes;
 }
 
-std::string FileListToBytes(const std::vector<std::string>& files, bool asNames) {
+std::string FileListToBytes(const std::vector<std::string>& files, bool asNames, int64_t room) {
     std::string data;
     if (asNames) {
         for (const std::string& name : files) {
+            // Inserted, a NUL inside would end the name there and start another: refused with
+            // the open error a paste of that file gives.
+            if (name.find('\0') != std::string::npos) TPlainFile(name, 0).CheckOpen();
             data += name;
             data.push_back('\0');
         }
@@ -66,14 +71,22 @@ std::string FileListToBytes(const std::vector<std::string>& files, bool asNames)
     if (files.empty()) return data;
     const std::string& name = files.front();
     // Only a plain file has contents to paste: a directory opens for reading on Linux, and
-    // opening a named pipe waits for a writer, which would hang the program.
-    TPlainFile file(name, std::numeric_limits<int32_t>::max());
+    // opening a named pipe waits for a writer, which would hang the program. A file the data
+    // cannot take is refused from its size, before its bytes cost time and memory.
+    const int64_t most = std::clamp<int64_t>(room, 0, std::numeric_limits<int32_t>::max());
+    TPlainFile file(name, most);
     const int64_t size = file.GetSize();
     if (file.GetStatus() == TPlainFile::Status::TooLarge)
-        throw EOrixHexEditor("File " + name + " is too large to paste (" + std::to_string(size) +
-                             " bytes; at most 2147483647)");
+        throw EOrixHexEditor("File " + name + " is too large for the data (" +
+                             std::to_string(size) + " bytes; at most " + std::to_string(most) +
+                             ")");
     file.CheckOpen();
     data.resize(static_cast<size_t>(size));
-    file.ReadBuffer(data.data(), size);
+    try {
+        file.ReadBuffer(data.data(), size);
+    } catch (const EReadError&) {
+        // Fewer bytes than its size: the file shrank while it was read.
+        throw EReadError("Stream read error in file \"" + name + "\"");
+    }
     return data;
 }

@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,8 @@ bool OLESelectFormat(const TClipFormats& formats, const QMimeData* data, TClipFo
 std::string HexTextToBytes(const std::string& text, bool swapNibbles);
 
 // A file list as bytes: with asNames every name followed by a NUL, otherwise the first file's
-// contents. A file that cannot be opened, or is no plain file, raises the open error; a file larger
-// than the control's data can be (2147483647 bytes) raises EOrixHexEditor before it is read.
-std::string FileListToBytes(const std::vector<std::string>& files, bool asNames);
+// contents. A name holding a NUL, a file that cannot be opened or is no plain file raise the open
+// error; a file of more than room bytes (and at most 2147483647, what the control's data can be)
+// raises EOrixHexEditor before it is read, and one that shrinks while it is read the read error.
+std::string FileListToBytes(const std::vector<std::string>& files, bool asNames,
+                            int64_t room = std::numeric_limits<int32_t>::max());

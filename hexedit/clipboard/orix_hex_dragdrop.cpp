@@ -35,6 +35,12 @@ void Answer(QDropEvent& event, bool accepted, Qt::DropAction effect) {
     }
 }
 
+// Onto data of fixed size a drop only overwrites: nothing has moved, so the source keeps its
+// bytes, in this program and in another alike.
+void OverwriteKeepsTheSource(const TOrixHexEditorEx& editor, Qt::DropAction& effect) {
+    if (editor.IsFileSizeFixed() && effect == Qt::MoveAction) effect = Qt::CopyAction;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- drop target
@@ -103,11 +109,9 @@ void TOrixHDropTarget::Promise(Qt::DropAction& effect) const {
     if (FEditor->IsDragging() && effect == Qt::MoveAction) return; // moves inside, keeps the size
     if (effect == Qt::MoveAction && FEditor->OLEFormat(oleDrop) != CF_HEXEDITOR)
         effect = Qt::CopyAction;
-    if (!FEditor->IsFileSizeFixed()) return;
-    if (FEditor->DropPosition() >= FEditor->GetDataSize())
+    if (FEditor->IsFileSizeFixed() && FEditor->DropPosition() >= FEditor->GetDataSize())
         effect = Qt::IgnoreAction;
-    else if (effect == Qt::MoveAction)
-        effect = Qt::CopyAction;
+    OverwriteKeepsTheSource(*FEditor, effect);
 }
 
 void TOrixHDropTarget::DragLeave() {
@@ -200,12 +204,11 @@ bool TOrixHexEditorEx::PlaceDroppedData(const std::string& bytes, Qt::DropAction
         else
             InsertBuffer(bytes.data(), count, pos, kDataDropped, true);
     } else if (GetSelCount() > 0 && IsSelected(pos)) {
-        placed = std::min(count, GetSelCount());
         ReplaceSelection(bytes.data(), count, kDataDropped, true);
     } else {
         placed = Replace(bytes.data(), pos, count, count, kDataDropped, false);
     }
-    if (placed < count && effect == Qt::MoveAction) effect = Qt::CopyAction;
+    OverwriteKeepsTheSource(*this, effect);
     return placed > 0;
 }
 

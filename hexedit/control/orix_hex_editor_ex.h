@@ -139,8 +139,8 @@ public:
     // The action a drag over the control takes: from the keys held and whose drag it is, then
     // limited to what the source allows (a copy when the wanted action is not allowed).
     void ModifyOLEDropEffect(TShiftState keyState, Qt::DropActions allowed, Qt::DropAction& effect);
-    // Puts dropped bytes at the drop marker. False when nothing was placed; a move that could
-    // not place all the bytes is reported as a copy, so the source keeps its data.
+    // Puts dropped bytes at the drop marker. False when nothing was placed; a move onto data of
+    // fixed size, which only overwrites, is reported as a copy, so the source keeps its data.
     bool PlaceDroppedData(const std::string& bytes, Qt::DropAction& effect);
     bool IsDragging() const { return FIsDragging; }
     bool MaybeDrag() const { return FMaybeDrag; }

@@ -305,6 +305,33 @@ TEST(ClipboardPaste, FileListPastesTheFirstFile) {
     EXPECT_EQ(t->GetDataSize(), 11);
 }
 
+TEST(ClipboardPaste, FileTheDataCannotTakeIsRefusedFromItsSize) {
+    QTemporaryDir dir;
+    const std::string big = dir.filePath("big.bin").toStdString();
+    MakeSparseFile(big, 2147483643);
+    const struct {
+        int selected; // bytes selected from 0; the paste replaces them
+        int64_t most;
+    } cases[] = {{0, 2147483639}, {3, 2147483642}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.selected);
+        PasteTarget t;
+        if (c.selected > 0) t->NewSelection(0, c.selected - 1);
+        auto* data = new QMimeData;
+        data->setUrls({QUrl::fromLocalFile(QString::fromStdString(big))});
+        Clipboard().setMimeData(data);
+        ASSERT_TRUE(t->CanPaste());
+        try {
+            t->CBPaste();
+            ADD_FAILURE() << "no error";
+        } catch (const EOrixHexEditor& e) {
+            EXPECT_EQ(std::string(e.what()), TooLargeForTheData(big, 2147483643, c.most));
+        }
+        EXPECT_EQ(DataOf(*t), kUntouched);
+        EXPECT_FALSE(t->GetCanUndo());
+    }
+}
+
 TEST(ClipboardPaste, AcceptedFormatsAndRefusals) {
     PasteTarget t;
     Offer({{"text/plain", "x"}});

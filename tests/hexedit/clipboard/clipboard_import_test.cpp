@@ -13,6 +13,7 @@
 #include <QUrl>
 #include <fcntl.h>
 #include <fstream>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -115,17 +116,122 @@ TEST(ClipboardImport, FileLists) {
     }
 }
 
+TEST(ClipboardImport, FileUrisNameLocalFilesByTheirBytes) {
+    TestApp();
+    QTemporaryDir dir;
+    const std::string d = dir.path().toStdString();
+    WriteFile(dir.filePath("a.bin"), "a");
+    // Old Latin-1 names, and the spelling a decoding through UTF-8 would make of the first.
+    const std::string latin = d + "/caf\xE9.bin", bom = d + "/\xFF\xFE.bin";
+    std::ofstream(latin, std::ios::binary) << "latin";
+    std::ofstream(bom, std::ios::binary) << "bom";
+    std::ofstream(d + "/caf\xEF\xBF\xBD.bin", std::ios::binary) << "other";
+    ASSERT_EQ(d.front(), '/');
+    const struct {
+        std::string list;
+        std::vector<std::string> files;
+        std::string contents; // of the first
+    } cases[] = {
+        {"file://" + d + "/caf%E9.bin", {latin}, "latin"},
+        {"file://" + d + "/%ff%FE.bin", {bom}, "bom"},
+        {"file://localhost" + d + "/a.bin", {d + "/a.bin"}, "a"},
+        {"FILE://LocalHost" + d + "/a.bin", {d + "/a.bin"}, "a"},
+        {"file:" + d + "/a.bin", {d + "/a.bin"}, "a"},
+        {"file://" + d + "/a.bin#part", {d + "/a.bin"}, "a"},
+        // Another host's files are not here; as local paths these would name one that is
+        // (file://tmp/x.bin has the host "tmp").
+        {"file://otherhost" + d + "/a.bin", {}, ""},
+        {"file:/" + d + "/a.bin", {}, ""},
+        {"file://localhost", {}, ""},
+        {"file:a.bin", {}, ""},
+        {"# comment\r\nhttps://example.org/x.bin\r\nfile://host" + d + "/a.bin\r\n  file://" + d +
+             "/caf%E9.bin  \r\nfile://" + d + "/a.bin\r\n",
+         {latin, d + "/a.bin"},
+         "latin"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.list);
+        QMimeData data;
+        data.setData(kMimeUriList, QByteArray::fromStdString(c.list));
+        EXPECT_EQ(LocalFilesOf(&data), c.files);
+        EXPECT_EQ(TFormatEnum(&data).HasFormat(CF_HDROP), !c.files.empty());
+        if (!c.files.empty()) {
+            EXPECT_EQ(FileListToBytes(LocalFilesOf(&data), false), c.contents);
+        }
+    }
+    // Lists that Qt writes itself, from its URLs.
+    QMimeData qt;
+    qt.setUrls({QUrl::fromLocalFile(dir.filePath("a b.bin")), QUrl("https://example.org/y")});
+    EXPECT_EQ(LocalFilesOf(&qt), std::vector<std::string>{d + "/a b.bin"});
+}
+
+TEST(ClipboardImport, ANameWithANulIsRefusedAlsoAsAName) {
+    TestApp();
+    QTemporaryDir dir;
+    const std::string d = dir.path().toStdString();
+    WriteFile(dir.filePath("a.bin"), "a");
+    QMimeData data;
+    data.setData(kMimeUriList, QByteArray::fromStdString("file://" + d + "/a.bin\r\nfile://" + d +
+                                                         "/a.bin%00/etc/passwd\r\n"));
+    const std::vector<std::string> files = LocalFilesOf(&data);
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[1], d + "/a.bin" + std::string(1, '\0') + "/etc/passwd");
+    for (const bool asNames : {false, true}) {
+        try {
+            FileListToBytes({files[1], files[0]}, asNames);
+            ADD_FAILURE() << "no error, names " << asNames;
+        } catch (const EFOpenError& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "Cannot open file \"" + d + "/a.bin%00/etc/passwd\". Invalid argument");
+        }
+    }
+}
+
 TEST(ClipboardImport, FileBeyondTheDataSizeIsRefusedBeforeItIsRead) {
     QTemporaryDir dir;
-    const QString big = dir.filePath("big.bin");
-    WriteFile(big, "");
-    // A sparse file: no disk space, and a read of it would take long enough to notice.
-    ASSERT_EQ(::truncate(big.toStdString().c_str(), int64_t{1} << 31), 0);
+    const std::string big = dir.filePath("big.bin").toStdString();
+    const int64_t most = std::numeric_limits<int32_t>::max();
+    const struct {
+        int64_t size, room, most;
+    } cases[] = {
+        {int64_t{1} << 31, most, most},
+        {most, most - 8, most - 8},
+        {2147483643, most - 8, most - 8},
+        {1, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        MakeSparseFile(big, c.size);
+        try {
+            FileListToBytes({big}, false, c.room);
+            ADD_FAILURE() << "no error";
+        } catch (const EOrixHexEditor& e) {
+            EXPECT_EQ(std::string(e.what()), TooLargeForTheData(big, c.size, c.most));
+        }
+    }
+}
+
+TEST(ClipboardImport, FileThatShrinksWhileReadIsNamedInTheReadError) {
+    // Files of /sys tell a size of a page and hold a few bytes: the read ends early, as that of
+    // a file cut short meanwhile does.
+    std::string shrinking;
+    for (const char* name : {"/sys/devices/system/cpu/online", "/sys/kernel/uevent_seqnum",
+                             "/sys/kernel/mm/transparent_hugepage/enabled"}) {
+        struct stat st {};
+        std::string held;
+        if (::stat(name, &st) == 0 && S_ISREG(st.st_mode) &&
+            std::getline(std::ifstream(name), held) &&
+            static_cast<int64_t>(held.size()) + 1 < st.st_size) {
+            shrinking = name;
+            break;
+        }
+    }
+    if (shrinking.empty()) GTEST_SKIP() << "no file of /sys that holds less than its size";
     try {
-        FileListToBytes({big.toStdString()}, false);
+        FileListToBytes({shrinking}, false);
         ADD_FAILURE() << "no error";
-    } catch (const EOrixHexEditor& e) {
-        EXPECT_NE(std::string(e.what()).find("too large"), std::string::npos) << e.what();
+    } catch (const EReadError& e) {
+        EXPECT_EQ(std::string(e.what()), "Stream read error in file \"" + shrinking + "\"");
     }
 }
 

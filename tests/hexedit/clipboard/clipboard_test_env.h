@@ -4,8 +4,12 @@
 #include "hex_test_env.h"
 
 #include <QTimer>
+#include <cstdint>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <string>
+#include <unistd.h>
 
 // With act, the chooser must show and act handles it; without, a chooser that shows fails the
 // test and is cancelled. The check lives as long as the returned timer, so one that did not
@@ -29,4 +33,16 @@ OnChooser(std::function<void(TFormatSelDialog&)> act = {}) {
     });
     timer->start(0);
     return timer;
+}
+
+// A sparse file: no disk space, and a read of it whole would take seconds and as much memory.
+inline void MakeSparseFile(const std::string& path, int64_t size) {
+    std::ofstream(path, std::ios::binary).close();
+    ASSERT_EQ(::truncate(path.c_str(), size), 0);
+}
+
+// The refusal of a file of size bytes where the data can take at most most.
+inline std::string TooLargeForTheData(const std::string& path, int64_t size, int64_t most) {
+    return "File " + path + " is too large for the data (" + std::to_string(size) +
+           " bytes; at most " + std::to_string(most) + ")";
 }

@@ -1,6 +1,6 @@
 // Drag and drop of the hex editor on the offscreen platform: the drop target, the effect rule,
 // the placement of dropped bytes and the drag source, whose loop the tests replace.
-#include "hex_test_env.h"
+#include "clipboard_test_env.h"
 #include "orix_hex_dragdrop.h"
 
 #include <QDragEnterEvent>
@@ -491,8 +491,9 @@ TEST(DropPlacement, DataFromElsewhere) {
         {false, -1, -1, past, 0,
          PatternAt({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, A, B, C}), true,
          Qt::CopyAction, Qt::CopyAction},
+        // Onto a fixed size a drop only overwrites: a copy, as promised.
         {true, 10, 12, 4, ssShift,
-         PatternAt({0, 1, 2, 3, A, B, C, 7, 8, 9, 10, 11, 12, 13, 14, 15}), true, Qt::MoveAction,
+         PatternAt({0, 1, 2, 3, A, B, C, 7, 8, 9, 10, 11, 12, 13, 14, 15}), true, Qt::CopyAction,
          Qt::CopyAction},
         // Fewer bytes placed than dropped: a copy, so the source keeps them.
         {true, -1, -1, 14, ssShift, PatternAt({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, A, B}),
@@ -530,25 +531,27 @@ TEST(DropPlacement, FileLists) {
     std::ofstream(a.toStdString(), std::ios::binary) << "AB";
     std::ofstream(b.toStdString(), std::ios::binary) << "CD";
     const std::string names = a.toStdString() + '\0' + b.toStdString() + '\0';
+    const QByteArray uriA = QUrl::fromLocalFile(a).toEncoded();
     struct Case {
-        bool missing;
+        QByteArray first; // the list's first entry; the second is b.bin
         TShiftState keys;
         Qt::DropActions allowed;
-        std::string inserted; // empty: nothing
+        std::string inserted; // empty: nothing, and the error is shown
         Qt::DropAction effect;
     };
     const Case cases[] = {
-        {false, 0, kAll, "AB", Qt::CopyAction},
-        {false, ssShift, kAll, names, Qt::LinkAction},
-        {false, ssShift, kCopyMove, "AB", Qt::CopyAction},
-        {true, 0, kAll, "", Qt::IgnoreAction},
+        {uriA, 0, kAll, "AB", Qt::CopyAction},
+        {uriA, ssShift, kAll, names, Qt::LinkAction},
+        {uriA, ssShift, kCopyMove, "AB", Qt::CopyAction},
+        {QUrl::fromLocalFile(dir.filePath("gone.bin")).toEncoded(), 0, kAll, "", Qt::IgnoreAction},
+        // Inserted, the name would read as two.
+        {uriA + "%00" + uriA.mid(7), ssShift, kAll, "", Qt::IgnoreAction},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "missing " << c.missing << " keys " << c.keys);
+        SCOPED_TRACE(testing::Message() << c.first.toStdString() << " keys " << c.keys);
         DndFixture f(16);
         QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(c.missing ? dir.filePath("gone.bin") : a),
-                      QUrl::fromLocalFile(b)});
+        data.setData(kMimeUriList, c.first + "\r\n" + QUrl::fromLocalFile(b).toEncoded());
         Qt::DropAction effect = Qt::CopyAction;
         EXPECT_EQ(DragAndDrop(*f, data, CellPoint(*f, 4), c.keys, c.allowed, effect),
                   !c.inserted.empty());
@@ -556,7 +559,73 @@ TEST(DropPlacement, FileLists) {
         std::vector<uint8_t> expected = Pattern(16);
         expected.insert(expected.begin() + 4, c.inserted.begin(), c.inserted.end());
         EXPECT_EQ(DataOf(*f), expected);
-        EXPECT_EQ(f.reported.size(), c.missing ? 1u : 0u);
+        EXPECT_EQ(f.reported.size(), c.inserted.empty() ? 1u : 0u);
+    }
+}
+
+TEST(DropPlacement, FileTheDataCannotTakeIsRefusedFromItsSize) {
+    QTemporaryDir dir;
+    const std::string big = dir.filePath("big.bin").toStdString();
+    MakeSparseFile(big, 2147483643);
+    // Dropped on the selection (4..7) it replaces it; elsewhere it is inserted.
+    const struct {
+        int dropAt;
+        int64_t most;
+    } cases[] = {{5, 2147483635}, {10, 2147483631}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dropAt);
+        DndFixture f(16);
+        f->NewSelection(4, 7);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(big))});
+        Qt::DropAction effect = Qt::CopyAction;
+        EXPECT_FALSE(DragAndDrop(*f, data, CellPoint(*f, c.dropAt), 0, kAll, effect));
+        EXPECT_EQ(effect, Qt::IgnoreAction);
+        ASSERT_EQ(f.reported.size(), 1u);
+        EXPECT_EQ(f.reported[0], TooLargeForTheData(big, 2147483643, c.most));
+        EXPECT_EQ(DataOf(*f), Pattern(16));
+    }
+}
+
+TEST(DragBetweenControls, AShiftDropOnlyOverwritingAFixedSizeLeavesTheSourceItsBytes) {
+    // Qt's drag inside one program: the source's loop returns what the target's drop event
+    // answered; another program's source goes by the answer to the moves.
+    const std::vector<uint8_t> p = Pattern(32);
+    const std::vector<uint8_t> dragged(p.begin() + 10, p.begin() + 14);
+    for (const bool fixedSize : {true, false}) {
+        SCOPED_TRACE(fixedSize);
+        DndFixture source(32), target(32);
+        target->SetNoSizeChange(fixedSize);
+        source->NewSelection(10, 13);
+        Qt::DropAction promised = Qt::IgnoreAction, dropped = Qt::IgnoreAction;
+        SetDragLoop([&](QDrag& drag, Qt::DropActions allowed) {
+            QWidget* view = target->viewport();
+            const QPoint at = CellPoint(*target, 4);
+            QDragEnterEvent enter(at, allowed, drag.mimeData(), Qt::LeftButton, Qt::ShiftModifier);
+            QApplication::sendEvent(view, &enter);
+            QDragMoveEvent move(at, allowed, drag.mimeData(), Qt::LeftButton, Qt::ShiftModifier);
+            QApplication::sendEvent(view, &move);
+            promised = move.isAccepted() ? move.dropAction() : Qt::IgnoreAction;
+            QDropEvent drop(QPointF(at), allowed, drag.mimeData(), Qt::LeftButton,
+                            Qt::ShiftModifier);
+            QApplication::sendEvent(view, &drop);
+            dropped = drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+            return dropped;
+        });
+        StartDragAt(*source, 11);
+        std::vector<uint8_t> sourceAfter = p, targetAfter = p;
+        if (fixedSize) {
+            EXPECT_EQ(dropped, Qt::CopyAction);
+            std::copy(dragged.begin(), dragged.end(), targetAfter.begin() + 4);
+        } else {
+            EXPECT_EQ(dropped, Qt::MoveAction);
+            sourceAfter.erase(sourceAfter.begin() + 10, sourceAfter.begin() + 14);
+            targetAfter.insert(targetAfter.begin() + 4, dragged.begin(), dragged.end());
+        }
+        EXPECT_EQ(promised, dropped);
+        EXPECT_EQ(DataOf(*source), sourceAfter);
+        EXPECT_EQ(DataOf(*target), targetAfter);
+        EXPECT_EQ(target->GetUndoDescription(), "Data dropped");
     }
 }
 
