@@ -447,7 +447,8 @@ int32_t TOrixHCanvasPrinter::PrintPage(bool measureOnly, int32_t page) {
         y += plainPage ? 3 * int64_t{lineHeight} / 2 : lineHeight;
     }
     int64_t rowStart = first;
-    while (y + lineHeight <= lowerLimit) {
+    // Page k + 1 starts where page k ends only while no page holds more than was counted.
+    while (y + lineHeight <= lowerLimit && (!drawing || rows < FRowsPerPage)) {
         if (drawing) DrawLine(row, static_cast<int32_t>(y), lineHeight, false);
         ++rows;
         rowStart += b;
@@ -468,6 +469,10 @@ void TOrixHCanvasPrinter::CalculatePages() {
     FRowsPerPage = -1;
     FPageCount = 0;
     const TOrixHPrintFlags flags = FFlags;
+    // A page is measured over data it can fill: the whole data when the selection is printed,
+    // so that a shown part shorter than a page does not shorten the pages of the selection.
+    if (FFlags.Has(pfSelectionOnly) && FEditor && FEditor->GetSelCount() > 0)
+        FFlags.Exclude(pfCurrentViewOnly);
     FFlags.Exclude(pfSelectionOnly);
     try {
         FRowsPerPage = PrintPage(true, 1);

@@ -7,8 +7,11 @@
 
 #include <QDate>
 #include <QLocale>
+#include <QPaintEngine>
+#include <QRegularExpression>
 #include <QTimer>
 #include <functional>
+#include <map>
 
 namespace {
 using Configure = std::function<void(TOrixHexEditorEx&)>;
@@ -408,6 +411,146 @@ TEST(PrintPages, Pagination) {
         for (int32_t outside : {0, -1, c.pages + 1, INT32_MAX})
             EXPECT_EQ(printer.PrintPage(false, outside), -1) << c.name << " page " << outside;
     }
+}
+
+namespace {
+// A paint device that keeps the texts drawn on it with their baselines and nothing else.
+class TextRecorder : public QPaintDevice {
+public:
+    struct Item {
+        QPointF at;
+        QString text;
+    };
+    std::vector<Item> items;
+
+    QPaintEngine* paintEngine() const override { return &engine_; }
+    // The data offsets of the rows drawn, top to bottom; a line is a row when its characters
+    // begin with "0x" and the offset's digits.
+    std::vector<int64_t> RowOffsets() const {
+        std::map<qreal, std::map<qreal, QString>> lines;
+        for (const Item& item : items) lines[item.at.y()][item.at.x()] += item.text;
+        const QRegularExpression offset("^0x([0-9A-F]+):");
+        std::vector<int64_t> rows;
+        for (const auto& [y, cells] : lines) {
+            QString line;
+            for (const auto& [x, text] : cells) line += text;
+            line.remove(QLatin1Char(' '));
+            const auto match = offset.match(line);
+            if (match.hasMatch()) rows.push_back(match.captured(1).toLongLong(nullptr, 16));
+        }
+        return rows;
+    }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override {
+        switch (metric) {
+        case PdmWidth:
+        case PdmHeight:
+            return 4000;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 96;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return static_cast<int>(devicePixelRatioFScale());
+        default:
+            return 32;
+        }
+    }
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        explicit Engine(TextRecorder& device) : device_(device) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawRects(const QRectF*, int) override {}
+        void drawRects(const QRect*, int) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawTextItem(const QPointF& p, const QTextItem& item) override {
+            device_.items.push_back({p, item.text()});
+        }
+        Type type() const override { return User; }
+
+    private:
+        TextRecorder& device_;
+    };
+    mutable Engine engine_{*this};
+};
+} // namespace
+
+TEST(PrintPages, EveryRowOnceInOrder) {
+    // The shown part is shorter than a page, the selection longer than one: each page must
+    // start one row after the previous one ends, whatever decides the range.
+    const std::vector<std::pair<const char*, TOrixHPrintFlags>> ranges = {
+        {"selection", {pfSelectionOnly, pfMonochrome, pfIncludeRuler}},
+        {"current view", {pfCurrentViewOnly, pfMonochrome, pfIncludeRuler}},
+        {"both", {pfSelectionOnly, pfCurrentViewOnly, pfMonochrome, pfIncludeRuler}},
+        {"neither", {pfMonochrome, pfIncludeRuler}}};
+    struct Decoration {
+        const char* name;
+        bool ruler;
+        const char *header, *footer;
+    };
+    const std::vector<Decoration> decorations = {{"plain", false, "", ""},
+                                                 {"ruler", true, "", ""},
+                                                 {"header", false, "H", ""},
+                                                 {"footer", false, "", "F"},
+                                                 {"all three", true, "H", "F"}};
+    constexpr int32_t selFirst = 333, selLast = selFirst + 100 * 16 + 7;
+    for (const auto& [rangeName, rangeFlags] : ranges)
+        for (const Decoration& d : decorations) {
+            const std::string name = std::string(rangeName) + ", " + d.name;
+            ShownEditor e(4096);
+            e->SetShowRuler(d.ruler);
+            e->SetTopRow(12);
+            e->NewSelection(selFirst, selLast);
+            const int64_t viewFirst = e->DisplayStart(), viewLast = e->DisplayEnd();
+            const int64_t shownRows = (viewLast - viewFirst) / 16 + 1;
+            ASSERT_GT(shownRows, 3) << name;
+            int64_t first = 0, last = 4095;
+            if (rangeFlags.Has(pfSelectionOnly)) {
+                first = selFirst;
+                last = selLast;
+            } else if (rangeFlags.Has(pfCurrentViewOnly)) {
+                first = viewFirst;
+                last = viewLast;
+            }
+            std::vector<int64_t> expected;
+            for (int64_t p = first; p <= last; p += 16) expected.push_back(p);
+
+            TextRecorder device;
+            QPainter painter(&device);
+            TCanvas canvas(&painter);
+            canvas.Font = QFont("Courier New", 10);
+            const int lh = canvas.DeviceTextHeight("0");
+            // A page holds about twice the shown rows.
+            const TRect rect{0, 0, 1200, static_cast<int>((2 * shownRows + 4.5) * lh)};
+            TOrixHCanvasPrinter printer(e.editor.get(), &canvas, rangeFlags, rect,
+                                        {d.header, d.footer});
+            ASSERT_GE(printer.PageCount(), rangeFlags.Has(pfCurrentViewOnly) ? 1 : 2) << name;
+            std::vector<int64_t> printed;
+            for (int32_t k = 1; k <= printer.PageCount(); ++k) {
+                device.items.clear();
+                const int32_t drawn = printer.PrintPage(false, k);
+                const std::vector<int64_t> rows = device.RowOffsets();
+                ASSERT_FALSE(rows.empty()) << name << " page " << k;
+                EXPECT_EQ(drawn, static_cast<int32_t>(rows.size())) << name << " page " << k;
+                EXPECT_LE(drawn, printer.RowsPerPage()) << name << " page " << k;
+                if (!printed.empty()) {
+                    EXPECT_EQ(rows.front(), printed.back() + 16) << name << " page " << k;
+                }
+                printed.insert(printed.end(), rows.begin(), rows.end());
+            }
+            EXPECT_EQ(printed, expected) << name;
+            EXPECT_EQ(printer.PrintPage(false, printer.PageCount() + 1), -1) << name;
+        }
 }
 
 TEST(PrintPages, CurrentViewOnlyCountsTheShownRows) {
