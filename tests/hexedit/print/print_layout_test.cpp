@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <functional>
 #include <map>
+#include <random>
 
 namespace {
 using Configure = std::function<void(TOrixHexEditorEx&)>;
@@ -747,6 +748,40 @@ TEST(PrintDrawing, UnicodeCharactersShrinkToTheirCell) {
         page.canvas.Font = larger;
         EXPECT_GT(page.canvas.DeviceTextWidth(c.text), c.width);
     }
+}
+
+TEST(PrintDrawing, UnicodeShrinkPicksTheSizeOfOnePointSteps) {
+    // Characters of several fonts and widths, each shrunk twice (the second time from memory),
+    // against a walk down one point at a time.
+    std::mt19937 random(5);
+    std::vector<QString> texts = {QString::fromUtf8("\xE4\xB8\xAD"), "W", "i",
+                                  QString::fromUtf8("\xD0\xBA")};
+    for (int i = 0; i < 16; ++i) texts.push_back(QString(QChar(static_cast<char16_t>(random()))));
+    ImageCanvas page;
+    for (int pointSize : {10, 62})
+        for (int width : {1, 12, 30})
+            for (const QString& text : texts) {
+                QFont font("Courier New");
+                font.setPointSize(pointSize);
+                auto walk = [&] {
+                    QFont f = font;
+                    page.canvas.Font = f;
+                    if (page.canvas.DeviceTextWidth(text) <= width) return pointSize;
+                    int points = pointSize;
+                    while (points > 1 && page.canvas.DeviceTextWidth(text) > width) {
+                        f.setPointSize(--points);
+                        page.canvas.Font = f;
+                    }
+                    return points;
+                };
+                const int expected = walk();
+                for (int round = 0; round < 2; ++round) {
+                    page.canvas.Font = font;
+                    TOrixHCellRenderer::ShrinkToWidth(page.canvas, text, width);
+                    EXPECT_EQ(page.canvas.Font.pointSize(), expected)
+                        << pointSize << " " << width << " U+" << std::hex << int{text[0].unicode()};
+                }
+            }
 }
 
 TEST(PrintPages, UnicodeWithOddDataPrintsItsLastPage) {
