@@ -752,36 +752,46 @@ TEST(PrintDrawing, UnicodeCharactersShrinkToTheirCell) {
 
 TEST(PrintDrawing, UnicodeShrinkPicksTheSizeOfOnePointSteps) {
     // Characters of several fonts and widths, each shrunk twice (the second time from memory),
-    // against a walk down one point at a time.
+    // against a walk down one point at a time; then the same on a device of twice the
+    // resolution, where what was measured and remembered on the first must not answer.
     std::mt19937 random(5);
     std::vector<QString> texts = {QString::fromUtf8("\xE4\xB8\xAD"), "W", "i",
                                   QString::fromUtf8("\xD0\xBA")};
     for (int i = 0; i < 16; ++i) texts.push_back(QString(QChar(static_cast<char16_t>(random()))));
-    ImageCanvas page;
-    for (int pointSize : {10, 62})
-        for (int width : {1, 12, 30})
-            for (const QString& text : texts) {
-                QFont font("Courier New");
-                font.setPointSize(pointSize);
-                auto walk = [&] {
-                    QFont f = font;
-                    page.canvas.Font = f;
-                    if (page.canvas.DeviceTextWidth(text) <= width) return pointSize;
-                    int points = pointSize;
-                    while (points > 1 && page.canvas.DeviceTextWidth(text) > width) {
-                        f.setPointSize(--points);
+    struct Device {
+        int dpi;
+        std::vector<int> pointSizes;
+    };
+    const std::vector<Device> devices = {{96, {10, 62}}, {192, {10, 24}}};
+    for (const auto& [dpi, pointSizes] : devices) {
+        ImageCanvas page(1200, 900, dpi);
+        ASSERT_EQ(page.canvas.DevicePixelsPerInchY(), dpi);
+        for (int pointSize : pointSizes)
+            for (int width : {1, 12, 30})
+                for (const QString& text : texts) {
+                    QFont font("Courier New");
+                    font.setPointSize(pointSize);
+                    auto walk = [&] {
+                        QFont f = font;
                         page.canvas.Font = f;
+                        if (page.canvas.DeviceTextWidth(text) <= width) return pointSize;
+                        int points = pointSize;
+                        while (points > 1 && page.canvas.DeviceTextWidth(text) > width) {
+                            f.setPointSize(--points);
+                            page.canvas.Font = f;
+                        }
+                        return points;
+                    };
+                    const int expected = walk();
+                    for (int round = 0; round < 2; ++round) {
+                        page.canvas.Font = font;
+                        TOrixHCellRenderer::ShrinkToWidth(page.canvas, text, width);
+                        EXPECT_EQ(page.canvas.Font.pointSize(), expected)
+                            << dpi << " dpi " << pointSize << " " << width << " U+" << std::hex
+                            << int{text[0].unicode()};
                     }
-                    return points;
-                };
-                const int expected = walk();
-                for (int round = 0; round < 2; ++round) {
-                    page.canvas.Font = font;
-                    TOrixHCellRenderer::ShrinkToWidth(page.canvas, text, width);
-                    EXPECT_EQ(page.canvas.Font.pointSize(), expected)
-                        << pointSize << " " << width << " U+" << std::hex << int{text[0].unicode()};
                 }
-            }
+    }
 }
 
 TEST(PrintPages, UnicodeWithOddDataPrintsItsLastPage) {
