@@ -13,19 +13,17 @@ int TCanvas::TextHeight(const QString&) const {
     return QFontMetrics(Font).height();
 }
 
-namespace {
-QFontMetrics DeviceMetrics(const QFont& font, QPainter* painter) {
+QFontMetrics DeviceFontMetrics(const QFont& font, const QPainter* painter) {
     if (painter && painter->device()) return QFontMetrics(font, painter->device());
     return QFontMetrics(font);
 }
-} // namespace
 
 int TCanvas::DeviceTextWidth(const QString& text) const {
-    return DeviceMetrics(Font, painter_).horizontalAdvance(text);
+    return DeviceFontMetrics(Font, painter_).horizontalAdvance(text);
 }
 
 int TCanvas::DeviceTextHeight(const QString&) const {
-    return DeviceMetrics(Font, painter_).height();
+    return DeviceFontMetrics(Font, painter_).height();
 }
 
 int TCanvas::DevicePixelsPerInchY() const {
@@ -51,7 +49,7 @@ void TCanvas::TextRect(const TRect& clip, int x, int y, const QString& text) {
     if (!(Font == painterFont_) || ascentDevice_ != painter_->device()) {
         painterFont_ = Font;
         ascentDevice_ = painter_->device();
-        painterAscent_ = DeviceMetrics(Font, painter_).ascent();
+        painterAscent_ = DeviceFontMetrics(Font, painter_).ascent();
     }
     if (!(painter_->font() == Font)) painter_->setFont(Font);
     const QColor color = ToQColor(FontColor);

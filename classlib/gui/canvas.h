@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QString>
 
+class QFontMetrics;
 class QPainter;
 
 class TCanvas {
@@ -59,6 +60,9 @@ private:
     int penX_ = 0;
     int penY_ = 0;
 };
+
+// Metrics of the font on the painter's device; on the screen without a painter or device.
+QFontMetrics DeviceFontMetrics(const QFont& font, const QPainter* painter);
 
 // The class library's TextOut in the transparent background mode: text at (x, y), placed by its
 // top edge, in the canvas font and font colour; what lies between the glyphs stays as it was.

@@ -36,8 +36,8 @@ public:
     TOrixHCellColors DataColors(bool changed, bool inCharField, bool activeField,
                                 int32_t byteInRow) const;
 
-    // Makes the canvas font one point smaller at a time, not below 1 point, while the text
-    // measured on the canvas's device is wider than width.
+    // Makes the canvas font as small as one-point steps down would, not below 1 point, while
+    // the text measured on the canvas's device is wider than width.
     static void ShrinkToWidth(TCanvas& canvas, const QString& text, int32_t width);
 
 private:

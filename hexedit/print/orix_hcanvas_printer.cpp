@@ -3,6 +3,7 @@
 #include "orix_hex_cell_renderer.h"
 #include "orix_hex_editor.h"
 #include "orix_hex_error.h"
+#include "orix_hprint_cell_painter.h"
 #include "sysutils.h"
 #include "translations.h"
 
@@ -326,7 +327,8 @@ void TOrixHCanvasPrinter::DrawLine(const TTextWithAttr& line, int32_t y, int32_t
     const bool underline = !ColouredCells();
     const bool shrink = !ruler && FEditor->GetUnicodeChars();
     const int32_t cellWidth = canvas.DeviceTextWidth(QStringLiteral("w"));
-    int32_t x = FRect.Left;
+    int32_t x = FRect.Left, underlineEnd = FRect.Left;
+    TOrixHPrintCellPainter cells(canvas, FPageColor);
     for (qsizetype i = 0; i < line.Text.size(); ++i) {
         const TCellAttribute& cell = line.Attributes[static_cast<size_t>(i)];
         if (!mono) {
@@ -354,16 +356,19 @@ void TOrixHCanvasPrinter::DrawLine(const TTextWithAttr& line, int32_t y, int32_t
         const QFont cellFont = canvas.Font;
         const QString text(line.Text[i]);
         if (shrink) TOrixHCellRenderer::ShrinkToWidth(canvas, text, cellWidth);
-        canvas.TextBackground = canvas.BrushColor;
         // A row that does not fit even at 1 point is cut at the margin.
-        canvas.TextRect(TRect{rect.Left, rect.Top, std::min(rect.Right, FRect.Right), rect.Bottom},
-                        x, y, text);
+        cells.Cell(TRect{rect.Left, rect.Top, std::min(rect.Right, FRect.Right), rect.Bottom}, x, y,
+                   text);
         canvas.Font = cellFont;
-        if (ruler && underline && rect.Left < FRect.Right) {
-            canvas.MoveTo(rect.Left, y + lineHeight + 1);
-            canvas.LineTo(std::min(rect.Right + 1, FRect.Right), y + lineHeight + 1);
-        }
+        if (rect.Left < FRect.Right) underlineEnd = std::min(rect.Right + 1, FRect.Right);
         x = rect.Right;
+    }
+    cells.Flush();
+    // Each cell's underline reaches one pixel into the next, which covers it again: together
+    // they are one line.
+    if (ruler && underline && underlineEnd > FRect.Left) {
+        canvas.MoveTo(FRect.Left, y + lineHeight + 1);
+        canvas.LineTo(underlineEnd, y + lineHeight + 1);
     }
     canvas.FontColor = fontColor;
     canvas.BrushColor = brushColor;
@@ -405,6 +410,7 @@ int32_t TOrixHCanvasPrinter::PrintPage(bool measureOnly, int32_t page) {
     const TSavedCanvas saved{canvas};
     const bool plainPage = FFlags.Has(pfMonochrome) || !FFlags.Has(pfUseBackgroundColor);
     canvas.BrushColor = plainPage ? clWhite : editor.Colors().Background();
+    FPageColor = canvas.BrushColor;
     canvas.TransparentText = false; // a solid brush: cells are filled
     canvas.FontColor = FFlags.Has(pfMonochrome) ? clBlack : TOrixHCellRenderer::FontColor;
     if (drawing) canvas.FillRect(FRect);
@@ -447,7 +453,8 @@ int32_t TOrixHCanvasPrinter::PrintPage(bool measureOnly, int32_t page) {
         y += plainPage ? 3 * int64_t{lineHeight} / 2 : lineHeight;
     }
     int64_t rowStart = first;
-    while (y + lineHeight <= lowerLimit) {
+    // Page k + 1 starts where page k ends only while no page holds more than was counted.
+    while (y + lineHeight <= lowerLimit && (!drawing || rows < FRowsPerPage)) {
         if (drawing) DrawLine(row, static_cast<int32_t>(y), lineHeight, false);
         ++rows;
         rowStart += b;
@@ -468,6 +475,10 @@ void TOrixHCanvasPrinter::CalculatePages() {
     FRowsPerPage = -1;
     FPageCount = 0;
     const TOrixHPrintFlags flags = FFlags;
+    // A page is measured over data it can fill: the whole data when the selection is printed,
+    // so that a shown part shorter than a page does not shorten the pages of the selection.
+    if (FFlags.Has(pfSelectionOnly) && FEditor && FEditor->GetSelCount() > 0)
+        FFlags.Exclude(pfCurrentViewOnly);
     FFlags.Exclude(pfSelectionOnly);
     try {
         FRowsPerPage = PrintPage(true, 1);

@@ -80,4 +80,6 @@ private:
     int32_t FPageCount = 0;
     QPointer<TCustomOrixHexEditor> FEditor;
     TCanvas* FCanvas;
+    // The brush the page was filled with.
+    TColor FPageColor = clWhite;
 };

@@ -7,8 +7,12 @@
 
 #include <QDate>
 #include <QLocale>
+#include <QPaintEngine>
+#include <QRegularExpression>
 #include <QTimer>
 #include <functional>
+#include <map>
+#include <random>
 
 namespace {
 using Configure = std::function<void(TOrixHexEditorEx&)>;
@@ -410,6 +414,146 @@ TEST(PrintPages, Pagination) {
     }
 }
 
+namespace {
+// A paint device that keeps the texts drawn on it with their baselines and nothing else.
+class TextRecorder : public QPaintDevice {
+public:
+    struct Item {
+        QPointF at;
+        QString text;
+    };
+    std::vector<Item> items;
+
+    QPaintEngine* paintEngine() const override { return &engine_; }
+    // The data offsets of the rows drawn, top to bottom; a line is a row when its characters
+    // begin with "0x" and the offset's digits.
+    std::vector<int64_t> RowOffsets() const {
+        std::map<qreal, std::map<qreal, QString>> lines;
+        for (const Item& item : items) lines[item.at.y()][item.at.x()] += item.text;
+        const QRegularExpression offset("^0x([0-9A-F]+):");
+        std::vector<int64_t> rows;
+        for (const auto& [y, cells] : lines) {
+            QString line;
+            for (const auto& [x, text] : cells) line += text;
+            line.remove(QLatin1Char(' '));
+            const auto match = offset.match(line);
+            if (match.hasMatch()) rows.push_back(match.captured(1).toLongLong(nullptr, 16));
+        }
+        return rows;
+    }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override {
+        switch (metric) {
+        case PdmWidth:
+        case PdmHeight:
+            return 4000;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 96;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return static_cast<int>(devicePixelRatioFScale());
+        default:
+            return 32;
+        }
+    }
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        explicit Engine(TextRecorder& device) : device_(device) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawRects(const QRectF*, int) override {}
+        void drawRects(const QRect*, int) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawTextItem(const QPointF& p, const QTextItem& item) override {
+            device_.items.push_back({p, item.text()});
+        }
+        Type type() const override { return User; }
+
+    private:
+        TextRecorder& device_;
+    };
+    mutable Engine engine_{*this};
+};
+} // namespace
+
+TEST(PrintPages, EveryRowOnceInOrder) {
+    // The shown part is shorter than a page, the selection longer than one: each page must
+    // start one row after the previous one ends, whatever decides the range.
+    const std::vector<std::pair<const char*, TOrixHPrintFlags>> ranges = {
+        {"selection", {pfSelectionOnly, pfMonochrome, pfIncludeRuler}},
+        {"current view", {pfCurrentViewOnly, pfMonochrome, pfIncludeRuler}},
+        {"both", {pfSelectionOnly, pfCurrentViewOnly, pfMonochrome, pfIncludeRuler}},
+        {"neither", {pfMonochrome, pfIncludeRuler}}};
+    struct Decoration {
+        const char* name;
+        bool ruler;
+        const char *header, *footer;
+    };
+    const std::vector<Decoration> decorations = {{"plain", false, "", ""},
+                                                 {"ruler", true, "", ""},
+                                                 {"header", false, "H", ""},
+                                                 {"footer", false, "", "F"},
+                                                 {"all three", true, "H", "F"}};
+    constexpr int32_t selFirst = 333, selLast = selFirst + 100 * 16 + 7;
+    for (const auto& [rangeName, rangeFlags] : ranges)
+        for (const Decoration& d : decorations) {
+            const std::string name = std::string(rangeName) + ", " + d.name;
+            ShownEditor e(4096);
+            e->SetShowRuler(d.ruler);
+            e->SetTopRow(12);
+            e->NewSelection(selFirst, selLast);
+            const int64_t viewFirst = e->DisplayStart(), viewLast = e->DisplayEnd();
+            const int64_t shownRows = (viewLast - viewFirst) / 16 + 1;
+            ASSERT_GT(shownRows, 3) << name;
+            int64_t first = 0, last = 4095;
+            if (rangeFlags.Has(pfSelectionOnly)) {
+                first = selFirst;
+                last = selLast;
+            } else if (rangeFlags.Has(pfCurrentViewOnly)) {
+                first = viewFirst;
+                last = viewLast;
+            }
+            std::vector<int64_t> expected;
+            for (int64_t p = first; p <= last; p += 16) expected.push_back(p);
+
+            TextRecorder device;
+            QPainter painter(&device);
+            TCanvas canvas(&painter);
+            canvas.Font = QFont("Courier New", 10);
+            const int lh = canvas.DeviceTextHeight("0");
+            // A page holds about twice the shown rows.
+            const TRect rect{0, 0, 1200, static_cast<int>((2 * shownRows + 4.5) * lh)};
+            TOrixHCanvasPrinter printer(e.editor.get(), &canvas, rangeFlags, rect,
+                                        {d.header, d.footer});
+            ASSERT_GE(printer.PageCount(), rangeFlags.Has(pfCurrentViewOnly) ? 1 : 2) << name;
+            std::vector<int64_t> printed;
+            for (int32_t k = 1; k <= printer.PageCount(); ++k) {
+                device.items.clear();
+                const int32_t drawn = printer.PrintPage(false, k);
+                const std::vector<int64_t> rows = device.RowOffsets();
+                ASSERT_FALSE(rows.empty()) << name << " page " << k;
+                EXPECT_EQ(drawn, static_cast<int32_t>(rows.size())) << name << " page " << k;
+                EXPECT_LE(drawn, printer.RowsPerPage()) << name << " page " << k;
+                if (!printed.empty()) {
+                    EXPECT_EQ(rows.front(), printed.back() + 16) << name << " page " << k;
+                }
+                printed.insert(printed.end(), rows.begin(), rows.end());
+            }
+            EXPECT_EQ(printed, expected) << name;
+            EXPECT_EQ(printer.PrintPage(false, printer.PageCount() + 1), -1) << name;
+        }
+}
+
 TEST(PrintPages, CurrentViewOnlyCountsTheShownRows) {
     Printing p(Pattern(4096));
     TOrixHexEditorEx& e = *p.editor;
@@ -603,6 +747,50 @@ TEST(PrintDrawing, UnicodeCharactersShrinkToTheirCell) {
         larger.setPointSize(shrunk.pointSize() + 1);
         page.canvas.Font = larger;
         EXPECT_GT(page.canvas.DeviceTextWidth(c.text), c.width);
+    }
+}
+
+TEST(PrintDrawing, UnicodeShrinkPicksTheSizeOfOnePointSteps) {
+    // Characters of several fonts and widths, each shrunk twice (the second time from memory),
+    // against a walk down one point at a time; then the same on a device of twice the
+    // resolution, where what was measured and remembered on the first must not answer.
+    std::mt19937 random(5);
+    std::vector<QString> texts = {QString::fromUtf8("\xE4\xB8\xAD"), "W", "i",
+                                  QString::fromUtf8("\xD0\xBA")};
+    for (int i = 0; i < 16; ++i) texts.push_back(QString(QChar(static_cast<char16_t>(random()))));
+    struct Device {
+        int dpi;
+        std::vector<int> pointSizes;
+    };
+    const std::vector<Device> devices = {{96, {10, 62}}, {192, {10, 24}}};
+    for (const auto& [dpi, pointSizes] : devices) {
+        ImageCanvas page(1200, 900, dpi);
+        ASSERT_EQ(page.canvas.DevicePixelsPerInchY(), dpi);
+        for (int pointSize : pointSizes)
+            for (int width : {1, 12, 30})
+                for (const QString& text : texts) {
+                    QFont font("Courier New");
+                    font.setPointSize(pointSize);
+                    auto walk = [&] {
+                        QFont f = font;
+                        page.canvas.Font = f;
+                        if (page.canvas.DeviceTextWidth(text) <= width) return pointSize;
+                        int points = pointSize;
+                        while (points > 1 && page.canvas.DeviceTextWidth(text) > width) {
+                            f.setPointSize(--points);
+                            page.canvas.Font = f;
+                        }
+                        return points;
+                    };
+                    const int expected = walk();
+                    for (int round = 0; round < 2; ++round) {
+                        page.canvas.Font = font;
+                        TOrixHCellRenderer::ShrinkToWidth(page.canvas, text, width);
+                        EXPECT_EQ(page.canvas.Font.pointSize(), expected)
+                            << dpi << " dpi " << pointSize << " " << width << " U+" << std::hex
+                            << int{text[0].unicode()};
+                    }
+                }
     }
 }
 

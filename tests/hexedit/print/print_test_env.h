@@ -11,9 +11,14 @@ struct ImageCanvas {
     QImage image;
     QPainter painter;
     TCanvas canvas;
-    explicit ImageCanvas(int width = 1200, int height = 900)
+    // dpi 0: the image's own resolution.
+    explicit ImageCanvas(int width = 1200, int height = 900, int dpi = 0)
         : image(width, height, QImage::Format_RGB32) {
         TestApp();
+        if (dpi > 0) {
+            image.setDotsPerMeterX(qRound(dpi / 0.0254));
+            image.setDotsPerMeterY(qRound(dpi / 0.0254));
+        }
         image.fill(Qt::white);
         painter.begin(&image);
         canvas.SetPainter(&painter);
