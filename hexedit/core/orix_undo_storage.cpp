@@ -19,6 +19,13 @@ namespace {
 constexpr int64_t kFixedPart = 33; // header (29) and the trailing size field (4) around N
 constexpr int64_t kRecordMin = 30; // below this a stream holds no record
 
+// A sound record of a kind that does not combine: a step of its own.
+bool IsPlainRecord(const std::vector<uint8_t>& r) {
+    const auto n = static_cast<int64_t>(r.size());
+    return n >= kFixedPart && UndoGetU32(r.data()) == n && UndoGetU32(r.data() + n - 4) == n &&
+           TOrixHUndoStorage::GetUndoKind(UndoGetU32(r.data() + 4)) != ufKindCombined;
+}
+
 } // namespace
 
 TOrixHUndoRec TOrixHUndoRec::ReadFrom(const uint8_t* b) {
@@ -85,8 +92,16 @@ TOrixHUndoStorage::~TOrixHUndoStorage() {
 }
 
 void TOrixHUndoStorage::SetSize(int64_t size) {
+    if (size > GetSize()) FPlainRecords = false;
     TMemoryStream::SetSize(size);
     if (size < kRecordMin) FRecordCount = 0;
+    // The undone record may come back by a redo into the empty stream.
+    if (size == 0) FPlainRecords = FUndoneRecord.empty() || IsPlainRecord(FUndoneRecord);
+}
+
+int64_t TOrixHUndoStorage::Write(const void* buffer, int64_t count) {
+    if (count > 0) FPlainRecords = false;
+    return TMemoryStream::Write(buffer, count);
 }
 
 int32_t TOrixHUndoStorage::BeginUpdate() {
@@ -115,6 +130,7 @@ void TOrixHUndoStorage::Reset(bool resetRedo) {
 
 void TOrixHUndoStorage::SetCount(int32_t value) {
     FRecordCount = value;
+    FPlainRecords = false; // a count from outside need not match the records
     if (value <= 0) Reset(false);
 }
 
@@ -125,6 +141,7 @@ void TOrixHUndoStorage::ResetRedo() {
     FUndoneRecord.shrink_to_fit();
     FUndoneRecordSize = 0;
     FUndoneDescription.clear();
+    if (GetSize() == 0 && FRecordCount == 0) FPlainRecords = true;
 }
 
 uint8_t TOrixHUndoStorage::GetUndoKind(TOrixHUndoFlags mask) {
@@ -159,18 +176,44 @@ int64_t TOrixHUndoStorage::StepStart(int64_t end, int32_t& records) {
     return end;
 }
 
+int64_t TOrixHUndoStorage::OldestRecordsEnd(int64_t need, int64_t keepFrom, int32_t& removed) {
+    const uint8_t* mem = Memory();
+    int64_t cut = 0;
+    while (cut < need && cut < keepFrom) {
+        const int64_t n = keepFrom - cut < kRecordMin ? 0 : UndoGetU32(mem + cut);
+        if (n < kRecordMin || n > keepFrom - cut) return -1;
+        if (GetUndoKind(UndoGetU32(mem + cut + 4)) == ufKindCombined) return -1;
+        cut += n;
+        ++removed;
+    }
+    return cut;
+}
+
 void TOrixHUndoStorage::RemoveOldestUndo(int64_t keepFrom, int32_t keptRecords) {
-    // Walked back from the newest step: only the records that stay are read, and the ones
-    // that go move once, however many they are.
+    // The records that go move once, however many they are.
     const int32_t limit = FHexEditor->UndoLimit();
     const int64_t size = GetSize();
     if (limit <= 0 || FRecordCount <= 0 || size <= limit || keepFrom <= 0) return;
     const int64_t first = size < 4 ? 0 : UndoGetU32(Memory());
+    const bool firstReadable = first >= kRecordMin && first <= size;
+    const int64_t need = size - limit;
+    int32_t removed = 0;
+    const int64_t plainCut =
+        firstReadable && FPlainRecords ? OldestRecordsEnd(need, keepFrom, removed) : -1;
     int64_t cut = keepFrom;
-    if (first >= kRecordMin && first <= size) {
-        // A step of the undo that is cut never goes in part: a combined step undone without
-        // some of its members would give back data that never existed.
-        const int64_t need = size - limit;
+    if (!firstReadable) {
+        // A first record whose size cannot be one: the walk may not be trusted to reach it.
+        cut = size;
+        keptRecords = 0;
+    } else if (plainCut >= 0) {
+        // Every record is a step: the first boundary at or past need (or keepFrom) is where
+        // the walk back would stop as well, and only the records that go were read.
+        cut = plainCut;
+        keptRecords = std::max(0, FRecordCount - removed);
+    } else {
+        // Walked back from the newest step, reading the records that stay. A step of the undo
+        // that is cut never goes in part: a combined step undone without some of its members
+        // would give back data that never existed.
         while (cut >= need) {
             int32_t records = 0;
             const int64_t start = StepStart(cut, records);
@@ -178,10 +221,6 @@ void TOrixHUndoStorage::RemoveOldestUndo(int64_t keepFrom, int32_t keptRecords) 
             cut = start;
             keptRecords += records;
         }
-    } else {
-        // A first record whose size cannot be one: the walk may not be trusted to reach it.
-        cut = size;
-        keptRecords = 0;
     }
     FTrimmedRecords += std::max(0, FRecordCount - keptRecords);
     // Only the records go: the description of the step being recorded stays.
@@ -242,8 +281,9 @@ void TOrixHUndoStorage::CreateUndo(TOrixHUndoFlag kind, int32_t pos, int32_t cou
     if (total > UINT32_MAX) throw EOrixHexEditor(ORIXH_CANNOT_UPDATE_UNDO);
     const int64_t start = GetSize();
     const int32_t oldCount = FRecordCount;
+    if (rule->Combines) FPlainRecords = false;
     try {
-        SetSize(start + total); // one growth, zero filled
+        TMemoryStream::SetSize(start + total); // one growth, zero filled
         FRecordCount = oldCount + 1;
         TOrixHUndoRec h;
         h.RecordSize = static_cast<uint32_t>(total);

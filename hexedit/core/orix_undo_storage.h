@@ -119,8 +119,10 @@ public:
     TOrixHUndoStorage(const TOrixHUndoStorage&) = delete;
     TOrixHUndoStorage& operator=(const TOrixHUndoStorage&) = delete;
 
-    // Below 30 bytes the stream holds no record.
+    // Below 30 bytes the stream holds no record. Bytes that come in from outside (a grown
+    // stream, a write, a loaded dump) may hold any record, combined ones too.
     void SetSize(int64_t size) override;
+    int64_t Write(const void* buffer, int64_t count) override;
 
     int32_t BeginUpdate();
     int32_t EndUpdate();
@@ -156,6 +158,9 @@ private:
     // Whole steps go, oldest first, until the stream fits MaxUndo; the records from keepFrom
     // on (keptRecords of them) are the steps the new record joins, and stay.
     void RemoveOldestUndo(int64_t keepFrom, int32_t keptRecords);
+    // Where the cut falls when every record is a step of its own: walked from the oldest
+    // record, reading only those that go. -1 when one of them is unreadable or combined.
+    int64_t OldestRecordsEnd(int64_t need, int64_t keepFrom, int32_t& removed);
     // Where the step that ends at end starts: a combined record and the steps it stands for
     // are one step. -1 when a record there is unreadable or the step reaches back past the
     // oldest record. records grows by the number of records walked.
@@ -181,4 +186,8 @@ private:
     int64_t FTrimmedRecords = 0;
     // Set while a step is applied: handlers called on the way record nothing.
     bool FApplying = false;
+    // Set only while every record of the stream, and the undone one a redo puts back, was
+    // made here by a kind that does not combine, and FRecordCount counts them: each record
+    // is then a step, and trimming need not read the records that stay.
+    bool FPlainRecords = true;
 };

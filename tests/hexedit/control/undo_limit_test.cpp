@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <random>
+#include <utility>
 
 namespace {
 using Editor = TOrixHexEditorEx;
@@ -112,22 +113,61 @@ TEST(UndoLimit, MoveOfTwentyBytesAtEveryLimitNearIt) {
         }
 }
 
-TEST(UndoLimit, CombinedStepTrimmedWhole) {
-    TestApp();
-    Editor e;
-    LoadBytes(e, Fill(16, 3));
-    e.SetMaxUndo(150);
+namespace {
+// A large insert, then two small ones combined: the data before the two and after them.
+std::pair<Bytes, Bytes> LargeInsertThenTwoCombined(Editor& e) {
     const Bytes sixty = Fill(60, 9);
     e.InsertBuffer(sixty.data(), 60, 0, "", true);
     const Bytes beforeTwo = DataOf(e);
     e.InsertBuffer("a", 1, 5, "", true);
     e.InsertBuffer("b", 1, 6, "", true);
     e.CombineUndo(2, "two inserts");
-    const Bytes afterTwo = DataOf(e);
+    return {beforeTwo, DataOf(e)};
+}
+} // namespace
+
+TEST(UndoLimit, CombinedStepTrimmedWhole) {
+    TestApp();
+    Editor e;
+    LoadBytes(e, Fill(16, 3));
+    e.SetMaxUndo(150);
+    const auto [beforeTwo, afterTwo] = LargeInsertThenTwoCombined(e);
     e.InsertBuffer("c", 1, 7, "", true);
     ASSERT_TRUE(e.Undo());
     EXPECT_EQ(DataOf(e), afterTwo);
     ExpectUndoAsPromised(e, beforeTwo);
+}
+
+// A history that comes into the storage from outside, as a dump loaded back, may hold a
+// combined step: trimming keeps it whole there too, at every limit.
+TEST(UndoLimit, CombinedStepOfALoadedHistoryTrimmedWhole) {
+    TestApp();
+    Editor source;
+    const Bytes original = Fill(16, 3);
+    LoadBytes(source, original);
+    const auto [beforeTwo, afterTwo] = LargeInsertThenTwoCombined(source);
+    TMemoryStream dump;
+    source.UndoStorage().SaveToStream(dump);
+    const int32_t records = source.UndoStorage().RecordCount();
+    ASSERT_EQ(records, 4);
+    for (int32_t limit = 30; limit <= 260; ++limit)
+        for (bool written : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "MaxUndo " << limit << (written ? " written" : ""));
+            Editor e;
+            LoadBytes(e, afterTwo);
+            TOrixHUndoStorage& s = e.UndoStorage();
+            if (written) {
+                s.Write(dump.Memory(), dump.GetSize());
+            } else {
+                s.LoadFromStream(dump);
+            }
+            s.SetCount(records);
+            e.SetMaxUndo(limit);
+            e.InsertBuffer("c", 1, 7, "", true);
+            ExpectUndoAsPromised(e, afterTwo);
+            ExpectUndoAsPromised(e, beforeTwo);
+            ExpectUndoAsPromised(e, original);
+        }
 }
 
 namespace {
