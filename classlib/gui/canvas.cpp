@@ -45,18 +45,29 @@ void TCanvas::TextRect(const TRect& clip, int x, int y, const QString& text) {
     const QRect r = clip.ToQRect();
     if (!TransparentText) painter_->fillRect(r, ToQColor(TextBackground));
     if (text.isEmpty()) return;
-    // Placed by the top edge with the ascent on this painter's device.
+    painter_->setClipRect(r);
+    TextAt(x, y, text);
+    painter_->setClipping(false);
+}
+
+int TCanvas::DeviceAscent() {
+    if (!painter_) return QFontMetrics(Font).ascent();
     if (!(Font == painterFont_) || ascentDevice_ != painter_->device()) {
         painterFont_ = Font;
         ascentDevice_ = painter_->device();
         painterAscent_ = DeviceFontMetrics(Font, painter_).ascent();
     }
+    return painterAscent_;
+}
+
+void TCanvas::TextAt(int x, int y, const QString& text) {
+    if (!painter_ || text.isEmpty()) return;
+    // Placed by the top edge with the ascent on this painter's device.
+    const int ascent = DeviceAscent();
     if (!(painter_->font() == Font)) painter_->setFont(Font);
     const QColor color = ToQColor(FontColor);
     if (painter_->pen().color() != color) painter_->setPen(color);
-    painter_->setClipRect(r);
-    painter_->drawText(x, y + painterAscent_, text);
-    painter_->setClipping(false);
+    painter_->drawText(x, y + ascent, text);
 }
 
 void TCanvas::MoveTo(int x, int y) {

@@ -45,6 +45,10 @@ public:
     // Text at (x, y), clipped to the rectangle; unless TransparentText, the rectangle is first
     // filled with TextBackground.
     void TextRect(const TRect& clip, int x, int y, const QString& text);
+    // Text at (x, y) with neither clip nor background: only its glyphs are drawn.
+    void TextAt(int x, int y, const QString& text);
+    // The font's ascent on the painter's device: text at y has its baseline at y + this.
+    int DeviceAscent();
     void MoveTo(int x, int y);
     void LineTo(int x, int y);
     // One-pixel outline in the given colour, the rectangle's last row and column included.

@@ -16,14 +16,9 @@ bool TOrixHPrintCellPainter::StaysInside(const QString& text, int32_t x, int32_t
         metrics_.emplace(canvas_.Font, painter->device());
     }
     // Half a pixel to spare for the edges of antialiased glyphs.
-    const QRectF ink = metrics_->boundingRect(text[0]).translated(x, y + Ascent());
+    const QRectF ink = metrics_->boundingRect(text[0]).translated(x, y + canvas_.DeviceAscent());
     return ink.left() >= cell.Left + 0.5 && ink.right() <= cell.Right - 0.5 &&
            ink.top() >= cell.Top + 0.5 && ink.bottom() <= cell.Bottom - 0.5;
-}
-
-int32_t TOrixHPrintCellPainter::Ascent() const {
-    // Whole pixels, as the canvas places its text.
-    return metrics_ ? qRound(metrics_->ascent()) : 0;
 }
 
 void TOrixHPrintCellPainter::Cell(const TRect& cell, int32_t x, int32_t y, const QString& text) {
@@ -47,20 +42,22 @@ void TOrixHPrintCellPainter::Cell(const TRect& cell, int32_t x, int32_t y, const
     }
     fill_.Right = cell.Right;
     if (!blank) {
-        glyphs_.push_back({QPoint(x, y + Ascent()), text, canvas_.Font, canvas_.FontColor});
+        glyphs_.push_back({QPoint(x, y), text, canvas_.Font, canvas_.FontColor});
     }
 }
 
 void TOrixHPrintCellPainter::Flush() {
-    QPainter* painter = canvas_.Painter();
-    if (filling_ && painter) {
+    if (filling_ && canvas_.Painter()) {
         if (ColorToRGB(fillColor_) != pageColor_) canvas_.FillRect(fill_, fillColor_);
+        const QFont font = canvas_.Font;
+        const TColor color = canvas_.FontColor;
         for (const TGlyph& glyph : glyphs_) {
-            if (!(painter->font() == glyph.Font)) painter->setFont(glyph.Font);
-            const QColor color = ToQColor(glyph.Color);
-            if (painter->pen().color() != color) painter->setPen(color);
-            painter->drawText(glyph.Baseline, glyph.Text);
+            canvas_.Font = glyph.Font;
+            canvas_.FontColor = glyph.Color;
+            canvas_.TextAt(glyph.TopLeft.x(), glyph.TopLeft.y(), glyph.Text);
         }
+        canvas_.Font = font;
+        canvas_.FontColor = color;
     }
     glyphs_.clear();
     filling_ = false;

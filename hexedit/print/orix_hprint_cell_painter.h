@@ -26,12 +26,11 @@ public:
 
 private:
     struct TGlyph {
-        QPoint Baseline;
+        QPoint TopLeft;
         QString Text;
         QFont Font;
         TColor Color;
     };
-    int32_t Ascent() const;
     bool StaysInside(const QString& text, int32_t x, int32_t y, const TRect& cell);
 
     TCanvas& canvas_;
