@@ -124,17 +124,26 @@ void TForm1::SelectChip(int32_t kind, int32_t maker, int32_t model) {
     ComboBox3->clear();
     ListItems kinds(ComboBox1), makers(ComboBox2), models(ComboBox3);
     chipSelected_ = false;
+    std::vector<ChipNameFields> names;
+    for (int j = 0; j < kChipTableSlots && !IsEndRecord(State.ChipTable[j]); ++j)
+        names.push_back(SplitChipName(ChipNameText(State.ChipTable[j])));
+    // The kind and manufacturer lists are complete before any record is compared with their
+    // items at the positions given. Built while comparing, a position that the list reaches
+    // only later reads as an empty text for the records before, so a record without a kind or
+    // manufacturer would be listed, and selected, under another kind's or manufacturer's name.
+    for (const ChipNameFields& fields : names) kinds.AddIfAbsent(fields.Kind);
+    const std::string kindBytes = kinds.Bytes(kind);
+    for (const ChipNameFields& fields : names)
+        if (fields.Kind == kindBytes && !fields.Maker.empty()) makers.AddIfAbsent(fields.Maker);
+    const std::string makerBytes = makers.Bytes(maker);
     int32_t counted = 0;
-    for (int j = 0; j < kChipTableSlots && !IsEndRecord(State.ChipTable[j]); ++j) {
-        const ChipNameFields fields = SplitChipName(ChipNameText(State.ChipTable[j]));
-        kinds.AddIfAbsent(fields.Kind);
-        if (fields.Kind != kinds.Bytes(kind)) continue;
-        if (!fields.Maker.empty()) makers.AddIfAbsent(fields.Maker);
-        if (fields.Maker != makers.Bytes(maker)) continue;
+    for (size_t j = 0; j < names.size(); ++j) {
+        const ChipNameFields& fields = names[j];
+        if (fields.Kind != kindBytes || fields.Maker != makerBytes) continue;
         // The first record of a model name is the one that can be chosen.
         if (!fields.Model.empty() && models.AddIfAbsent(fields.Model)) {
             if (counted == model) {
-                State.ChipIndex = j;
+                State.ChipIndex = static_cast<int32_t>(j);
                 chipSelected_ = true;
                 ShowChipFields(State.ChipTable[j]);
             }

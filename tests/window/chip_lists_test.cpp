@@ -86,6 +86,37 @@ TEST_F(ChipListTest, PositionsBeyondTheListsSelectNothing) {
     EXPECT_EQ(f.ComboBox1->currentIndex(), -1);
 }
 
+// Records without a kind or a manufacturer come before the items that the positions name: the
+// lists read those positions as the items, never as the empty text of a list still being built.
+TEST_F(ChipListTest, ARecordWithoutKindOrMakerIsNeverListedUnderAnother) {
+    WriteDatabase(
+        {{",A,m0", 64}, {"K,A,m1", 128}, {"K,,m2", 256}, {"K,B,m3", 512}, {"K,,m4", 1024}});
+    WriteSettings("[CHIP]\nINDEX1=1\nINDEX2=0\nINDEX3=0\n");
+    Start();
+    TForm1& f = Main();
+    EXPECT_EQ(f.State.ChipIndex, 1) << "restored while the kind list was first built";
+    EXPECT_EQ(Items(f.ComboBox1), QStringList({"", "K"}));
+    const struct Case {
+        int kind, maker, model;
+        int chip;
+        QStringList models;
+    } cases[] = {
+        {1, 1, 0, 3, {"m3"}},
+        {1, 0, 0, 1, {"m1"}},
+        {0, 0, 0, 0, {"m0"}},
+        // A manufacturer position beyond the list is the empty manufacturer, and the list
+        // shows no manufacturer.
+        {1, 5, 1, 4, {"m2", "m4"}},
+    };
+    for (const Case& c : cases) {
+        f.SelectChip(c.kind, c.maker, c.model);
+        EXPECT_EQ(f.State.ChipIndex, c.chip) << c.kind << "," << c.maker << "," << c.model;
+        EXPECT_EQ(Items(f.ComboBox3), c.models) << c.kind << "," << c.maker;
+    }
+    EXPECT_EQ(Items(f.ComboBox2), QStringList({"A", "B"}));
+    EXPECT_EQ(f.ComboBox2->currentIndex(), -1);
+}
+
 TEST_F(ChipListTest, HandlersSelectTheFirstModelOfAPick) {
     WriteDatabase({{"K1,M1,A", 64}, {"K1,M2,B", 128}, {"K1,M2,C", 256}, {"K2,M3,D", 512}});
     Start();
