@@ -26,6 +26,15 @@ protected:
         return file.IsOpen() && file.Write(text.data(), text.size()) && file.Commit();
     }
     std::vector<std::string> Names() const { return folder_.Names(); }
+    // The file under path is refused at open, with that message.
+    static void ExpectOpenRefused(const std::string& path, const std::string& message) {
+        try {
+            TAtomicFileStream(path).File().CheckOpen();
+            ADD_FAILURE() << "opened";
+        } catch (const EFCreateError& e) {
+            EXPECT_EQ(e.Message(), message);
+        }
+    }
 
     TempFolder folder_;
 };
@@ -95,12 +104,7 @@ TEST_F(AtomicFileTest, ANodeThatIsNoPlainFileIsRefusedAndStays) {
         struct stat before {};
         ASSERT_EQ(::lstat(name.c_str(), &before), 0);
         EXPECT_FALSE(Save(name, "new"));
-        try {
-            TAtomicFileStream(name).File().CheckOpen();
-            ADD_FAILURE() << "opened";
-        } catch (const EFCreateError& e) {
-            EXPECT_EQ(e.Message(), "Cannot create file " + name + " (not a plain file)");
-        }
+        ExpectOpenRefused(name, "Cannot create file " + name + " (not a plain file)");
         struct stat after {};
         ASSERT_EQ(::lstat(name.c_str(), &after), 0);
         EXPECT_EQ(after.st_mode, before.st_mode);
@@ -127,12 +131,7 @@ TEST_F(AtomicFileTest, AReadOnlyFileIsRefusedAndStays) {
     for (const char* name : {"image.bin", "link"}) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(Save(Path(name), "new"));
-        try {
-            TAtomicFileStream(Path(name)).File().CheckOpen();
-            ADD_FAILURE() << "opened";
-        } catch (const EFCreateError& e) {
-            EXPECT_EQ(e.Message(), "Cannot create file " + Path(name));
-        }
+        ExpectOpenRefused(Path(name), "Cannot create file " + Path(name));
     }
     struct stat after {};
     ASSERT_EQ(::stat(Path("image.bin").c_str(), &after), 0);

@@ -46,6 +46,12 @@ protected:
         TDateTime t = 46000.5;
         ops.Clock = [t]() mutable { return t += 1.0 / 86400; };
     }
+    // The buffer holds image and 0xFF after it; DataLength is the image's length.
+    void PutImage(const std::vector<uint8_t>& image) {
+        std::fill_n(state.ImageBuffer.get(), kImageBufferSize, 0xFF);
+        std::copy(image.begin(), image.end(), state.ImageBuffer.get());
+        state.DataLength = static_cast<int32_t>(image.size());
+    }
 };
 
 TEST_F(OperationsTest, EachOperationRowByRow) {
@@ -425,9 +431,7 @@ TEST_F(OperationsTest, NoDataMovesWhenTheLastChunkWouldPassTheChipEnd) {
             const std::vector<uint8_t> chip = Pattern(record.capacity, 1);
             const std::vector<uint8_t> image = Pattern(record.capacity, 2);
             link.api.SetMemory(chip);
-            std::fill_n(state.ImageBuffer.get(), kImageBufferSize, 0xFF);
-            std::copy(image.begin(), image.end(), state.ImageBuffer.get());
-            state.DataLength = static_cast<int32_t>(record.capacity); // fits exactly
+            PutImage(image); // fits exactly
             link.ClearLog();
             ui.Clear();
             (ops.*op.run)(nullptr);
@@ -462,9 +466,7 @@ TEST_F(OperationsTest, RecordsOfWholeChunksWriteVerifyAndReadByteExact) {
         SCOPED_TRACE(record.name);
         UseChip(record.family, record.capacity, record.pageSize, 5);
         const std::vector<uint8_t> image = Pattern(record.capacity, 3);
-        std::fill_n(state.ImageBuffer.get(), kImageBufferSize, 0xFF);
-        std::copy(image.begin(), image.end(), state.ImageBuffer.get());
-        state.DataLength = static_cast<int32_t>(record.capacity);
+        PutImage(image);
         link.ClearLog();
         ui.Clear();
         ops.ToolAutoClick(nullptr);

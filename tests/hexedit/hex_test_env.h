@@ -30,6 +30,13 @@ inline std::string ErrorOf(const std::function<void()>& fn) {
     return {};
 }
 
+// The editor's whole data.
+inline std::vector<uint8_t> DataOf(TCustomOrixHexEditor& editor) {
+    std::vector<uint8_t> data(static_cast<size_t>(editor.GetDataSize()));
+    if (!data.empty()) editor.ReadBuffer(data.data(), 0, editor.GetDataSize());
+    return data;
+}
+
 inline void LoadBytes(TCustomOrixHexEditor& editor, const std::vector<uint8_t>& data) {
     TMemoryStream stream;
     if (!data.empty()) stream.WriteBuffer(data.data(), static_cast<int64_t>(data.size()));

@@ -58,6 +58,12 @@ protected:
         Start();
     }
     TForm2& Editor() { return *Form2; }
+    // A failed save of the chip database leaves no temporary file beside it.
+    void ExpectNoTemporaryFileLeft() {
+        for (const auto& entry : std::filesystem::directory_iterator(dir_))
+            EXPECT_EQ(entry.path().filename().string().find(".Pyrolan.Dat."), std::string::npos)
+                << "no temporary file is left behind";
+    }
     TChipEditorGrid& Grid() { return *Form2->StringGrid1; }
     // Shows the dialog (without waiting in its loop), which reloads and lists the file.
     void ShowEditor() {
@@ -328,9 +334,7 @@ TEST_F(ChipEditorTest, AFileThatCannotBeReplacedChangesNothing) {
     EXPECT_EQ(LastBox(), "Cannot create file " + Path("Pyrolan.Dat") + ".");
     EXPECT_EQ(std::memcmp(&table, &Main().State.ChipTable, sizeof table), 0);
     EXPECT_EQ(Main().ComboBox3->count(), 2);
-    for (const auto& entry : std::filesystem::directory_iterator(dir_))
-        EXPECT_EQ(entry.path().filename().string().find(".Pyrolan.Dat."), std::string::npos)
-            << "no temporary file is left behind";
+    ExpectNoTemporaryFileLeft();
 }
 
 // What may not be replaced by the saved file stays as it is and the save says so.
@@ -381,9 +385,7 @@ TEST_F(ChipEditorTest, AFileThatMayNotBeReplacedStaysAndSaysWhy) {
         if (plain) {
             EXPECT_EQ(Database(), file);
         }
-        for (const auto& entry : std::filesystem::directory_iterator(dir_))
-            EXPECT_EQ(entry.path().filename().string().find(".Pyrolan.Dat."), std::string::npos)
-                << "no temporary file is left behind";
+        ExpectNoTemporaryFileLeft();
     }
     EXPECT_TRUE(std::filesystem::is_symlink(Path("Pyrolan.Dat"))) << "the link stays a link";
 }

@@ -21,12 +21,6 @@ std::vector<uint8_t> V(std::initializer_list<int> values) {
     return v;
 }
 
-std::vector<uint8_t> DataOf(TCustomOrixHexEditor& editor) {
-    std::vector<uint8_t> data(static_cast<size_t>(editor.GetDataSize()));
-    if (!data.empty()) editor.ReadBuffer(data.data(), 0, editor.GetDataSize());
-    return data;
-}
-
 QClipboard& Clipboard() {
     return *QGuiApplication::clipboard();
 }

@@ -70,12 +70,6 @@ QPoint BelowLastRow(TCustomOrixHexEditor& e) {
     return QPoint(CellPoint(e, 0).x(), e.viewport()->height() - 4);
 }
 
-std::vector<uint8_t> DataOf(TCustomOrixHexEditor& e) {
-    std::vector<uint8_t> data(static_cast<size_t>(e.GetDataSize()));
-    if (!data.empty()) e.ReadBuffer(data.data(), 0, e.GetDataSize());
-    return data;
-}
-
 // The pattern bytes at the given indexes, then the extra bytes.
 std::vector<uint8_t> PatternAt(std::initializer_list<int> indexes) {
     const std::vector<uint8_t> p = Pattern(64);

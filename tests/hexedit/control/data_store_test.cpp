@@ -14,6 +14,17 @@ std::string ReadFile(const std::string& name) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// A save under name is refused with that message.
+void ExpectSaveRefused(TOrixHexEditor& editor, const std::string& name,
+                       const std::string& message) {
+    try {
+        editor.SaveToFile(name, true);
+        ADD_FAILURE() << "saved";
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(std::string(e.what()), message);
+    }
+}
+
 // A stream that claims a size without holding the bytes.
 class HugeStream : public TStream {
 public:
@@ -184,12 +195,7 @@ TEST(DataStore, SavingOverWhatIsNoPlainFileIsRefused) {
     ::unlink(doc.c_str());
     ASSERT_EQ(mkfifo(doc.c_str(), 0600), 0);
     for (const std::string& name : {pipe, doc}) {
-        try {
-            editor.SaveToFile(name, true);
-            ADD_FAILURE() << "saved";
-        } catch (const EFCreateError& e) {
-            EXPECT_EQ(std::string(e.what()), "Cannot create file " + name + " (not a plain file)");
-        }
+        ExpectSaveRefused(editor, name, "Cannot create file " + name + " (not a plain file)");
         struct stat st {};
         ASSERT_EQ(::lstat(name.c_str(), &st), 0);
         EXPECT_TRUE(S_ISFIFO(st.st_mode)) << name;
@@ -213,12 +219,7 @@ TEST(DataStore, SavingOverAReadOnlyFileIsRefused) {
     editor.SetDataAt(0, 'D');
     for (const std::string& name : {doc, other}) {
         ::chmod(name.c_str(), 0444);
-        try {
-            editor.SaveToFile(name, true);
-            ADD_FAILURE() << "saved";
-        } catch (const EFCreateError& e) {
-            EXPECT_EQ(std::string(e.what()), "Cannot create file " + name);
-        }
+        ExpectSaveRefused(editor, name, "Cannot create file " + name);
     }
     EXPECT_EQ(ReadFile(doc), "document");
     EXPECT_EQ(ReadFile(other), "other");

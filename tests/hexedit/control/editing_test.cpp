@@ -5,11 +5,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-std::vector<uint8_t> Data(TCustomOrixHexEditor& e) {
-    std::vector<uint8_t> d(static_cast<size_t>(e.GetDataSize()));
-    if (!d.empty()) e.ReadBuffer(d.data(), 0, e.GetDataSize());
-    return d;
-}
 
 std::vector<uint8_t> Without(std::vector<uint8_t> d, int first, int count) {
     d.erase(d.begin() + first, d.begin() + first + count);
@@ -58,11 +53,11 @@ TEST(Editing, BackspaceAndDeleteByUnit) {
         PutCaret(e, c.caret);
         e.InternalErase(c.back, "");
         if (c.count == 0) {
-            EXPECT_EQ(Data(e), data);
+            EXPECT_EQ(DataOf(e), data);
             EXPECT_FALSE(e.GetCanUndo());
             EXPECT_FALSE(e.GetModified());
         } else {
-            EXPECT_EQ(Data(e), Without(data, c.first, c.count));
+            EXPECT_EQ(DataOf(e), Without(data, c.first, c.count));
             EXPECT_EQ(e.GetUndoDescription(), "Remove data");
             EXPECT_TRUE(e.GetModified());
         }
@@ -79,7 +74,7 @@ TEST(Editing, InsertAndAppend) {
     e.InsertBuffer(block, 3, 2, "", true);
     std::vector<uint8_t> want = Pattern(8);
     want.insert(want.begin() + 2, block, block + 3);
-    EXPECT_EQ(Data(e), want);
+    EXPECT_EQ(DataOf(e), want);
     EXPECT_EQ(e.SelFirst(), 2);
     EXPECT_EQ(e.SelLast(), 4);
     EXPECT_EQ(e.GetCursorPos(), 4);
@@ -88,17 +83,17 @@ TEST(Editing, InsertAndAppend) {
 
     // At the very end, and refused outside the data without an undo step.
     e.InsertBuffer(block, 1, e.GetDataSize(), "typed", false);
-    EXPECT_EQ(Data(e).back(), 0xA1);
+    EXPECT_EQ(DataOf(e).back(), 0xA1);
     EXPECT_EQ(e.GetUndoDescription(), "typed");
     const int32_t records = e.UndoStorage().RecordCount();
-    const std::vector<uint8_t> before = Data(e);
+    const std::vector<uint8_t> before = DataOf(e);
     for (int32_t pos : {-1, e.GetDataSize() + 1}) {
         EXPECT_EQ(ErrorOf([&] { e.InsertBuffer(block, 1, pos, "", false); }),
                   "Data position/length out of data bounds");
     }
     e.InsertBuffer(block, 0, 0, "", false);
     e.InsertBuffer(block, -5, 0, "", false);
-    EXPECT_EQ(Data(e), before);
+    EXPECT_EQ(DataOf(e), before);
     EXPECT_EQ(e.UndoStorage().RecordCount(), records);
 
     changes = 0;
@@ -118,7 +113,7 @@ TEST(Editing, InsertAndAppend) {
     TOrixHexEditor empty;
     LoadBytes(empty, {});
     empty.AppendBuffer(block, 3, "", false);
-    EXPECT_EQ(Data(empty), std::vector<uint8_t>(block, block + 3));
+    EXPECT_EQ(DataOf(empty), std::vector<uint8_t>(block, block + 3));
     LoadBytes(empty, {});
     EXPECT_EQ(ErrorOf([&] { empty.DeleteSelection(""); }), "Cannot update undo storage");
     // No byte on the append position: nothing to remove, nothing recorded.
@@ -150,7 +145,7 @@ TEST(Editing, ReplaceSelectionWithFixedSize) {
         e.SetNoSizeChange(true);
         e.NewSelection(2, 5);
         e.ReplaceSelection(six, c.size, "", true);
-        EXPECT_EQ(Data(e), c.want);
+        EXPECT_EQ(DataOf(e), c.want);
         EXPECT_EQ(e.GetUndoDescription(), "Replace");
     }
     TOrixHexEditor e;
@@ -170,7 +165,7 @@ TEST(Editing, ReplaceSelectionWithFixedSize) {
     std::vector<uint8_t> want = Pattern(8);
     want.erase(want.begin() + 2, want.begin() + 6);
     want.insert(want.begin() + 2, six, six + 6);
-    EXPECT_EQ(Data(g), want);
+    EXPECT_EQ(DataOf(g), want);
     EXPECT_EQ(g.SelFirst(), 2);
     EXPECT_EQ(g.SelLast(), 7);
     EXPECT_EQ(g.SelAnchor(), 7);
@@ -221,7 +216,7 @@ TEST(Editing, SetDataSize) {
     int changes = 0;
     e.OnChange = [&](TCustomOrixHexEditor*) { ++changes; };
     e.SetDataSize(8);
-    EXPECT_EQ(Data(e), (std::vector<uint8_t>{1, 2, 3, 4, 0, 0, 0, 0}));
+    EXPECT_EQ(DataOf(e), (std::vector<uint8_t>{1, 2, 3, 4, 0, 0, 0, 0}));
     EXPECT_EQ(e.GetUndoDescription(), "Append buffer");
     EXPECT_TRUE(e.GetModified());
     EXPECT_EQ(changes, 0);
@@ -230,7 +225,7 @@ TEST(Editing, SetDataSize) {
     EXPECT_EQ(e.GetDataAt(9), 0xEE);
     PutCaret(e, 9);
     e.SetDataSize(3);
-    EXPECT_EQ(Data(e), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(DataOf(e), (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_EQ(e.GetUndoDescription(), "Remove data");
     EXPECT_EQ(e.GetCursorPos(), 2); // the caret was past the new end
     e.SetDataSize(-4);
@@ -277,10 +272,10 @@ TEST(Editing, TextAndHexAccessors) {
     EXPECT_EQ(e.GetAsText(), "Hello");
     EXPECT_EQ(e.GetAsHex(), "48656C6C6F");
     e.SetAsHex("01 02 0");
-    EXPECT_EQ(Data(e), (std::vector<uint8_t>{1, 2}));
+    EXPECT_EQ(DataOf(e), (std::vector<uint8_t>{1, 2}));
     e.NewSelection(1, 1);
     e.SetSelectionAsHex("ff");
-    EXPECT_EQ(Data(e), (std::vector<uint8_t>{1, 0xFF}));
+    EXPECT_EQ(DataOf(e), (std::vector<uint8_t>{1, 0xFF}));
     e.NewSelection(0, 1);
     EXPECT_EQ(e.GetSelectionAsHex(), "01FF");
     e.SetSelectionAsText("");

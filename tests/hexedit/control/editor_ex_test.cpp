@@ -462,8 +462,7 @@ TEST(EditorEx, EditActionsLeaveAReadOnlyViewAlone) {
     e->NewSelection(2, 3);
     e->DeleteSelection("");
     const std::string description = e->GetUndoDescription();
-    std::vector<uint8_t> before(14);
-    e->ReadBuffer(before.data(), 0, 14);
+    const std::vector<uint8_t> before = DataOf(*e);
     e->SetReadOnlyView(true);
     e->NewSelection(4, 5);
     TEditDelete del;
@@ -472,9 +471,7 @@ TEST(EditorEx, EditActionsLeaveAReadOnlyViewAlone) {
     TEditPaste paste;
     for (TBasicAction* action : std::initializer_list<TBasicAction*>{&del, &undo, &cut, &paste}) {
         EXPECT_FALSE(e->ExecuteAction(action));
-        std::vector<uint8_t> after(static_cast<size_t>(e->GetDataSize()));
-        e->ReadBuffer(after.data(), 0, e->GetDataSize());
-        EXPECT_EQ(after, before);
+        EXPECT_EQ(DataOf(*e), before);
     }
     e->SetReadOnlyView(false);
     EXPECT_EQ(e->GetUndoDescription(), description);

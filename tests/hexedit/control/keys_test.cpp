@@ -34,12 +34,6 @@ void SendKey(TCustomOrixHexEditor& e, int key, Qt::KeyboardModifiers mods, quint
     QApplication::sendEvent(&e, &press);
 }
 
-std::vector<uint8_t> Data(TCustomOrixHexEditor& e) {
-    std::vector<uint8_t> d(static_cast<size_t>(e.GetDataSize()));
-    if (!d.empty()) e.ReadBuffer(d.data(), 0, e.GetDataSize());
-    return d;
-}
-
 struct NavCase {
     const char* name;
     Qt::Key key;
@@ -113,7 +107,7 @@ TEST(Keys, NavigationAndSelection) {
         EXPECT_EQ(OnSecondDigit(*e), c.second);
         EXPECT_EQ(e->GetSelCount() > 0 ? e->SelFirst() : -1, c.selFirst);
         EXPECT_EQ(e->GetSelCount() > 0 ? e->SelLast() : -1, c.selLast);
-        EXPECT_EQ(Data(*e), Pattern(64));
+        EXPECT_EQ(DataOf(*e), Pattern(64));
     }
 }
 
@@ -209,7 +203,7 @@ TEST(Keys, InsertDeleteBackspace) {
         Key(*e, c.key, c.mods);
         std::vector<uint8_t> want = Pattern(16);
         want.erase(want.begin() + c.first, want.begin() + c.first + c.count);
-        EXPECT_EQ(Data(*e), want);
+        EXPECT_EQ(DataOf(*e), want);
     }
     ShownEditor e(16);
     Key(*e, Qt::Key_Insert);
@@ -301,7 +295,7 @@ TEST(Keys, TypingNibbles) {
         ShownEditor e(0);
         e->SetInsertMode(true);
         Type(*e, "5c");
-        EXPECT_EQ(Data(*e), std::vector<uint8_t>{0x5C});
+        EXPECT_EQ(DataOf(*e), std::vector<uint8_t>{0x5C});
     }
     {
         SCOPED_TRACE("refused");
@@ -311,7 +305,7 @@ TEST(Keys, TypingNibbles) {
         Type(*e, "g");
         e->WMChar(8);
         EXPECT_EQ(invalid, 1);
-        EXPECT_EQ(Data(*e), Pattern(8));
+        EXPECT_EQ(DataOf(*e), Pattern(8));
         EXPECT_FALSE(e->GetCanUndo());
     }
 }
@@ -376,7 +370,7 @@ TEST(Keys, CharacterOverTheHalfUnitAtTheEndIsRefused) {
     Type(*e, "a");
     e->WMImeChar(0x4E2D);
     EXPECT_EQ(invalid, 2);
-    EXPECT_EQ(Data(*e), Pattern(7));
+    EXPECT_EQ(DataOf(*e), Pattern(7));
     EXPECT_FALSE(e->GetCanUndo());
     EXPECT_FALSE(e->GetModified());
     EXPECT_EQ(CaretPos(*e), 6);

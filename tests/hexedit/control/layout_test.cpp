@@ -134,29 +134,27 @@ TEST(Layout, BlocksLongerThanAnyRowAddNoGap) {
         for (int32_t c = 0; c < e.ColCount(); ++c) w.push_back(e.ColWidth(c));
         return w;
     };
-    // Fitted to 520 pixels, then at 256 bytes a row.
-    auto shown = [](TOrixHexEditor& e, int32_t block, int32_t& fitted) {
+    // Fitted to 520 pixels, then at 256 bytes a row; the fitted row length.
+    auto shown = [](TOrixHexEditor& e, int32_t block) {
         LoadBytes(e, Pattern(100));
         e.resize(520, 200);
         e.show();
         QApplication::processEvents();
         e.SetBlockSize(block);
         e.SetAutoBytesPerRow(true);
-        fitted = e.GetBytesPerRow();
+        const int32_t fitted = e.GetBytesPerRow();
         e.SetAutoBytesPerRow(false);
         e.SetBytesPerRow(256);
+        return fitted;
     };
-    int32_t fitted = 0, unused = 0;
     TOrixHexEditor plain, shortest;
-    shown(plain, -1, unused);
-    shown(shortest, 257, fitted);
+    shown(plain, -1);
+    const int32_t fitted = shown(shortest, 257);
     EXPECT_EQ(widths(shortest), widths(plain));
     for (const int32_t block : {int32_t{1} << 30, INT32_MAX - 1, INT32_MAX}) {
         SCOPED_TRACE(block);
         TOrixHexEditor e;
-        int32_t b = 0;
-        shown(e, block, b);
-        EXPECT_EQ(b, fitted);
+        EXPECT_EQ(shown(e, block), fitted);
         EXPECT_EQ(widths(e), widths(plain));
         for (const int32_t m : {2, 24, 128, 256})
             EXPECT_EQ(e.RowPixelWidth(m), shortest.RowPixelWidth(m));

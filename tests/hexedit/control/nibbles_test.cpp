@@ -16,12 +16,6 @@ namespace fs = std::filesystem;
 namespace {
 using Bytes = std::vector<uint8_t>;
 
-Bytes Data(TCustomOrixHexEditor& e) {
-    Bytes d(static_cast<size_t>(e.GetDataSize()));
-    if (!d.empty()) e.ReadBuffer(d.data(), 0, e.GetDataSize());
-    return d;
-}
-
 // The data as a row of nibbles, high before low; a result with an odd count gets a zero nibble.
 Bytes NibbleModel(const Bytes& d, size_t pos, bool high, bool insert) {
     std::vector<uint8_t> nibbles;
@@ -123,7 +117,7 @@ TEST(Nibbles, InsertAndDeleteTable) {
         const bool result =
             c.insert ? e->InsertNibble(c.pos, c.high, "") : e->DeleteNibble(c.pos, c.high, "");
         EXPECT_EQ(result, c.result);
-        EXPECT_EQ(Data(*e), c.want);
+        EXPECT_EQ(DataOf(*e), c.want);
         // A refused position records nothing and fires nothing.
         EXPECT_EQ(e->GetCanUndo(), c.result);
         EXPECT_EQ(e->GetModified(), c.result);
@@ -175,9 +169,9 @@ TEST(Nibbles, AcrossBlocksAndAgainstTheModel) {
             LoadBytes(*e, data);
             ASSERT_TRUE(insert ? e->InsertNibble(s.pos, high, "")
                                : e->DeleteNibble(s.pos, high, ""));
-            ASSERT_EQ(Data(*e), NibbleModel(data, static_cast<size_t>(s.pos), high, insert));
+            ASSERT_EQ(DataOf(*e), NibbleModel(data, static_cast<size_t>(s.pos), high, insert));
             ASSERT_TRUE(e->Undo());
-            ASSERT_EQ(Data(*e), data);
+            ASSERT_EQ(DataOf(*e), data);
         }
     }
 }
@@ -204,7 +198,7 @@ TEST(Nibbles, StepMarksSelectionAndRefusal) {
         EXPECT_EQ(
             ErrorOf([&] { insert ? e->InsertNibble(0, true, "") : e->DeleteNibble(0, true, ""); }),
             "Cannot update undo storage");
-        EXPECT_EQ(Data(*e), (Bytes{0x12, 0x34}));
+        EXPECT_EQ(DataOf(*e), (Bytes{0x12, 0x34}));
         EXPECT_FALSE(e->GetCanUndo());
         EXPECT_FALSE(e->GetModified());
     }
@@ -232,22 +226,22 @@ TEST(Nibbles, UndoneAndRedone) {
         e->SetBookmarkVals(0, 2, false);
         e->SetBookmarkVals(1, 6, true);
         c.step(*e);
-        const Bytes after = Data(*e);
+        const Bytes after = DataOf(*e);
         ASSERT_NE(after, data);
         ASSERT_TRUE(e->Undo());
-        EXPECT_EQ(Data(*e), data);
+        EXPECT_EQ(DataOf(*e), data);
         EXPECT_TRUE(e->HasChanged(0)); // before the edit: kept all along
         EXPECT_FALSE(e->GetModified());
         EXPECT_EQ(e->GetBookmark(0).mPosition, 2);
         EXPECT_EQ(e->GetBookmark(1).mPosition, 6);
         e->SetBookmarkVals(1, 0, false); // moved after the undo: the redo puts it back
         ASSERT_TRUE(e->Redo());
-        EXPECT_EQ(Data(*e), after);
+        EXPECT_EQ(DataOf(*e), after);
         EXPECT_EQ(e->GetDataSize(), static_cast<int32_t>(after.size()));
         EXPECT_EQ(e->GetBookmark(1).mPosition, 6);
         EXPECT_TRUE(e->GetModified());
         ASSERT_TRUE(e->Undo());
-        EXPECT_EQ(Data(*e), data);
+        EXPECT_EQ(DataOf(*e), data);
     }
 }
 
@@ -261,7 +255,7 @@ TEST(Nibbles, FailedStepLeavesDataHistoryAndFlag) {
         EXPECT_EQ(
             ErrorOf([&] { insert ? e.InsertNibble(1, true, "") : e.DeleteNibble(1, true, ""); }),
             "Cannot update undo storage");
-        EXPECT_EQ(Data(e), (Bytes{0x12, 0x34, 0x56}));
+        EXPECT_EQ(DataOf(e), (Bytes{0x12, 0x34, 0x56}));
         EXPECT_FALSE(e.GetModified());
         EXPECT_FALSE(e.GetCanUndo());
     }
@@ -273,7 +267,7 @@ TEST(Nibbles, FailedStepLeavesDataHistoryAndFlag) {
     EXPECT_THROW(e.InsertNibble(1, true, ""), EOrixHexEditor);
     EXPECT_EQ(e.UndoStorage().RecordCount(), 1);
     ASSERT_TRUE(e.Undo());
-    EXPECT_EQ(Data(e), (Bytes{0x12, 0x34, 0x56}));
+    EXPECT_EQ(DataOf(e), (Bytes{0x12, 0x34, 0x56}));
 }
 
 TEST(Nibbles, NoTemporaryFileIsNeeded) {
@@ -286,7 +280,7 @@ TEST(Nibbles, NoTemporaryFileIsNeeded) {
         LoadBytes(*e, {0x12, 0x34, 0x56});
         ASSERT_TRUE(e->InsertNibble(1, true, ""));
         ASSERT_TRUE(e->DeleteNibble(0, false, ""));
-        EXPECT_EQ(Data(*e), NibbleModel({0x12, 0x03, 0x45, 0x60}, 0, false, false));
+        EXPECT_EQ(DataOf(*e), NibbleModel({0x12, 0x03, 0x45, 0x60}, 0, false, false));
         EXPECT_EQ(folder.Entries(), 0u);
     }
 }
@@ -371,7 +365,7 @@ TEST(Nibbles, ConvertRange) {
     for (const Guard& g : refused) {
         SCOPED_TRACE(g.name);
         e->ConvertRange(g.from, g.to, g.kindFrom, g.kindTo, "");
-        EXPECT_EQ(Data(*e), (Bytes{0x41, 0x42, 0x43}));
+        EXPECT_EQ(DataOf(*e), (Bytes{0x41, 0x42, 0x43}));
         EXPECT_FALSE(e->GetCanUndo());
         EXPECT_FALSE(e->GetModified());
         EXPECT_EQ(changes, 0);
@@ -379,14 +373,14 @@ TEST(Nibbles, ConvertRange) {
     // Allowed with a fixed size: the size does not change.
     e->SetNoSizeChange(true);
     e->ConvertRange(0, 0, tkAsIs, tkBCD, "to EBCDIC");
-    EXPECT_EQ(Data(*e), (Bytes{0xC1, 0x42, 0x43}));
+    EXPECT_EQ(DataOf(*e), (Bytes{0xC1, 0x42, 0x43}));
     EXPECT_EQ(e->GetUndoDescription(), "to EBCDIC");
     EXPECT_EQ(changes, 1);
     e->ConvertRange(0, 0, tkBCD, tkAsIs, "");
-    EXPECT_EQ(Data(*e), (Bytes{0x41, 0x42, 0x43}));
+    EXPECT_EQ(DataOf(*e), (Bytes{0x41, 0x42, 0x43}));
     // Through ANSI between two encodings: EBCDIC A to Macintosh A, and C4 (Mac 80) back.
     LoadBytes(*e, {0xC1, 0x80});
     e->ConvertRange(0, 0, tkBCD, tkMac, "");
     e->ConvertRange(1, 1, tkMac, tkAsIs, "");
-    EXPECT_EQ(Data(*e), (Bytes{0x41, 0xC4}));
+    EXPECT_EQ(DataOf(*e), (Bytes{0x41, 0xC4}));
 }

@@ -12,12 +12,6 @@ namespace {
 using Editor = TOrixHexEditorEx;
 using Bytes = std::vector<uint8_t>;
 
-Bytes DataOf(Editor& e) {
-    Bytes data(static_cast<size_t>(e.GetDataSize()));
-    if (!data.empty()) e.ReadBuffer(data.data(), 0, e.GetDataSize());
-    return data;
-}
-
 Bytes Fill(size_t size, uint8_t seed) {
     Bytes data(size);
     for (size_t i = 0; i < size; ++i) data[i] = static_cast<uint8_t>(seed + i * 13 + (i >> 8));

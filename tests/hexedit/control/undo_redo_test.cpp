@@ -380,8 +380,7 @@ void PrintTo(const Modes& m, std::ostream* os) {
 
 Modes CaptureModes(Editor& e) {
     Modes m;
-    m.data.resize(static_cast<size_t>(e.GetDataSize()));
-    if (!m.data.empty()) e.ReadBuffer(m.data.data(), 0, e.GetDataSize());
+    m.data = DataOf(e);
     m.col = e.Col();
     m.row = e.Row();
     m.selFirst = e.SelFirst();
@@ -435,22 +434,16 @@ TEST(UndoRedo, ModesComeBackAsTheyWere) {
     const Fn nothing = [](Editor&) {};
     const Fn plain = [](Editor& e) { e.SetUnicodeCharacters(false); };
     const Fn unicode = [](Editor& e) { e.SetUnicodeCharacters(true); };
+    const Fn oddUnicode = [](Editor& e) {
+        e.SetUnicodeCharacters(true);
+        e.SetDataSize(15);
+    };
     const struct {
         const char* name;
         Fn setUp, beforeUndo, beforeRedo;
     } cases[] = {
-        {"unicode, odd size, undone in plain mode",
-         [](Editor& e) {
-             e.SetUnicodeCharacters(true);
-             e.SetDataSize(15);
-         },
-         plain, nothing},
-        {"unicode, odd size, redone in plain mode",
-         [](Editor& e) {
-             e.SetUnicodeCharacters(true);
-             e.SetDataSize(15);
-         },
-         nothing, plain},
+        {"unicode, odd size, undone in plain mode", oddUnicode, plain, nothing},
+        {"unicode, odd size, redone in plain mode", oddUnicode, nothing, plain},
         {"unicode big-endian, second digit, undone in another unit and translation",
          [](Editor& e) {
              e.SetUnicodeCharacters(true);

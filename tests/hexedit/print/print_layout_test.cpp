@@ -771,18 +771,14 @@ TEST(PrintDrawing, UnicodeShrinkPicksTheSizeOfOnePointSteps) {
                 for (const QString& text : texts) {
                     QFont font("Courier New");
                     font.setPointSize(pointSize);
-                    auto walk = [&] {
-                        QFont f = font;
+                    // The walk down one point at a time.
+                    QFont f = font;
+                    page.canvas.Font = f;
+                    int expected = pointSize;
+                    while (expected > 1 && page.canvas.DeviceTextWidth(text) > width) {
+                        f.setPointSize(--expected);
                         page.canvas.Font = f;
-                        if (page.canvas.DeviceTextWidth(text) <= width) return pointSize;
-                        int points = pointSize;
-                        while (points > 1 && page.canvas.DeviceTextWidth(text) > width) {
-                            f.setPointSize(--points);
-                            page.canvas.Font = f;
-                        }
-                        return points;
-                    };
-                    const int expected = walk();
+                    }
                     for (int round = 0; round < 2; ++round) {
                         page.canvas.Font = font;
                         TOrixHCellRenderer::ShrinkToWidth(page.canvas, text, width);
